@@ -1,0 +1,35 @@
+// Entry point and the hand-off back to the device's menu launcher.
+#include "app/debugprint.h"
+#include "app/devicepaths.h"
+#include "app/mainmenuapp.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+// Runs on every normal way out (exit or a return from main), before theApp's
+// destructor, and replaces the process with the launcher. Only if the
+// launcher cannot be executed does the process go on to end by itself.
+static void LaunchMenuAtExit()
+{
+    DEBUG_PRINT("exit code(%s) !!\n", theApp.GetExitArgument());
+
+    // execl discards the stdio buffers; a redirected log would lose its tail.
+    fflush(stdout);
+
+    // The launcher is started whether or not the directory change worked.
+    int changed = chdir(LAUNCHER_DIR);
+    (void)changed;
+    execl(LAUNCHER_PATH, LAUNCHER_PATH, theApp.GetExitArgument(), (char*)NULL);
+}
+
+int main()
+{
+    atexit(LaunchMenuAtExit);
+
+    theApp.InitApp();
+    theApp.DrawView();
+    theApp.Run();
+    theApp.Release();
+    return 0;
+}

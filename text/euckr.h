@@ -1,0 +1,17 @@
+// EUC-KR (ASCII plus two-byte KS X 1001) to 16-bit Unicode, for the
+// TrueType renderer.
+#ifndef TEXT_EUCKR_H
+#define TEXT_EUCKR_H
+
+#include "platform/types.h"
+
+// KS X 1001 rows 0xA1..0xFD by cells 0xA1..0xFE, row-major; -1 marks an
+// empty cell. The conversion bounds-checks against the stored size.
+extern const int32 ksc5601TableSize;
+extern const int32 ksc5601ToUnicode[];
+
+// Converts the zero-terminated `src` into `dst`, always terminated with a 0
+// unit. `dst` must hold strlen(src) + 1 units. Unmapped characters become 0.
+void EucKrToUcs2(const char* src, uint16* dst);
+
+#endif

@@ -1,0 +1,57 @@
+// Push button drawn from image strips. Each image (a "group") is a
+// horizontal strip of four equal frames: 0 normal, 1 pressed, 2 highlight,
+// 3 disabled. The button reports what happened by pushing user events.
+#ifndef WIDGETS_BUTTON_H
+#define WIDGETS_BUTTON_H
+
+#include <SDL.h>
+
+#include "platform/types.h"
+
+class CButton
+{
+  public:
+    enum
+    {
+        MAX_GROUPS = 4,
+        FRAMES_PER_GROUP = 4
+    };
+
+    CButton();
+    virtual ~CButton();
+
+    bool Load(const char* file);
+    bool Load(const char* file1, const char* file2);
+    bool Load(const char* file1, const char* file2, const char* file3, const char* file4);
+    bool LoadGroup(const char* const* files);
+
+    void SetPosition(int16 x, int16 y);
+    void Disable();
+    void Enable();
+    bool IsEnabled();
+    int GetGroup();
+    void NextGroup();
+
+    void HandleMouse(int action, int x, int y);
+    int GetFrameOffset(int state);
+    void Draw(SDL_Surface* screen);
+
+    // Read-only views of the state, for the view and for tests.
+    const SDL_Rect& GetRect() const { return rect; }
+    int32 GetGroupCount() const { return groupCount; }
+    int32 GetState() const { return state; }
+    bool IsPressed() const { return pressed != 0; }
+
+  private:
+    bool LoadFiles(const char* const* files, int count);
+    void FreeImages();
+
+    SDL_Surface* images[MAX_GROUPS];
+    SDL_Rect rect;
+    int32 groupCount;
+    int32 state; // group * 4 + frame
+    uint8 pressed;
+    uint8 disabled;
+};
+
+#endif
