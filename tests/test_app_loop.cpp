@@ -1,0 +1,243 @@
+// The application object and its event loop, against a recording view and
+// SDL's dummy video driver.
+#include "app/mainmenuapp.h"
+#include "app/userevents.h"
+#include "tests/recordingview.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+SDL_Event Key(Uint8 type, int sym, int mod = KMOD_NONE)
+{
+    SDL_Event e = {};
+    e.type = type;
+    e.key.type = type;
+    e.key.keysym.sym = static_cast<SDLKey>(sym);
+    e.key.keysym.mod = static_cast<SDLMod>(mod);
+    return e;
+}
+
+SDL_Event Motion(int x, int y)
+{
+    SDL_Event e = {};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = x;
+    e.motion.y = y;
+    return e;
+}
+
+SDL_Event MouseButton(Uint8 type, int x, int y, Uint8 which = SDL_BUTTON_LEFT)
+{
+    SDL_Event e = {};
+    e.type = type;
+    e.button.button = which;
+    e.button.x = x;
+    e.button.y = y;
+    return e;
+}
+
+SDL_Event JoyButton(Uint8 type, int button)
+{
+    SDL_Event e = {};
+    e.type = type;
+    e.jbutton.button = button;
+    return e;
+}
+
+SDL_Event User(int code, void* data1 = nullptr, void* data2 = nullptr)
+{
+    SDL_Event e = {};
+    e.type = SDL_USEREVENT;
+    e.user.code = code;
+    e.user.data1 = data1;
+    e.user.data2 = data2;
+    return e;
+}
+
+SDL_Event Simple(Uint8 type)
+{
+    SDL_Event e = {};
+    e.type = type;
+    return e;
+}
+
+int Drain()
+{
+    SDL_Event e;
+    int count = 0;
+    while (SDL_PollEvent(&e))
+        ++count;
+    return count;
+}
+
+class LoopTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO));
+        Drain();
+        app = new CMainMenuApp;
+        Recorded().calls.clear();
+    }
+    void TearDown() override
+    {
+        delete app;
+        Drain();
+        SDL_Quit();
+    }
+
+    // Pushes the events, then a leave event so Run() returns even when the
+    // events themselves do not end it.
+    std::vector<std::string> RunWith(std::vector<SDL_Event> events)
+    {
+        events.push_back(User(EVENT_LEAVE_VIEW));
+        for (SDL_Event& e : events)
+            EXPECT_EQ(0, SDL_PushEvent(&e));
+        app->Run();
+        return Recorded().calls;
+    }
+
+    CMainMenuApp* app = nullptr;
+};
+
+struct DispatchRow
+{
+    const char* what;
+    SDL_Event event;
+    const char* expected; // nullptr: the view hears nothing
+};
+
+TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
+{
+    int marker;
+    char buf[64];
+    snprintf(buf, sizeof(buf), "OnUserEvent(100, %#lx, 0)", (long)&marker);
+    const std::string userCall = buf;
+
+    const DispatchRow rows[] = {
+        {"key down", Key(SDL_KEYDOWN, SDLK_RETURN), "OnButton(1, 13)"},
+        {"key up", Key(SDL_KEYUP, SDLK_TAB), "OnButton(0, 9)"},
+        {"c without Control", Key(SDL_KEYDOWN, SDLK_c), "OnButton(1, 99)"},
+        {"c with Alt only", Key(SDL_KEYDOWN, SDLK_c, KMOD_LALT), "OnButton(1, 99)"},
+        {"Control+C released", Key(SDL_KEYUP, SDLK_c, KMOD_LCTRL), "OnButton(0, 99)"},
+        {"keypad 8 as low byte", Key(SDL_KEYUP, SDLK_KP8), "OnButton(0, 8)"},
+        {"keypad Enter as low byte", Key(SDL_KEYUP, SDLK_KP_ENTER), "OnButton(0, 15)"},
+        {"arrow key as low byte", Key(SDL_KEYDOWN, SDLK_UP), "OnButton(1, 17)"},
+        {"mouse motion", Motion(300, 239), "OnMouse(2, 300, 239)"},
+        {"mouse press", MouseButton(SDL_MOUSEBUTTONDOWN, 10, 20), "OnMouse(1, 10, 20)"},
+        {"right button release", MouseButton(SDL_MOUSEBUTTONUP, 319, 0, SDL_BUTTON_RIGHT),
+         "OnMouse(0, 319, 0)"},
+        {"joystick button down", JoyButton(SDL_JOYBUTTONDOWN, 12), "OnButton(1, 12)"},
+        {"joystick button up", JoyButton(SDL_JOYBUTTONUP, 255), "OnButton(0, 255)"},
+        {"user event", User(EVENT_REDRAW, &marker), userCall.c_str()},
+        {"other user event", User(4242), "OnUserEvent(4242, 0, 0)"},
+        {"joystick axis", Simple(SDL_JOYAXISMOTION), nullptr},
+        {"joystick hat", Simple(SDL_JOYHATMOTION), nullptr},
+        {"joystick ball", Simple(SDL_JOYBALLMOTION), nullptr},
+        {"window activation", Simple(SDL_ACTIVEEVENT), nullptr},
+    };
+    for (const DispatchRow& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Recorded().calls.clear();
+        std::vector<std::string> calls = RunWith({row.event});
+        if (row.expected)
+            EXPECT_EQ(std::vector<std::string>{row.expected}, calls);
+        else
+            EXPECT_TRUE(calls.empty()) << calls.front();
+    }
+}
+
+TEST_F(LoopTest, LeaveConditionsEndTheLoopAndLeaveLaterEventsQueued)
+{
+    const struct
+    {
+        const char* what;
+        SDL_Event leave;
+    } rows[] = {
+        {"quit request", Simple(SDL_QUIT)},
+        {"left Control+C", Key(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL)},
+        {"right Control+C", Key(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL)},
+        {"Control+Shift+C", Key(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL | KMOD_LSHIFT)},
+        {"leave event", User(EVENT_LEAVE_VIEW)},
+    };
+    for (auto row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Recorded().calls.clear();
+        SDL_Event before = JoyButton(SDL_JOYBUTTONUP, 3);
+        SDL_Event behind = Key(SDL_KEYUP, SDLK_KP0);
+        SDL_Event redraw = User(EVENT_REDRAW);
+        SDL_PushEvent(&before);
+        SDL_PushEvent(&row.leave);
+        SDL_PushEvent(&behind);
+        SDL_PushEvent(&redraw);
+        app->Run();
+        EXPECT_EQ(std::vector<std::string>{"OnButton(0, 3)"}, Recorded().calls);
+        EXPECT_EQ(2, Drain()) << "events behind the leave must stay unhandled";
+    }
+}
+
+TEST(QuitKey, OnlyControlCKeyDownQuits)
+{
+    EXPECT_TRUE(CMainMenuApp::IsQuitKey(Key(SDL_KEYDOWN, SDLK_c, KMOD_RCTRL)));
+    EXPECT_FALSE(CMainMenuApp::IsQuitKey(Key(SDL_KEYUP, SDLK_c, KMOD_LCTRL)));
+    EXPECT_FALSE(CMainMenuApp::IsQuitKey(Key(SDL_KEYDOWN, SDLK_c)));
+    EXPECT_FALSE(CMainMenuApp::IsQuitKey(Key(SDL_KEYDOWN, SDLK_c | 0x100, KMOD_LCTRL)))
+        << "the whole symbol is compared, not its low byte";
+    EXPECT_FALSE(CMainMenuApp::IsQuitKey(Key(SDL_KEYDOWN, SDLK_x, KMOD_LCTRL)));
+}
+
+TEST(AppLifecycle, StartUpDrawsAndTeardownReleasesEachResourceOnce)
+{
+    Recorded() = RecordedViews();
+    {
+        CMainMenuApp app;
+        EXPECT_EQ(1, Recorded().constructed);
+        EXPECT_STREQ("--view-main", app.GetExitArgument());
+
+        SDL_Surface* screen = app.InitApp();
+        ASSERT_NE(nullptr, screen);
+        EXPECT_EQ(320, screen->w);
+        EXPECT_EQ(240, screen->h);
+        EXPECT_EQ(16, screen->format->BitsPerPixel);
+        EXPECT_EQ(SDL_DISABLE, SDL_ShowCursor(SDL_QUERY));
+        int delay = 0, interval = 0;
+        SDL_GetKeyRepeat(&delay, &interval);
+        EXPECT_EQ(500, delay);
+        EXPECT_EQ(30, interval);
+        EXPECT_NE(0u, SDL_WasInit(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK));
+
+        app.DrawView();
+        EXPECT_EQ((std::vector<std::string>{"Initialize()", "Draw(screen)"}), Recorded().calls);
+
+        app.Release();
+        EXPECT_EQ(1, Recorded().destroyed);
+        EXPECT_EQ(nullptr, app.GetView());
+        EXPECT_EQ(nullptr, app.GetScreen());
+        EXPECT_EQ(0u, SDL_WasInit(SDL_INIT_EVERYTHING));
+
+        app.Release();
+        EXPECT_EQ(1, Recorded().destroyed);
+        app.DrawView(); // no view left: nothing happens
+        EXPECT_EQ(2u, Recorded().calls.size());
+    }
+    EXPECT_EQ(1, Recorded().destroyed) << "the destructor repeats the teardown harmlessly";
+}
+
+TEST(AppLifecycle, ExitArgumentIsCopiedWithABound)
+{
+    CMainMenuApp app;
+    app.SetExitArgument("--view-apps");
+    EXPECT_STREQ("--view-apps", app.GetExitArgument());
+
+    const std::string longText(100, 'x');
+    app.SetExitArgument(longText.c_str());
+    EXPECT_EQ(longText.substr(0, 31), app.GetExitArgument());
+}
+} // namespace
