@@ -1,0 +1,190 @@
+#include "tests/childprocess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+long NowMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
+}
+
+bool ReadSome(int& fd, std::string& into)
+{
+    char buf[4096];
+    ssize_t n = read(fd, buf, sizeof(buf));
+    if (n > 0)
+    {
+        into.append(buf, n);
+        return true;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EINTR))
+    {
+        close(fd);
+        fd = -1;
+    }
+    return false;
+}
+} // namespace
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (pid > 0 && !exited)
+    {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    if (outFd >= 0)
+        close(outFd);
+    if (errFd >= 0)
+        close(errFd);
+}
+
+bool ChildProcess::Start(const std::string& path, const std::string& cwd,
+                         const std::map<std::string, std::string>& env)
+{
+    int outPipe[2], errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
+        return false;
+    pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0)
+    {
+        dup2(outPipe[1], STDOUT_FILENO);
+        dup2(errPipe[1], STDERR_FILENO);
+        close(outPipe[0]);
+        close(outPipe[1]);
+        close(errPipe[0]);
+        close(errPipe[1]);
+        for (const auto& kv : env)
+        {
+            if (kv.second.empty())
+                unsetenv(kv.first.c_str());
+            else
+                setenv(kv.first.c_str(), kv.second.c_str(), 1);
+        }
+        if (chdir(cwd.c_str()) != 0)
+            _exit(126);
+        execl(path.c_str(), path.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    outFd = outPipe[0];
+    errFd = errPipe[0];
+    fcntl(outFd, F_SETFL, O_NONBLOCK);
+    fcntl(errFd, F_SETFL, O_NONBLOCK);
+    return true;
+}
+
+void ChildProcess::Pump(int timeoutMs)
+{
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    if (outFd < 0 && errFd < 0)
+    {
+        usleep(timeoutMs * 1000);
+        return;
+    }
+    if (poll(fds, 2, timeoutMs) <= 0)
+        return;
+    if (outFd >= 0 && (fds[0].revents & (POLLIN | POLLHUP)))
+        ReadSome(outFd, out);
+    if (errFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
+        ReadSome(errFd, err);
+}
+
+bool ChildProcess::WaitFor(bool (*done)(const ChildProcess&), int timeoutMs)
+{
+    const long end = NowMs() + timeoutMs;
+    while (!done(*this))
+    {
+        if (NowMs() >= end)
+            return false;
+        Pump(20);
+    }
+    return true;
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text, int timeoutMs)
+{
+    const long end = NowMs() + timeoutMs;
+    while (out.find(text) == std::string::npos && err.find(text) == std::string::npos)
+    {
+        if (NowMs() >= end)
+            return false;
+        Pump(20);
+    }
+    return true;
+}
+
+bool ChildProcess::WaitForHandler(int signal, int timeoutMs)
+{
+    const long end = NowMs() + timeoutMs;
+    const unsigned long long bit = 1ULL << (signal - 1);
+    const std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
+    while (NowMs() < end)
+    {
+        std::ifstream in(statusPath);
+        std::string line;
+        while (std::getline(in, line))
+        {
+            if (line.compare(0, 7, "SigCgt:") == 0 &&
+                (strtoull(line.c_str() + 7, nullptr, 16) & bit))
+                return true;
+        }
+        Pump(20);
+    }
+    return false;
+}
+
+void ChildProcess::Signal(int signal)
+{
+    if (pid > 0 && !exited)
+        kill(pid, signal);
+}
+
+bool ChildProcess::WaitExit(int timeoutMs)
+{
+    const long end = NowMs() + timeoutMs;
+    while (!exited)
+    {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            exited = true;
+        else if (NowMs() >= end)
+            return false;
+        else
+            Pump(20);
+    }
+    // The pipes may outlive the child if it handed them on; read what is left.
+    while ((outFd >= 0 || errFd >= 0) && NowMs() < end + 2000)
+        Pump(20);
+    return true;
+}
+
+std::vector<std::string> ChildProcess::OutLines() const
+{
+    return SplitLines(out);
+}

@@ -1,0 +1,56 @@
+// Runs the real program as a child process for whole-program tests: its
+// standard output and error go to pipes, and every wait is bounded.
+#ifndef TESTS_CHILDPROCESS_H
+#define TESTS_CHILDPROCESS_H
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class ChildProcess
+{
+  public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess(); // kills a child that is still running
+
+    // Starts `path` with no arguments in `cwd`, with `env` added to (or,
+    // for an empty value, removed from) this process's environment.
+    bool Start(const std::string& path, const std::string& cwd,
+               const std::map<std::string, std::string>& env);
+
+    // True once the child has a handler installed for `signal` (SDL turns
+    // SIGINT and SIGTERM into a quit request once it has started).
+    bool WaitForHandler(int signal, int timeoutMs);
+    // Polls `done` against the output read so far, reading as it goes.
+    bool WaitFor(bool (*done)(const ChildProcess&), int timeoutMs);
+    bool WaitForOutput(const std::string& text, int timeoutMs);
+    void Signal(int signal);
+    // Waits for the end, reading both pipes to the end; false on timeout.
+    bool WaitExit(int timeoutMs);
+
+    pid_t Pid() const { return pid; }
+    bool Exited() const { return exited; }
+    int Status() const { return status; } // raw waitpid status
+    const std::string& Out() const { return out; }
+    const std::string& Err() const { return err; }
+    std::vector<std::string> OutLines() const;
+
+  private:
+    void Pump(int timeoutMs);
+
+    pid_t pid = -1;
+    int outFd = -1;
+    int errFd = -1;
+    bool exited = false;
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+std::vector<std::string> SplitLines(const std::string& text);
+
+#endif

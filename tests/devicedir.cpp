@@ -1,0 +1,57 @@
+#include "tests/devicedir.h"
+#include "tests/childprocess.h"
+
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+const char* const kFontSource = "/usr/share/fonts/truetype/nanum/NanumGothicBold.ttf";
+
+void CopyFile(const std::string& from, const std::string& to, mode_t mode)
+{
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+    out.close();
+    chmod(to.c_str(), mode);
+}
+} // namespace
+
+std::string DeviceDir()
+{
+    return DEVICE_SYSTEM_DIR;
+}
+
+bool DeviceDirIsForTests()
+{
+    const std::string build = TEST_BUILD_DIR "/";
+    return DeviceDir().compare(0, build.size(), build) == 0;
+}
+
+void PrepareDeviceDir(bool withLauncher, bool withFont)
+{
+    const std::string dir = DeviceDir();
+    mkdir(dir.c_str(), 0755);
+    const std::string launcher = dir + "/vanumenu";
+    const std::string font = dir + "/HYUni_KLR_B_V1.01.ttf";
+    unlink((dir + "/launcher.log").c_str());
+    unlink(launcher.c_str());
+    unlink(font.c_str());
+    if (withLauncher)
+        CopyFile(TEST_LAUNCHER_PATH, launcher, 0755);
+    if (withFont)
+        CopyFile(kFontSource, font, 0644);
+}
+
+std::vector<std::string> LauncherRecord()
+{
+    std::ifstream in(DeviceDir() + "/launcher.log");
+    std::stringstream text;
+    text << in.rdbuf();
+    return SplitLines(text.str());
+}

@@ -1,0 +1,23 @@
+// The device system folder compiled into the program (DEVICE_SYSTEM_DIR),
+// laid out for one run: a recording stand-in launcher and the label font,
+// each present or absent.
+#ifndef TESTS_DEVICEDIR_H
+#define TESTS_DEVICEDIR_H
+
+#include <string>
+#include <vector>
+
+// False when DEVICE_SYSTEM_DIR lies outside the build tree: tests must not
+// write into a real system folder.
+bool DeviceDirIsForTests();
+std::string DeviceDir();
+
+// Resets the folder: the launcher and the font present or not, and no
+// record of an earlier launcher run.
+void PrepareDeviceDir(bool withLauncher, bool withFont);
+
+// What the stand-in launcher recorded: its working directory, then each
+// argv entry. Empty when it did not run.
+std::vector<std::string> LauncherRecord();
+
+#endif

@@ -1,0 +1,153 @@
+// The program as a whole process: start-up, leaving, the log on a pipe, the
+// hand-off to the launcher and the exit status when no launcher is there.
+#include "tests/childprocess.h"
+#include "tests/devicedir.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <regex>
+
+namespace
+{
+const int kTimeoutMs = 15000;
+
+// Splits "name.cpp_  42]  text" into the file name and the text; lines
+// without the prefix come back with an empty file name.
+std::pair<std::string, std::string> Parse(const std::string& line)
+{
+    static const std::regex prefix(R"(^([A-Za-z0-9_.]+)_[ 0-9]{3}[0-9]\]  (.*)$)");
+    std::smatch m;
+    if (std::regex_match(line, m, prefix))
+        return {m[1], m[2]};
+    return {"", line};
+}
+
+std::vector<std::pair<std::string, std::string>> ParsedLog(const ChildProcess& child)
+{
+    std::vector<std::pair<std::string, std::string>> parsed;
+    for (const std::string& line : child.OutLines())
+        parsed.push_back(Parse(line));
+    return parsed;
+}
+
+using Log = std::vector<std::pair<std::string, std::string>>;
+
+class ProcessTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!DeviceDirIsForTests())
+            GTEST_SKIP() << "DEVICE_SYSTEM_DIR (" << DeviceDir()
+                         << ") is not a test folder inside the build tree";
+    }
+
+    // Starts the program from the source tree, where ./res/ is found.
+    void Start(ChildProcess& child, std::map<std::string, std::string> env)
+    {
+        env.emplace("SDL_VIDEODRIVER", "dummy");
+        env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
+        ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env));
+    }
+
+    // Leaves the running program the way a quit request does.
+    void Quit(ChildProcess& child)
+    {
+        ASSERT_TRUE(child.WaitForHandler(SIGTERM, kTimeoutMs)) << child.Err();
+        child.Signal(SIGTERM);
+    }
+};
+
+TEST_F(ProcessTest, NormalLeaveHandsTheLauncherTheMainViewAndLosesNoLogLine)
+{
+    PrepareDeviceDir(true, true);
+    ChildProcess child;
+    Start(child, {});
+    Quit(child);
+    ASSERT_TRUE(child.WaitExit(kTimeoutMs));
+
+    EXPECT_EQ((std::vector<std::string>{DeviceDir(), DeviceDir() + "/vanumenu", "--view-main"}),
+              LauncherRecord());
+    EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0);
+
+    // Standard output is a pipe here, so it is fully buffered: the hand-off
+    // line must still arrive, and last.
+    const Log expected = {{"tvoutview.cpp", "CTvOutView()"},
+                          {"", TEST_SOURCE_DIR},
+                          {"tvoutview.cpp", "CTvOutView::Initialize()"},
+                          {"tvoutview.cpp", "~CTvOutView()"},
+                          {"main.cpp", "exit code(--view-main) !!"}};
+    EXPECT_EQ(expected, ParsedLog(child)) << child.Out();
+}
+
+TEST_F(ProcessTest, StartUpFailureStillHandsOffTheMainView)
+{
+    PrepareDeviceDir(true, true);
+    ChildProcess child;
+    Start(child, {{"SDL_VIDEODRIVER", "nonesuch"}});
+    ASSERT_TRUE(child.WaitExit(kTimeoutMs));
+
+    EXPECT_EQ((std::vector<std::string>{DeviceDir(), DeviceDir() + "/vanumenu", "--view-main"}),
+              LauncherRecord());
+    const Log expected = {{"tvoutview.cpp", "CTvOutView()"},
+                          {"", TEST_SOURCE_DIR},
+                          {"main.cpp", "exit code(--view-main) !!"}};
+    EXPECT_EQ(expected, ParsedLog(child)) << child.Out();
+}
+
+TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
+{
+    const struct
+    {
+        const char* what;
+        std::map<std::string, std::string> env;
+        bool quit;
+        int status;
+        Log log;
+    } rows[] = {
+        {"normal run",
+         {},
+         true,
+         0,
+         {{"tvoutview.cpp", "CTvOutView()"},
+          {"", TEST_SOURCE_DIR},
+          {"tvoutview.cpp", "CTvOutView::Initialize()"},
+          {"tvoutview.cpp", "~CTvOutView()"},
+          {"main.cpp", "exit code(--view-main) !!"}}},
+        {"SDL cannot start",
+         {{"SDL_VIDEODRIVER", "nonesuch"}},
+         false,
+         1,
+         {{"tvoutview.cpp", "CTvOutView()"},
+          {"", TEST_SOURCE_DIR},
+          {"main.cpp", "exit code(--view-main) !!"},
+          {"tvoutview.cpp", "~CTvOutView()"}}},
+        {"video mode refused",
+         {{"LD_PRELOAD", REFUSE_VIDEO_LIB}},
+         false,
+         2,
+         {{"tvoutview.cpp", "CTvOutView()"},
+          {"", TEST_SOURCE_DIR},
+          {"mainmenuapp.cpp", "Couldn't set 320x240x16 video mode: display refused the mode"},
+          {"main.cpp", "exit code(--view-main) !!"},
+          {"tvoutview.cpp", "~CTvOutView()"}}},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        PrepareDeviceDir(false, true);
+        ChildProcess child;
+        Start(child, row.env);
+        if (row.quit)
+            Quit(child);
+        ASSERT_TRUE(child.WaitExit(kTimeoutMs));
+        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Err();
+        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Err();
+        EXPECT_EQ(row.log, ParsedLog(child)) << child.Out();
+        EXPECT_TRUE(LauncherRecord().empty());
+    }
+}
+} // namespace
