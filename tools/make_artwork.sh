@@ -1,0 +1,199 @@
+#!/bin/bash
+# Builds the TV-out screen artwork: the 320x240 background and the three
+# four-frame button strips (normal, pressed, highlight, disabled).
+#
+#   tools/make_artwork.sh [output-dir]      (default: res/ next to tools/)
+#
+# Needs ImageMagick 6 (`convert`) and the DejaVu fonts. The PNGs are written
+# as plain 8-bit RGB without timestamps, so rerunning gives identical files.
+# The build does not run this script; the PNGs are committed.
+
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+out="${1:-$here/../res}"
+mkdir -p "$out"
+
+FONT_DIR=/usr/share/fonts/truetype/dejavu
+SANS="$FONT_DIR/DejaVuSans.ttf"
+BOLD="$FONT_DIR/DejaVuSans-Bold.ttf"
+for f in "$SANS" "$BOLD"; do
+    [ -r "$f" ] || { echo "missing font: $f" >&2; exit 1; }
+done
+command -v convert >/dev/null || { echo "ImageMagick 'convert' not found" >&2; exit 1; }
+
+# Plain 24-bit RGB, no time chunks, no gamma/colour-space chunks.
+PNG_OPTS=(-depth 8 +set date:create +set date:modify
+          -define png:exclude-chunks=date,time,gAMA,cHRM,sRGB,bKGD,tEXt,zTXt,iTXt
+          -strip)
+
+# ---------------------------------------------------------------- palette
+BODY='#E9EEF2'        # screen background
+TITLE='#2E4A66'       # title bar
+TITLE_LINE='#5B8DB8'  # accent line under the title bar
+TITLE_TEXT='#FFFFFF'
+PANEL='#FFFFFF'       # panel behind NTSC / PAL
+PANEL_EDGE='#A9B8C6'
+HELP_BG='#F6F8FA'     # help box
+HELP_EDGE='#C9D3DC'
+FOOTER='#DCE3E9'      # bottom strip behind Cancel and the version label
+FOOTER_LINE='#C3CED8'
+INK='#1E2A36'         # body text
+KEY_INK='#2E4A66'     # key names in the help box
+SOFT_INK='#4A5D70'    # captions
+
+# Screen positions of the buttons (where the program blits them).
+NTSC_X=162; NTSC_Y=44
+PAL_X=237;  PAL_Y=44
+CANCEL_X=253; CANCEL_Y=204
+
+# Frame sizes.
+STD_W=66; STD_H=30        # NTSC and PAL
+CANCEL_W=64; CANCEL_H=28
+
+# The buttons must lie wholly on the 320x240 screen and must not overlap.
+fits() { [ $(($1 + $3)) -le 320 ] && [ $(($2 + $4)) -le 240 ]; }
+fits $NTSC_X $NTSC_Y $STD_W $STD_H && fits $PAL_X $PAL_Y $STD_W $STD_H &&
+    fits $CANCEL_X $CANCEL_Y $CANCEL_W $CANCEL_H &&
+    [ $((NTSC_X + STD_W)) -le $PAL_X ] && [ $((PAL_Y + STD_H)) -le $CANCEL_Y ] ||
+    { echo "button sizes do not fit the layout" >&2; exit 1; }
+
+# --------------------------------------------------------------- buttons
+# frame W H UNDER BORDER FACE TOPLINE TEXTCOL RING TEXT DX DY OUTFILE
+#   UNDER   colour of the background below the button (fills the corners)
+#   TOPLINE colour of the 1 px line just inside the top border
+#   RING    "none" or the colour of a 2 px focus ring (highlight frame)
+#   DX,DY   text offset (pressed frames push the label down-right)
+# Every frame keeps a plain band of its face colour from (4,4) inwards, 4 px
+# wide along all four sides, clear of the label.
+frame() {
+    local w=$1 h=$2 under=$3 border=$4 face=$5 topline=$6 ink=$7 ring=$8
+    local text=$9 dx=${10} dy=${11} file=${12}
+    local x1=$((w - 1)) y1=$((h - 1))
+    local args=(-size "${w}x${h}" "xc:$under" +antialias -stroke none)
+    if [ "$ring" != none ]; then
+        args+=(-fill "$ring"   -draw "roundrectangle 0,0 $x1,$y1 3,3"
+               -fill "$ring"   -draw "roundrectangle 1,1 $((x1-1)),$((y1-1)) 2,2"
+               -fill "$border" -draw "rectangle 2,2 $((x1-2)),$((y1-2))")
+        args+=(-fill "$face"   -draw "rectangle 3,3 $((x1-3)),$((y1-3))")
+    else
+        args+=(-fill "$border" -draw "roundrectangle 0,0 $x1,$y1 3,3"
+               -fill "$face"   -draw "rectangle 1,1 $((x1-1)),$((y1-1))"
+               -fill "$topline" -draw "line 2,1 $((x1-2)),1")
+        # Raised faces get a soft shadow along the bottom edge.
+        if [ "$dy" = 0 ]; then
+            args+=(-fill "$border" -draw "fill-opacity 0.35 line 2,$((y1-1)) $((x1-2)),$((y1-1))")
+        fi
+    fi
+    args+=(-antialias -font "$BOLD" -pointsize 12 -fill "$ink" -gravity center
+           -annotate "+$dx+$dy" "$text")
+    convert "${args[@]}" "$file"
+}
+
+# strip NAME W H UNDER TEXT  colours... ; writes $out/NAME (4 frames side by side)
+strip() {
+    local name=$1 w=$2 h=$3 under=$4 text=$5
+    local n_border=$6 n_face=$7 n_top=$8
+    local p_border=$9 p_face=${10} p_top=${11}
+    local h_border=${12} h_face=${13} h_top=${14} h_ring=${15}
+    local d_border=${16} d_face=${17} d_top=${18} d_ink=${19}
+    local tmp
+    tmp="$(mktemp -d)"
+    frame "$w" "$h" "$under" "$n_border" "$n_face" "$n_top" '#FFFFFF' none     "$text" 0 0 "$tmp/0.png"
+    frame "$w" "$h" "$under" "$p_border" "$p_face" "$p_top" '#FFFFFF' none     "$text" 1 1 "$tmp/1.png"
+    frame "$w" "$h" "$under" "$h_border" "$h_face" "$h_top" '#FFFFFF' "$h_ring" "$text" 0 0 "$tmp/2.png"
+    frame "$w" "$h" "$under" "$d_border" "$d_face" "$d_top" "$d_ink"  none     "$text" 0 0 "$tmp/3.png"
+    convert "$tmp/0.png" "$tmp/1.png" "$tmp/2.png" "$tmp/3.png" +append \
+        "${PNG_OPTS[@]}" "PNG24:$out/$name"
+    rm -rf "$tmp"
+}
+
+# NTSC / PAL: blue, on the white panel.
+std_button() {
+    strip "$1" "$STD_W" "$STD_H" "$PANEL" "$2" \
+        '#24527D' '#3D7EB9' '#6FA3D2' \
+        '#173A5A' '#2A5F8F' '#1F4A70' \
+        '#24527D' '#5A9BD5' '#8DBDE6' '#F0A830' \
+        '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E'
+}
+std_button app_tvout_ntsc.png NTSC
+std_button app_tvout_pal.png  PAL
+
+# Cancel: slate grey, on the footer.
+strip app_tvout_cancel.png "$CANCEL_W" "$CANCEL_H" "$FOOTER" Cancel \
+    '#4A5866' '#6B7C8C' '#93A1AE' \
+    '#36414C' '#52616F' '#44505C' \
+    '#4A5866' '#8798A9' '#A9B7C4' '#F0A830' \
+    '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E'
+
+# ------------------------------------------------------------ background
+# Layout (x0,y0 x1,y1 inclusive):
+#   title bar        0,0   319,27   + accent line at y 28
+#   TV illustration  20,32  136,102
+#   standard panel   154,36 311,101  (NTSC 162,44 / PAL 237,44, 66x30)
+#   help box         8,108  311,184
+#   footer           0,196  319,239  (version label at 130,215; Cancel at 253,204)
+panel_x0=$((NTSC_X - 8)); panel_x1=$((PAL_X + STD_W - 1 + 8))
+panel_y0=$((NTSC_Y - 8)); panel_y1=101
+panel_cx=$(((panel_x0 + panel_x1) / 2))
+
+bg=(-size 320x240 "xc:$BODY" +antialias -stroke none)
+
+# Title bar.
+bg+=(-fill "$TITLE"      -draw "rectangle 0,0 319,27"
+     -fill "$TITLE_LINE" -draw "rectangle 0,28 319,28")
+
+# Panel for the two standard buttons, with its caption under the buttons.
+bg+=(-fill "$PANEL_EDGE" -draw "roundrectangle $panel_x0,$panel_y0 $panel_x1,$panel_y1 5,5"
+     -fill "$PANEL"      -draw "roundrectangle $((panel_x0+1)),$((panel_y0+1)) $((panel_x1-1)),$((panel_y1-1)) 4,4")
+
+# TV set: antenna, cabinet, screen with a small landscape, knobs, grille, feet.
+bg+=(-fill '#3B4A59'
+     -draw "line 66,45 56,33" -draw "line 67,45 57,33"
+     -draw "line 86,45 96,33" -draw "line 85,45 95,33"
+     -draw "circle 56,33 57,34" -draw "circle 96,33 97,34"
+     -draw "roundrectangle 62,42 90,47 2,2"
+     -draw "roundrectangle 20,46 136,98 6,6"
+     -fill '#53667A' -draw "roundrectangle 21,47 135,97 5,5"
+     -fill '#2A3642' -draw "roundrectangle 26,51 112,94 4,4"
+     \( -size 82x40 "xc:#8FC3E8"
+        -fill '#F4D35E' -draw "circle 64,11 64,17"
+        -fill '#FFFFFF' -draw "ellipse 17,12 9,4 0,360" -draw "ellipse 27,9 7,4 0,360"
+        -fill '#6BAA5C' -draw "ellipse 22,44 40,18 0,360"
+        -fill '#4E8F46' -draw "ellipse 66,46 32,16 0,360" \)
+     -geometry +28+53 -composite
+     -fill '#2A3642' -draw "circle 124,59 124,64" -draw "circle 124,75 124,79"
+     -fill '#C9D3DC' -draw "rectangle 124,55 124,59" -draw "rectangle 120,75 123,75"
+     -fill '#2A3642' -draw "rectangle 119,85 129,86" -draw "rectangle 119,88 129,89"
+     -draw "rectangle 119,91 129,92"
+     -fill '#3B4A59' -draw "rectangle 34,99 46,102" -draw "rectangle 110,99 122,102")
+
+# Help box.
+bg+=(-fill "$HELP_EDGE" -draw "roundrectangle 8,108 311,184 5,5"
+     -fill "$HELP_BG"   -draw "roundrectangle 9,109 310,183 4,4")
+
+# Footer.
+bg+=(-fill "$FOOTER"      -draw "rectangle 0,196 319,239"
+     -fill "$FOOTER_LINE" -draw "rectangle 0,196 319,196")
+
+# Text (y values are baselines, except for the centred panel caption, whose
+# y is the top of its text box).
+bg+=(-antialias
+     -font "$BOLD" -pointsize 14 -fill "$TITLE_TEXT" -annotate +10+19 'TV Output'
+     -font "$SANS" -pointsize 11 -fill "$SOFT_INK"
+     -gravity North -annotate "+$((panel_cx - 160))+80" 'Video standard'
+     +gravity
+     -font "$BOLD" -pointsize 11 -fill "$KEY_INK"
+     -annotate +18+124 'NTSC, PAL'
+     -annotate +18+142 'D-pad'
+     -annotate +18+174 'Cancel'
+     -font "$SANS" -pointsize 11 -fill "$INK"
+     -annotate +96+124 'Switch output to TV + LCD'
+     -annotate +96+142 'Move the picture on the TV'
+     -annotate +96+174 'Back to the menu'
+     -font "$SANS" -pointsize 10 -fill "$SOFT_INK"
+     -annotate +96+156 '(once a standard is chosen)')
+
+convert "${bg[@]}" "${PNG_OPTS[@]}" "PNG24:$out/app_tvout.png"
+
+echo "artwork written to $out"
