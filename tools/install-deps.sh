@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian 12 packages this project needs, only those missing.
+# Runs apt-get as root, or through sudo for another user.
+set -eu
+
+packages="cmake g++ make pkg-config
+libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
+googletest libgtest-dev libgmock-dev
+fonts-nanum
+xvfb xauth libx11-dev libxtst-dev"
+
+missing=""
+for p in $packages; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    case "$status" in
+    *" installed") ;;
+    *) missing="$missing $p" ;;
+    esac
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+echo "Installing:$missing"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
