@@ -1,0 +1,352 @@
+#include "text/euckr.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace
+{
+
+const uint16 kUnwritten = 0xAAAA; // fills dst before a conversion
+const int32 kEmpty = -1;
+
+// Converts a copy of `size` source bytes held in an exactly sized heap block,
+// so the sanitizer build catches any read past it. dst holds strlen + 1 units
+// and one guard unit after them; the guard must survive. Returns the strlen + 1
+// units, kUnwritten where nothing was written.
+std::vector<uint16> ConvertBuffer(const char* bytes, size_t size)
+{
+    std::unique_ptr<char[]> src(new char[size]);
+    std::memcpy(src.get(), bytes, size);
+    const size_t room = std::strlen(src.get()) + 1;
+    std::vector<uint16> dst(room + 1, kUnwritten);
+    EucKrToUcs2(src.get(), dst.data());
+    EXPECT_EQ(kUnwritten, dst[room]) << "wrote past strlen + 1 units";
+    dst.pop_back();
+    return dst;
+}
+
+std::vector<uint16> ConvertAll(const std::string& bytes)
+{
+    return ConvertBuffer(bytes.c_str(), bytes.size() + 1);
+}
+
+// The units up to and including the first 0: what the renderer draws.
+std::vector<uint16> Convert(const std::string& bytes)
+{
+    std::vector<uint16> units = ConvertAll(bytes);
+    std::vector<uint16>::iterator end = std::find(units.begin(), units.end(), 0);
+    EXPECT_TRUE(end != units.end()) << "no terminating 0 unit";
+    return std::vector<uint16>(units.begin(), end == units.end() ? end : end + 1);
+}
+
+std::vector<uint16> Units(const std::u16string& text)
+{
+    std::vector<uint16> units(text.begin(), text.end());
+    units.push_back(0);
+    return units;
+}
+
+// The unit of one byte pair, which must be followed by the terminator.
+uint16 PairUnit(int lead, int trail)
+{
+    const char pair[] = {static_cast<char>(lead), static_cast<char>(trail), 0};
+    std::vector<uint16> units = ConvertBuffer(pair, sizeof pair);
+    EXPECT_EQ(0, units[1]) << std::hex << lead << " " << trail;
+    return units[0];
+}
+
+int32 Entry(int lead, int trail)
+{
+    return ksc5601ToUnicode[(lead - 0xA1) * 94 + (trail - 0xA1)];
+}
+
+uint16 CellUnit(int lead, int trail)
+{
+    const int32 code = Entry(lead, trail);
+    return code == kEmpty ? 0 : static_cast<uint16>(code);
+}
+
+// The KS X 1001:1987 cells that have no character.
+struct EmptyRow
+{
+    int lead;
+    std::vector<std::pair<int, int>> trails; // inclusive ranges
+    int count;
+};
+
+const std::vector<EmptyRow>& EmptyRows()
+{
+    static const std::vector<EmptyRow> rows = {
+        {0xA2, {{0xE6, 0xFE}}, 25},
+        {0xA5, {{0xAB, 0xAF}, {0xBA, 0xC0}, {0xD9, 0xE0}, {0xF9, 0xFE}}, 26},
+        {0xA6, {{0xE5, 0xFE}}, 26},
+        {0xA7, {{0xF0, 0xFE}}, 15},
+        {0xA8, {{0xA5, 0xA5}, {0xA7, 0xA7}, {0xB0, 0xB0}}, 3},
+        {0xAA, {{0xF4, 0xFE}}, 11},
+        {0xAB, {{0xF7, 0xFE}}, 8},
+        {0xAC, {{0xC2, 0xD0}, {0xF2, 0xFE}}, 28},
+        {0xAD, {{0xA1, 0xFE}}, 94},
+        {0xAE, {{0xA1, 0xFE}}, 94},
+        {0xAF, {{0xA1, 0xFE}}, 94},
+        {0xC9, {{0xA1, 0xFE}}, 94},
+    };
+    return rows;
+}
+
+// ---- The table ----
+
+TEST(Ksc5601Table, CoversRowsA1ToFD)
+{
+    EXPECT_EQ(8742, ksc5601TableSize);
+    EXPECT_EQ(93 * 94, ksc5601TableSize);
+}
+
+TEST(Ksc5601Table, EmptyCellsAreExactlyThoseOfThe1987Edition)
+{
+    std::set<int> expected;
+    for (const EmptyRow& row : EmptyRows())
+    {
+        int count = 0;
+        for (const std::pair<int, int>& range : row.trails)
+        {
+            for (int trail = range.first; trail <= range.second; ++trail, ++count)
+            {
+                expected.insert(row.lead << 8 | trail);
+            }
+        }
+        EXPECT_EQ(row.count, count) << "lead " << std::hex << row.lead;
+    }
+    ASSERT_EQ(518u, expected.size());
+
+    int mapped = 0;
+    for (int lead = 0xA1; lead <= 0xFD; ++lead)
+    {
+        for (int trail = 0xA1; trail <= 0xFE; ++trail)
+        {
+            const bool empty = Entry(lead, trail) == kEmpty;
+            EXPECT_EQ(expected.count(lead << 8 | trail) == 1, empty)
+                << std::hex << lead << " " << trail << " holds " << Entry(lead, trail);
+            mapped += empty ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(8224, mapped);
+}
+
+TEST(Ksc5601Table, SampleCells)
+{
+    EXPECT_EQ(0x3000, ksc5601ToUnicode[0]);    // 0xA1A1 ideographic space
+    EXPECT_EQ(0xAC00, ksc5601ToUnicode[1410]); // 0xB0A1 first Hangul syllable
+    EXPECT_EQ(0x8A70, ksc5601ToUnicode[8741]); // 0xFDFE last Hanja
+    EXPECT_EQ(0x3164, Entry(0xA4, 0xD4));      // Hangul filler, a cell like any other
+    EXPECT_EQ(kEmpty, Entry(0xA2, 0xE6));      // euro sign, 1998 edition only
+    EXPECT_EQ(kEmpty, Entry(0xA2, 0xE7));      // registered sign, 1998 edition only
+    EXPECT_EQ(kEmpty, Entry(0xA2, 0xE8));      // 2002 edition only
+}
+
+TEST(Ksc5601Table, EveryCodePointOnceAndInTheBmp)
+{
+    std::set<int32> seen;
+    for (int32 i = 0; i < ksc5601TableSize; ++i)
+    {
+        const int32 code = ksc5601ToUnicode[i];
+        if (code == kEmpty)
+        {
+            continue;
+        }
+        EXPECT_TRUE(code > 0 && code <= 0xFFFF) << "entry " << i << " holds " << code;
+        EXPECT_TRUE(seen.insert(code).second) << "U+" << std::hex << code << " twice";
+    }
+}
+
+// ---- Conversion ----
+
+TEST(EucKrToUcs2, AsciiPassesThroughUnchanged)
+{
+    EXPECT_EQ(Units(u"v0.95"), ConvertAll("v0.95"));
+
+    std::string ascii;
+    for (int c = 0x01; c <= 0x7F; ++c)
+    {
+        ascii += static_cast<char>(c);
+    }
+    std::vector<uint16> expected(ascii.begin(), ascii.end());
+    expected.push_back(0);
+    EXPECT_EQ(expected, ConvertAll(ascii));
+}
+
+TEST(EucKrToUcs2, EmptyStringGivesOnlyTheTerminator)
+{
+    EXPECT_EQ(std::vector<uint16>{0}, ConvertAll(""));
+}
+
+TEST(EucKrToUcs2, DoubleByteSamples)
+{
+    EXPECT_EQ(Units(u"\uAC00"), Convert("\xB0\xA1"));
+    EXPECT_EQ(Units(u"\u3000"), Convert("\xA1\xA1"));
+    EXPECT_EQ(Units(u"\u8A70"), Convert("\xFD\xFE"));
+    // Each pair converts on its own: a filler run is not composed into a syllable.
+    EXPECT_EQ(Units(u"\u3164\u3131\u314F\u3164"), Convert("\xA4\xD4\xA4\xA1\xA4\xBF\xA4\xD4"));
+}
+
+TEST(EucKrToUcs2, KoreanSentences)
+{
+    EXPECT_EQ(Units(u"TV 출력 방식을 선택하세요: NTSC 또는 PAL."),
+              Convert("TV \xC3\xE2\xB7\xC2 \xB9\xE6\xBD\xC4\xC0\xBB "
+                      "\xBC\xB1\xC5\xC3\xC7\xCF\xBC\xBC\xBF\xE4: NTSC \xB6\xC7\xB4\xC2 PAL."));
+    EXPECT_EQ(Units(u"「大韓民國」의 수도는 서울입니다. ※ 화면 위치 조정"),
+              Convert("\xA1\xB8\xD3\xDE\xF9\xDB\xDA\xC5\xCF\xD0\xA1\xB9\xC0\xC7 "
+                      "\xBC\xF6\xB5\xB5\xB4\xC2 \xBC\xAD\xBF\xEF\xC0\xD4\xB4\xCF\xB4\xD9. "
+                      "\xA1\xD8 \xC8\xAD\xB8\xE9 \xC0\xA7\xC4\xA1 \xC1\xB6\xC1\xA4"));
+}
+
+TEST(EucKrToUcs2, UnmappedCellEndsTheRenderedText)
+{
+    const std::string text = std::string("ab") + "\xA2\xE6" + "cd";
+    EXPECT_EQ(Units(u"ab"), Convert(text));
+    // The conversion itself goes on past the 0 unit.
+    EXPECT_EQ((std::vector<uint16>{'a', 'b', 0, 'c', 'd', 0, kUnwritten}), ConvertAll(text));
+}
+
+TEST(EucKrToUcs2, TrailingLoneLeadByteYieldsNoUnit)
+{
+    EXPECT_EQ((std::vector<uint16>{'A', 0xAC00, 0, kUnwritten, kUnwritten}),
+              ConvertAll("A\xB0\xA1\xB0"));
+    for (int lead = 0x80; lead <= 0xFF; ++lead)
+    {
+        EXPECT_EQ((std::vector<uint16>{0, kUnwritten}),
+                  ConvertAll(std::string(1, static_cast<char>(lead))))
+            << std::hex << lead;
+    }
+}
+
+TEST(EucKrToUcs2, StopsAtTheTerminatorAfterALeadByte)
+{
+    const char bytes[] = {'A', '\xB0', 0, '\xA1', '\xA1', 'B', 0};
+    EXPECT_EQ((std::vector<uint16>{'A', 0, kUnwritten}), ConvertBuffer(bytes, sizeof bytes));
+}
+
+TEST(EucKrToUcs2, AnyTrailByteIsConsumedWithItsLead)
+{
+    for (const char* lead : {"\x80", "\xB0"})
+    {
+        EXPECT_EQ((std::vector<uint16>{0, 'B', 0, kUnwritten}),
+                  ConvertAll(lead + std::string("AB")));
+    }
+}
+
+// ---- Index arithmetic: only the combined index is bounded ----
+
+TEST(EucKrToUcs2Index, EveryCellReadsItsOwnEntry)
+{
+    for (int lead = 0xA1; lead <= 0xFD; ++lead)
+    {
+        for (int trail = 0xA1; trail <= 0xFE; ++trail)
+        {
+            ASSERT_EQ(CellUnit(lead, trail), PairUnit(lead, trail))
+                << std::hex << lead << " " << trail;
+        }
+    }
+}
+
+TEST(EucKrToUcs2Index, LowTrailBytesReadEarlierRows)
+{
+    EXPECT_EQ(0, PairUnit(0xB0, 0x41)); // entry 1314, cell 0xAEFD, which is empty
+    EXPECT_EQ(kEmpty, ksc5601ToUnicode[1314]);
+    EXPECT_EQ(kEmpty, Entry(0xAE, 0xFD));
+
+    EXPECT_EQ(CellUnit(0xB0, 0xFE), PairUnit(0xB1, 0xA0)); // one cell back
+    EXPECT_EQ(CellUnit(0xB0, 0xA1), PairUnit(0xB1, 0x43)); // a whole row back
+    EXPECT_EQ(CellUnit(0xB0, 0xFE), PairUnit(0xB2, 0x42)); // into the row before that
+    EXPECT_EQ(CellUnit(0xB0, 0xFD), PairUnit(0xB2, 0x41));
+    EXPECT_EQ(CellUnit(0xFD, 0xFE), PairUnit(0xFE, 0xA0));
+    EXPECT_NE(0, PairUnit(0xB2, 0x41));
+
+    // In general the cell (0xA1 - trail) places before the start of the row.
+    for (int lead = 0xA3; lead <= 0xFD; ++lead)
+    {
+        for (int trail = 0x01; trail <= 0xA0; ++trail)
+        {
+            const int32 code = ksc5601ToUnicode[(lead - 0xA1) * 94 - (0xA1 - trail)];
+            ASSERT_EQ(code == kEmpty ? 0 : code, PairUnit(lead, trail))
+                << std::hex << lead << " " << trail;
+        }
+    }
+}
+
+TEST(EucKrToUcs2Index, TrailFFReadsTheNextRow)
+{
+    EXPECT_EQ(CellUnit(0xB1, 0xA1), PairUnit(0xB0, 0xFF));
+    EXPECT_NE(0, PairUnit(0xB0, 0xFF));
+    for (int lead = 0xA1; lead <= 0xFC; ++lead)
+    {
+        EXPECT_EQ(CellUnit(lead + 1, 0xA1), PairUnit(lead, 0xFF)) << std::hex << lead;
+    }
+    EXPECT_EQ(0, PairUnit(0xFD, 0xFF)); // one past the last entry
+}
+
+TEST(EucKrToUcs2Index, LeadBelowA1GivesZeroExceptA0FF)
+{
+    for (int lead = 0x80; lead <= 0xA0; ++lead)
+    {
+        for (int trail = 0x01; trail <= 0xFF; ++trail)
+        {
+            const uint16 expected = lead == 0xA0 && trail == 0xFF ? 0x3000 : 0;
+            ASSERT_EQ(expected, PairUnit(lead, trail)) << std::hex << lead << " " << trail;
+        }
+    }
+}
+
+TEST(EucKrToUcs2Index, LeadFEAndFFGiveZero)
+{
+    for (int trail = 0xA1; trail <= 0xFF; ++trail)
+    {
+        EXPECT_EQ(0, PairUnit(0xFE, trail)) << std::hex << trail;
+        EXPECT_EQ(0, PairUnit(0xFF, trail)) << std::hex << trail;
+    }
+    // Small enough trail bytes still land in the table's last row.
+    EXPECT_EQ(0x8A70, PairUnit(0xFF, 0x42));
+    EXPECT_EQ(0, PairUnit(0xFF, 0x43));
+}
+
+// ---- Room: never more than strlen + 1 units ----
+
+TEST(EucKrToUcs2Room, EveryPairAndLoneByteFitsItsRoom)
+{
+    for (int first = 0x01; first <= 0xFF; ++first)
+    {
+        ConvertAll(std::string(1, static_cast<char>(first)));
+        for (int second = 0x01; second <= 0xFF; ++second)
+        {
+            const std::string bytes = {static_cast<char>(first), static_cast<char>(second)};
+            ConvertAll(bytes);
+            ConvertAll(bytes + 'x');
+        }
+    }
+}
+
+TEST(EucKrToUcs2Room, RandomStringsFitTheirRoom)
+{
+    uint32 state = 12345;
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::string bytes;
+        const int length = round % 41;
+        for (int i = 0; i < length; ++i)
+        {
+            state = state * 1103515245u + 12345u;
+            const int byte = static_cast<int>(state >> 16 & 0xFF);
+            bytes += static_cast<char>(byte == 0 ? 0xB0 : byte);
+        }
+        std::vector<uint16> units = ConvertAll(bytes);
+        ASSERT_TRUE(std::find(units.begin(), units.end(), 0) != units.end()) << "round " << round;
+    }
+}
+
+} // namespace

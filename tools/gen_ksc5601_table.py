@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""Generates text/ksc5601table.cpp, the KS X 1001:1987 to Unicode table.
+
+The values come from a published EUC-KR mapping found on this machine:
+Python's euc_kr codec (default) or the C library's iconv converter. Both
+carry cells that later editions of KS X 1001 added, so those are dropped, and
+both are checked against the 1987 layout before anything is written.
+
+    python3 tools/gen_ksc5601_table.py             # rewrite the table
+    python3 tools/gen_ksc5601_table.py --check     # compare, write nothing
+    python3 tools/gen_ksc5601_table.py --source iconv --check
+
+Exit status: 0 done (or identical); 1 the committed file differs;
+2 the mapping failed validation or the source is unavailable.
+"""
+
+import argparse
+import ctypes
+import ctypes.util
+import os
+import sys
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+TABLE_PATH = os.path.join(REPO, "text", "ksc5601table.cpp")
+
+FIRST_LEAD, LAST_LEAD = 0xA1, 0xFD  # row 0xFE (user-defined) is not covered
+FIRST_TRAIL, LAST_TRAIL = 0xA1, 0xFE
+CELLS_PER_ROW = LAST_TRAIL - FIRST_TRAIL + 1  # 94
+TABLE_SIZE = (LAST_LEAD - FIRST_LEAD + 1) * CELLS_PER_ROW  # 8742
+MAPPED_COUNT = 8224
+EMPTY = -1
+
+# Cells the converters map that the 1987 edition leaves empty.
+LATER_EDITIONS = {
+    0xA2E6: "euro sign, 1998",
+    0xA2E7: "registered sign, 1998",
+    0xA2E8: "circled Hangul ieung u, 2002 (glibc's iconv has it)",
+}
+
+# The Hangul filler. Python's codec reads it only as the start of an
+# eight-byte composed syllable; here every pair converts on its own.
+HANGUL_FILLER_CELL = 0xA4D4
+HANGUL_FILLER = 0x3164
+
+# The 1987 edition's empty cells: lead byte -> inclusive trail ranges.
+EMPTY_CELLS = {
+    0xA2: [(0xE6, 0xFE)],
+    0xA5: [(0xAB, 0xAF), (0xBA, 0xC0), (0xD9, 0xE0), (0xF9, 0xFE)],
+    0xA6: [(0xE5, 0xFE)],
+    0xA7: [(0xF0, 0xFE)],
+    0xA8: [(0xA5, 0xA5), (0xA7, 0xA7), (0xB0, 0xB0)],
+    0xAA: [(0xF4, 0xFE)],
+    0xAB: [(0xF7, 0xFE)],
+    0xAC: [(0xC2, 0xD0), (0xF2, 0xFE)],
+    0xAD: [(0xA1, 0xFE)],
+    0xAE: [(0xA1, 0xFE)],
+    0xAF: [(0xA1, 0xFE)],
+    0xC9: [(0xA1, 0xFE)],
+}
+
+SAMPLES = {0xA1A1: 0x3000, 0xB0A1: 0xAC00, 0xFDFE: 0x8A70}
+
+
+def all_cells():
+    for lead in range(FIRST_LEAD, LAST_LEAD + 1):
+        for trail in range(FIRST_TRAIL, LAST_TRAIL + 1):
+            yield (lead << 8) | trail
+
+
+def decode_with_python(cell):
+    try:
+        text = bytes([cell >> 8, cell & 0xFF]).decode("euc_kr")
+    except UnicodeDecodeError:
+        return None
+    return ord(text) if len(text) == 1 else None
+
+
+class IconvDecoder(object):
+    """EUC-KR pairs through the C library's iconv, one pair per call."""
+
+    def __init__(self):
+        libc = ctypes.CDLL(ctypes.util.find_library("c") or None, use_errno=True)
+        self.open = libc.iconv_open
+        self.open.restype = ctypes.c_void_p
+        self.open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+        self.iconv = libc.iconv
+        self.iconv.restype = ctypes.c_size_t
+        self.iconv.argtypes = [ctypes.c_void_p] + [ctypes.c_void_p] * 4
+        self.cd = self.open(b"UCS-4LE", b"EUC-KR")
+        if self.cd is None or self.cd == ctypes.c_void_p(-1).value:
+            raise OSError("iconv cannot convert EUC-KR to UCS-4LE")
+
+    def __call__(self, cell):
+        self.iconv(self.cd, None, None, None, None)  # reset the shift state
+        src = ctypes.create_string_buffer(bytes([cell >> 8, cell & 0xFF]), 2)
+        dst = ctypes.create_string_buffer(16)
+        src_ptr = ctypes.c_void_p(ctypes.addressof(src))
+        dst_ptr = ctypes.c_void_p(ctypes.addressof(dst))
+        src_left, dst_left = ctypes.c_size_t(2), ctypes.c_size_t(16)
+        result = self.iconv(self.cd, ctypes.byref(src_ptr), ctypes.byref(src_left),
+                            ctypes.byref(dst_ptr), ctypes.byref(dst_left))
+        if result == ctypes.c_size_t(-1).value or src_left.value != 0 or dst_left.value != 12:
+            return None
+        return int.from_bytes(dst.raw[:4], "little")
+
+
+def build_table(decode):
+    """Returns the 8742 entries in row-major order, or raises ValueError."""
+    table = []
+    for cell in all_cells():
+        code = decode(cell)
+        if cell in LATER_EDITIONS:
+            code = None
+        elif cell == HANGUL_FILLER_CELL:
+            if code not in (None, HANGUL_FILLER):
+                raise ValueError("0x%04X maps to U+%04X, not the Hangul filler" % (cell, code))
+            code = HANGUL_FILLER
+        table.append(EMPTY if code is None else code)
+    validate(table)
+    return table
+
+
+def validate(table):
+    expected_empty = set()
+    for lead, ranges in EMPTY_CELLS.items():
+        for first, last in ranges:
+            expected_empty.update((lead << 8) | trail for trail in range(first, last + 1))
+    cells = list(all_cells())
+    empty = set(cell for cell, code in zip(cells, table) if code == EMPTY)
+    problems = []
+    if len(table) != TABLE_SIZE:
+        problems.append("%d entries, not %d" % (len(table), TABLE_SIZE))
+    for cell in sorted(empty - expected_empty):
+        problems.append("0x%04X has no character" % cell)
+    for cell in sorted(expected_empty - empty):
+        problems.append("0x%04X should be empty, has U+%04X" % (cell, table[cells.index(cell)]))
+    mapped = [code for code in table if code != EMPTY]
+    if len(mapped) != MAPPED_COUNT:
+        problems.append("%d characters, not %d" % (len(mapped), MAPPED_COUNT))
+    seen = {}
+    for cell, code in zip(cells, table):
+        if code == EMPTY:
+            continue
+        if not 0 < code <= 0xFFFF:
+            problems.append("0x%04X maps outside the BMP: U+%X" % (cell, code))
+        if code in seen:
+            problems.append("U+%04X occurs at 0x%04X and 0x%04X" % (code, seen[code], cell))
+        seen[code] = cell
+    for cell, code in sorted(SAMPLES.items()):
+        if table[cells.index(cell)] != code:
+            problems.append("0x%04X is not U+%04X" % (cell, code))
+    if problems:
+        raise ValueError("; ".join(problems[:20]) + (" ..." if len(problems) > 20 else ""))
+
+
+def render(table):
+    per_line = 12
+    out = [
+        "// Generated by tools/gen_ksc5601_table.py; do not edit by hand.",
+        "// KS X 1001:1987 (KS C 5601-1987) to Unicode, from a published EUC-KR mapping",
+        "// with the cells of later editions removed. Index: (lead - 0xA1) * 94 +",
+        "// (trail - 0xA1), lead 0xA1..0xFD, trail 0xA1..0xFE; -1 marks an empty cell.",
+        "#include \"text/euckr.h\"",
+        "",
+        "const int32 ksc5601TableSize = %d;" % TABLE_SIZE,
+        "",
+        "// clang-format off",
+        "const int32 ksc5601ToUnicode[] = {",
+    ]
+    for row in range(len(table) // CELLS_PER_ROW):
+        out.append("    // lead 0x%02X" % (FIRST_LEAD + row))
+        cells = table[row * CELLS_PER_ROW:(row + 1) * CELLS_PER_ROW]
+        for start in range(0, CELLS_PER_ROW, per_line):
+            items = ["%6s" % ("-1" if c == EMPTY else "0x%04X" % c)
+                     for c in cells[start:start + per_line]]
+            out.append("    " + ", ".join(items) + ",")
+    out += [
+        "};",
+        "// clang-format on",
+        "",
+        "static_assert(sizeof(ksc5601ToUnicode) / sizeof(ksc5601ToUnicode[0]) == %d,"
+        % TABLE_SIZE,
+        "              \"one entry per cell of rows 0xA1..0xFD\");",
+        "",
+    ]
+    return "\n".join(out)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--source", choices=("python", "iconv"), default="python",
+                        help="EUC-KR mapping to read (default: Python's euc_kr codec)")
+    parser.add_argument("--check", action="store_true",
+                        help="compare with the committed file byte for byte; write nothing")
+    parser.add_argument("--output", default=TABLE_PATH, help="file to write or check")
+    args = parser.parse_args()
+
+    try:
+        decode = decode_with_python if args.source == "python" else IconvDecoder()
+        text = render(build_table(decode)).encode("ascii")
+    except (ValueError, OSError, LookupError) as error:
+        sys.stderr.write("gen_ksc5601_table: %s: table not written\n" % error)
+        return 2
+
+    if args.check:
+        try:
+            with open(args.output, "rb") as f:
+                committed = f.read()
+        except OSError as error:
+            sys.stderr.write("gen_ksc5601_table: %s\n" % error)
+            return 1
+        if committed != text:
+            lines = zip(committed.split(b"\n"), text.split(b"\n"))
+            line = next((n for n, (a, b) in enumerate(lines, 1) if a != b),
+                        min(committed.count(b"\n"), text.count(b"\n")) + 1)
+            sys.stderr.write("gen_ksc5601_table: %s differs from the generated table "
+                             "(first at line %d); run tools/gen_ksc5601_table.py\n"
+                             % (args.output, line))
+            return 1
+        print("%s is up to date (%s source)" % (os.path.relpath(args.output), args.source))
+        return 0
+
+    with open(args.output, "wb") as f:
+        f.write(text)
+    print("wrote %s (%s source)" % (os.path.relpath(args.output), args.source))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
