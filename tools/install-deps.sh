@@ -3,7 +3,7 @@
 # Runs apt-get as root, or through sudo for another user.
 set -eu
 
-packages="cmake g++ make pkg-config
+packages="cmake g++ make pkg-config python3
 libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
 googletest libgtest-dev libgmock-dev
 fonts-nanum
