@@ -20,9 +20,12 @@ class CButton
     CButton();
     virtual ~CButton();
 
+    // Fixed-count loaders: one group per file. On failure the images loaded
+    // so far stay in their slots and count, state and frame size are kept.
     bool Load(const char* file);
     bool Load(const char* file1, const char* file2);
     bool Load(const char* file1, const char* file2, const char* file3, const char* file4);
+    // 1 to 4 groups from a null-terminated list; sets the SDL error on failure.
     bool LoadGroup(const char* const* files);
 
     void SetPosition(int16 x, int16 y);
@@ -43,7 +46,14 @@ class CButton
     bool IsPressed() const { return pressed != 0; }
 
   private:
+    // Unit tests use it to put states in place that the button never
+    // reaches by itself (a negative state, frame 2).
+    friend class CButtonTestAccess;
+
     bool LoadFiles(const char* const* files, int count);
+    int ReplaceImages(const char* const* files, int count);
+    void TakeFrameSize(int count);
+    bool IsInside(int x, int y) const;
     void FreeImages();
 
     SDL_Surface* images[MAX_GROUPS];
