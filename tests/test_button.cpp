@@ -1,0 +1,562 @@
+#include "widgets/button.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/userevents.h"
+#include "tests/testimages.h"
+
+// Puts states in place that the button never reaches through its own
+// operations (frame 2, a negative state).
+class CButtonTestAccess
+{
+  public:
+    static void SetState(CButton& button, int32 state) { button.state = state; }
+};
+
+namespace
+{
+
+using namespace testimages;
+
+const Rgb kBackground = {0, 0, 0};
+const int kFrameW = 50; // strips are 200 x 40
+const int kFrameH = 40;
+const int kNoEvent = 0;
+
+// Every frame of every group in its own colour, distinct after 565 storage.
+Rgb FrameColour(int group, int frame)
+{
+    return Rgb{Uint8(40 + 50 * frame), Uint8(40 + 50 * group), 200};
+}
+Rgb OtherColour(int frame)
+{
+    return Rgb{Uint8(40 + 50 * frame), 250, 60};
+}
+
+std::vector<SDL_Event> DrainEvents()
+{
+    std::vector<SDL_Event> events;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        events.push_back(event);
+    return events;
+}
+
+// Exactly one user event `code` from `button` with data2 0, or none at all.
+void ExpectPushed(const CButton* button, int code)
+{
+    std::vector<SDL_Event> events = DrainEvents();
+    if (code == kNoEvent)
+    {
+        EXPECT_TRUE(events.empty())
+            << events.size() << " event(s), first code " << events[0].user.code;
+        return;
+    }
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, SDL_USEREVENT);
+    EXPECT_EQ(events[0].user.code, code);
+    EXPECT_EQ(events[0].user.data1, button);
+    EXPECT_EQ(events[0].user.data2, nullptr);
+}
+
+class ButtonTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        DrainEvents();
+        ASSERT_FALSE(dir.Path().empty());
+        for (int g = 0; g < 4; ++g)
+        {
+            Rgb colours[4];
+            for (int f = 0; f < 4; ++f)
+                colours[f] = FrameColour(g, f);
+            ASSERT_TRUE(WriteStrip(Strip(g), kFrameW, kFrameH, colours));
+        }
+        Rgb others[4] = {OtherColour(0), OtherColour(1), OtherColour(2), OtherColour(3)};
+        ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, others));
+        ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, others));
+        ASSERT_TRUE(WriteEmptyFile(dir.File("empty.png")));
+        ASSERT_TRUE(WriteSolidTga(dir.File("zerowide.tga"), 0, 8, kBackground));
+        ASSERT_TRUE(WriteSolidTga(dir.File("zerohigh.tga"), 8, 0, kBackground));
+        screen = CreateScreen16(320, 240, kBackground);
+        ASSERT_NE(screen, nullptr);
+    }
+
+    void TearDown() override
+    {
+        DrainEvents();
+        if (screen != nullptr)
+            SDL_FreeSurface(screen);
+        SDL_Quit();
+    }
+
+    std::string Strip(int group) const
+    {
+        return dir.File("group" + std::to_string(group) + ".bmp");
+    }
+
+    // Draws the button alone on a cleared screen.
+    void Redraw(CButton& button)
+    {
+        Fill(screen, kBackground);
+        button.Draw(screen);
+    }
+
+    // Pixels that differ from "the rectangle in `colour`, background elsewhere";
+    // an empty rectangle means nothing may be painted.
+    int Mismatches(int x, int y, int w, int h, Rgb colour)
+    {
+        const Rgb inside = AsStored(screen, colour);
+        const Rgb outside = AsStored(screen, kBackground);
+        int count = 0;
+        for (int py = 0; py < screen->h; ++py)
+            for (int px = 0; px < screen->w; ++px)
+            {
+                bool in = px >= x && px < x + w && py >= y && py < y + h;
+                if (PixelAt(screen, px, py) != (in ? inside : outside))
+                    ++count;
+            }
+        return count;
+    }
+    int PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
+
+    TempDir dir;
+    SDL_Surface* screen = nullptr;
+};
+
+// Steps through the table above CButton::HandleMouse, with "any" and
+// "anything" spelled out.
+TEST_F(ButtonTest, StateTable)
+{
+    enum Start
+    {
+        IDLE,
+        PRESSED,
+        DISABLED_IDLE,
+        DISABLED_PRESSED
+    };
+    struct Row
+    {
+        Start start;
+        int action;
+        bool inside;
+        int32 nextState;
+        bool nextPressed;
+        int event;
+    };
+    const Row rows[] = {
+        {IDLE, MOUSE_PRESS, true, 1, true, EVENT_BUTTON_PRESSED},
+        {PRESSED, MOUSE_PRESS, true, 1, true, EVENT_BUTTON_PRESSED},
+        {IDLE, MOUSE_RELEASE, true, 0, false, EVENT_BUTTON_CLICKED},
+        {PRESSED, MOUSE_RELEASE, true, 0, false, EVENT_BUTTON_CLICKED},
+        {PRESSED, MOUSE_MOVE, false, 0, false, EVENT_REDRAW},
+        {PRESSED, MOUSE_RELEASE, false, 1, true, kNoEvent},
+        {IDLE, MOUSE_MOVE, false, 0, false, kNoEvent},
+        {IDLE, MOUSE_MOVE, true, 0, false, kNoEvent},
+        {PRESSED, MOUSE_MOVE, true, 1, true, kNoEvent},
+        {IDLE, MOUSE_PRESS, false, 0, false, kNoEvent},
+        {PRESSED, MOUSE_PRESS, false, 1, true, kNoEvent},
+        {DISABLED_IDLE, MOUSE_PRESS, true, 0, false, kNoEvent},
+        {DISABLED_IDLE, MOUSE_RELEASE, true, 0, false, kNoEvent},
+        {DISABLED_IDLE, MOUSE_MOVE, true, 0, false, kNoEvent},
+        {DISABLED_IDLE, MOUSE_PRESS, false, 0, false, kNoEvent},
+        {DISABLED_PRESSED, MOUSE_RELEASE, true, 1, true, kNoEvent},
+        {DISABLED_PRESSED, MOUSE_MOVE, false, 1, true, kNoEvent},
+        {DISABLED_PRESSED, MOUSE_RELEASE, false, 1, true, kNoEvent},
+    };
+    const int x = 20, y = 30;
+    for (const Row& row : rows)
+    {
+        const char* const starts[] = {"idle", "pressed", "disabled idle", "disabled pressed"};
+        const char* const actions[] = {"release", "press", "move"};
+        SCOPED_TRACE(testing::Message() << starts[row.start] << ", " << actions[row.action]
+                                        << (row.inside ? " inside" : " outside"));
+        CButton button;
+        ASSERT_TRUE(button.Load(Strip(0).c_str()));
+        button.SetPosition(x, y);
+        if (row.start == PRESSED || row.start == DISABLED_PRESSED)
+        {
+            button.HandleMouse(MOUSE_PRESS, x + 10, y + 10);
+            DrainEvents();
+        }
+        if (row.start == DISABLED_IDLE || row.start == DISABLED_PRESSED)
+            button.Disable();
+        EXPECT_EQ(button.IsEnabled(), row.start == IDLE || row.start == PRESSED);
+
+        if (row.inside)
+            button.HandleMouse(row.action, x + 10, y + 10);
+        else
+            button.HandleMouse(row.action, x + 100, y + 100);
+        EXPECT_EQ(button.GetState(), row.nextState);
+        EXPECT_EQ(button.IsPressed(), row.nextPressed);
+        ExpectPushed(&button, row.event);
+    }
+}
+
+TEST_F(ButtonTest, IgnoresPointerWhenNotLoadedOrStateNegative)
+{
+    CButton unloaded;
+    unloaded.HandleMouse(MOUSE_PRESS, 0, 0);
+    unloaded.HandleMouse(MOUSE_RELEASE, 0, 0);
+    ExpectPushed(&unloaded, kNoEvent);
+
+    CButton button;
+    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    CButtonTestAccess::SetState(button, -1);
+    button.HandleMouse(MOUSE_PRESS, 1, 1);
+    button.HandleMouse(MOUSE_RELEASE, 1, 1);
+    EXPECT_EQ(button.GetState(), -1);
+    ExpectPushed(&button, kNoEvent);
+}
+
+TEST_F(ButtonTest, DragOffAndBackStillClicksWithoutPressedFrame)
+{
+    CButton button;
+    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    button.HandleMouse(MOUSE_PRESS, 5, 5);
+    ExpectPushed(&button, EVENT_BUTTON_PRESSED);
+    button.HandleMouse(MOUSE_MOVE, 200, 5);
+    ExpectPushed(&button, EVENT_REDRAW);
+    button.HandleMouse(MOUSE_MOVE, 5, 5);
+    EXPECT_EQ(button.GetState(), 0);
+    ExpectPushed(&button, kNoEvent);
+    button.HandleMouse(MOUSE_RELEASE, 5, 5);
+    ExpectPushed(&button, EVENT_BUTTON_CLICKED);
+}
+
+TEST_F(ButtonTest, HitAreaIncludesFarEdges)
+{
+    const int x = 100, y = 60;
+    struct Point
+    {
+        int x, y;
+        bool inside;
+    };
+    const Point points[] = {{x, y, true},           {x + 50, y, true},      {x, y + 40, true},
+                            {x + 50, y + 40, true}, {x - 1, y, false},      {x + 51, y, false},
+                            {x, y - 1, false},      {x, y + 41, false},     {x + 51, y + 41, false},
+                            {x - 1, y - 1, false},  {x + 50, y + 41, false}};
+    for (const Point& p : points)
+    {
+        SCOPED_TRACE(testing::Message() << "(" << p.x << ", " << p.y << ")");
+        CButton button;
+        ASSERT_TRUE(button.Load(Strip(0).c_str()));
+        button.SetPosition(x, y);
+        ASSERT_EQ(button.GetRect().w, 50);
+        ASSERT_EQ(button.GetRect().h, 40);
+        button.HandleMouse(MOUSE_PRESS, p.x, p.y);
+        ExpectPushed(&button, p.inside ? EVENT_BUTTON_PRESSED : kNoEvent);
+    }
+}
+
+TEST_F(ButtonTest, EachStateDrawsItsFrameOfItsGroup)
+{
+    CButton button;
+    ASSERT_TRUE(
+        button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+    button.SetPosition(30, 20);
+    for (int state = 0; state < 16; ++state)
+    {
+        SCOPED_TRACE(testing::Message() << "state " << state);
+        CButtonTestAccess::SetState(button, state);
+        Redraw(button);
+        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(state / 4, state % 4)), 0);
+        button.Disable();
+        Redraw(button);
+        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(state / 4, 3)), 0);
+        button.Enable();
+    }
+}
+
+TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
+{
+    CButton button;
+    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    for (int state : {-1, -4, -5})
+    {
+        SCOPED_TRACE(testing::Message() << "state " << state);
+        CButtonTestAccess::SetState(button, state);
+        Redraw(button);
+        EXPECT_EQ(PaintedPixels(), 0);
+    }
+
+    // Narrower than four pixels: a valid image whose frames are 0 wide.
+    Rgb colours[4] = {OtherColour(0), OtherColour(1), OtherColour(2), OtherColour(3)};
+    ASSERT_TRUE(WriteSolid(dir.File("narrow.bmp"), 3, 10, colours[0]));
+    CButton narrow;
+    ASSERT_TRUE(narrow.Load(dir.File("narrow.bmp").c_str()));
+    EXPECT_EQ(narrow.GetRect().w, 0);
+    Redraw(narrow);
+    EXPECT_EQ(PaintedPixels(), 0);
+
+    CButton unloaded;
+    Redraw(unloaded);
+    EXPECT_EQ(PaintedPixels(), 0);
+}
+
+TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
+{
+    struct Case
+    {
+        int16 x, y;
+    };
+    const Case cases[] = {{300, 10}, {-20, 10}, {10, 220}, {10, -20}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "at (" << c.x << ", " << c.y << ")");
+        CButton button;
+        ASSERT_TRUE(button.Load(Strip(0).c_str()));
+        button.SetPosition(c.x, c.y);
+        const int visibleX = std::max<int>(c.x, 0), visibleY = std::max<int>(c.y, 0);
+        const int visibleW = std::min(c.x + kFrameW, 320) - visibleX;
+        const int visibleH = std::min(c.y + kFrameH, 240) - visibleY;
+
+        Redraw(button);
+        EXPECT_EQ(Mismatches(visibleX, visibleY, visibleW, visibleH, FrameColour(0, 0)), 0);
+        EXPECT_EQ(button.GetRect().x, c.x);
+        EXPECT_EQ(button.GetRect().y, c.y);
+        EXPECT_EQ(button.GetRect().w, kFrameW);
+        EXPECT_EQ(button.GetRect().h, kFrameH);
+
+        button.HandleMouse(MOUSE_PRESS, visibleX + 1, visibleY + 1);
+        ASSERT_EQ(button.GetState(), 1);
+        Redraw(button);
+        EXPECT_EQ(Mismatches(visibleX, visibleY, visibleW, visibleH, FrameColour(0, 1)), 0);
+        // The far corner beyond the screen still belongs to the button.
+        button.HandleMouse(MOUSE_RELEASE, c.x + kFrameW, c.y + kFrameH);
+        EXPECT_EQ(button.GetState(), 0);
+    }
+}
+
+TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
+{
+    const std::string small = dir.File("small.bmp");
+    struct Case
+    {
+        int count;
+        bool group; // LoadGroup instead of the fixed-count overload
+    };
+    for (Case c : {Case{1, false}, Case{2, false}, Case{4, false}, Case{1, true}, Case{4, true}})
+    {
+        SCOPED_TRACE(testing::Message() << c.count << " file(s)" << (c.group ? " by list" : ""));
+        CButton button;
+        // Start from another state to see the reset to the first group.
+        ASSERT_TRUE(button.Load(small.c_str(), small.c_str()));
+        button.NextGroup();
+        button.SetPosition(7, 9);
+        const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
+        const char* list[] = {s0.c_str(), c.count > 1 ? s1.c_str() : nullptr, s2.c_str(),
+                              s3.c_str(), nullptr};
+        bool ok = c.group        ? button.LoadGroup(list)
+                  : c.count == 1 ? button.Load(list[0])
+                  : c.count == 2 ? button.Load(list[0], list[1])
+                                 : button.Load(list[0], list[1], list[2], list[3]);
+        ASSERT_TRUE(ok) << SDL_GetError();
+        EXPECT_EQ(button.GetGroupCount(), c.count);
+        EXPECT_EQ(button.GetState(), 0);
+        EXPECT_EQ(button.GetRect().w, kFrameW);
+        EXPECT_EQ(button.GetRect().h, kFrameH);
+        for (int g = 0; g < c.count; ++g)
+        {
+            Redraw(button);
+            EXPECT_EQ(Mismatches(7, 9, kFrameW, kFrameH, FrameColour(g, 0)), 0) << "group " << g;
+            button.NextGroup();
+        }
+    }
+
+    CButton mixed;
+    ASSERT_TRUE(mixed.Load(small.c_str(), Strip(0).c_str()));
+    EXPECT_EQ(mixed.GetRect().w, 30);
+    EXPECT_EQ(mixed.GetRect().h, 20);
+}
+
+// A missing file, a 0-byte file (IMG_Load gives null for both), and images
+// of zero width or height (the TGA loader hands those out).
+const char* const kBadFiles[] = {"missing.bmp", "empty.png", "zerowide.tga", "zerohigh.tga"};
+
+TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
+{
+    for (const char* bad : kBadFiles)
+        for (int count : {1, 2, 4})
+        {
+            SCOPED_TRACE(testing::Message() << bad << " last of " << count);
+            const std::string badPath = dir.File(bad), good = Strip(0);
+            SDL_SetError("earlier");
+            CButton fresh;
+            bool ok = count == 1 ? fresh.Load(badPath.c_str())
+                      : count == 2
+                          ? fresh.Load(good.c_str(), badPath.c_str())
+                          : fresh.Load(good.c_str(), good.c_str(), good.c_str(), badPath.c_str());
+            EXPECT_FALSE(ok);
+            EXPECT_EQ(fresh.GetGroupCount(), 0);
+            EXPECT_EQ(fresh.GetRect().w, 0);
+            EXPECT_EQ(fresh.GetRect().h, 0);
+            // The button sets no text of its own for a zero-sized image (a BMP
+            // loaded before it clears the text, so look only at single loads).
+            if (count == 1 && std::string(bad).find(".tga") != std::string::npos)
+            {
+                EXPECT_STREQ(SDL_GetError(), "earlier");
+            }
+            Redraw(fresh);
+            EXPECT_EQ(PaintedPixels(), 0);
+            fresh.HandleMouse(MOUSE_PRESS, 0, 0);
+            ExpectPushed(&fresh, kNoEvent);
+        }
+}
+
+TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
+{
+    const std::string other = dir.File("other.bmp");
+    for (const char* bad : kBadFiles)
+    {
+        SCOPED_TRACE(bad);
+        CButton button;
+        ASSERT_TRUE(
+            button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+        button.SetPosition(10, 10);
+        button.NextGroup();
+        button.NextGroup();
+        const std::string badPath = dir.File(bad);
+        EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3).c_str()));
+        EXPECT_EQ(button.GetGroupCount(), 4);
+        EXPECT_EQ(button.GetState(), 8);
+        EXPECT_EQ(button.GetRect().w, kFrameW);
+        EXPECT_EQ(button.GetRect().h, kFrameH);
+
+        for (int g = 0; g < 4; ++g)
+        {
+            CButtonTestAccess::SetState(button, g * 4);
+            Redraw(button);
+            if (g < 2)
+                EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(0)), 0) << g;
+            else
+                EXPECT_EQ(PaintedPixels(), 0) << "group " << g;
+        }
+        // Still answers the pointer; the loop above left it in group 3.
+        button.HandleMouse(MOUSE_PRESS, 10, 10);
+        ExpectPushed(&button, EVENT_BUTTON_PRESSED);
+        EXPECT_EQ(button.GetState(), 13);
+    }
+}
+
+TEST_F(ButtonTest, LoadGroupRejectsBadLists)
+{
+    const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
+    const char* nullFirst[] = {nullptr, s1.c_str()};
+    const char* five[] = {s0.c_str(), s1.c_str(), s2.c_str(), s3.c_str(), s0.c_str(), nullptr};
+    struct Case
+    {
+        const char* const* files;
+        const char* error;
+    };
+    for (Case c : {Case{nullptr, "No filename !!"}, Case{nullFirst, "No filename !!"},
+                   Case{five, "Over the button group limit !!"}})
+    {
+        SCOPED_TRACE(c.error);
+        CButton button;
+        ASSERT_TRUE(button.Load(dir.File("other.bmp").c_str(), s1.c_str()));
+        button.SetPosition(10, 10);
+        button.HandleMouse(MOUSE_PRESS, 10, 10);
+        DrainEvents();
+        EXPECT_FALSE(button.LoadGroup(c.files));
+        EXPECT_STREQ(SDL_GetError(), c.error);
+        EXPECT_EQ(button.GetGroupCount(), 2);
+        EXPECT_EQ(button.GetState(), 1);
+        EXPECT_TRUE(button.IsPressed());
+        Redraw(button);
+        EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(1)), 0);
+    }
+}
+
+TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
+{
+    for (const char* bad : kBadFiles)
+    {
+        SCOPED_TRACE(bad);
+        const std::string badPath = dir.File(bad), s0 = Strip(0);
+        const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
+        CButton button;
+        ASSERT_TRUE(
+            button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+        EXPECT_FALSE(button.LoadGroup(list));
+        EXPECT_EQ(std::string(SDL_GetError()),
+                  "File was not found(" + badPath + ") or The wrong image size !!");
+        EXPECT_EQ(button.GetGroupCount(), 2);
+        for (int state : {0, 4, 8, 12})
+        {
+            CButtonTestAccess::SetState(button, state);
+            Redraw(button);
+            EXPECT_EQ(PaintedPixels(), 0) << "state " << state;
+        }
+    }
+}
+
+TEST_F(ButtonTest, LoadGroupWithFewerGroupsStartsOnTheFirst)
+{
+    CButton button;
+    ASSERT_TRUE(
+        button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+    CButtonTestAccess::SetState(button, 13);
+    const std::string other = dir.File("other.bmp");
+    const char* list[] = {other.c_str(), nullptr};
+    ASSERT_TRUE(button.LoadGroup(list));
+    EXPECT_EQ(button.GetGroupCount(), 1);
+    EXPECT_EQ(button.GetState(), 0);
+    Redraw(button);
+    EXPECT_EQ(Mismatches(0, 0, kFrameW, kFrameH, OtherColour(0)), 0);
+}
+
+TEST_F(ButtonTest, ClicksAndNextGroupCycleThroughGroups)
+{
+    CButton two;
+    ASSERT_TRUE(two.Load(Strip(0).c_str(), Strip(1).c_str()));
+    const int32 afterPress[] = {1, 5, 1};
+    const int32 afterRelease[] = {4, 0, 4};
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(testing::Message() << "click " << i);
+        two.HandleMouse(MOUSE_PRESS, 3, 3);
+        EXPECT_EQ(two.GetState(), afterPress[i]);
+        ExpectPushed(&two, EVENT_BUTTON_PRESSED);
+        two.HandleMouse(MOUSE_RELEASE, 3, 3);
+        EXPECT_EQ(two.GetState(), afterRelease[i]);
+        EXPECT_EQ(two.GetGroup(), afterRelease[i] / 4);
+        ExpectPushed(&two, EVENT_BUTTON_CLICKED);
+    }
+
+    CButton four;
+    ASSERT_TRUE(four.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+    for (int expected : {1, 2, 3, 0, 1})
+    {
+        four.HandleMouse(MOUSE_PRESS, 3, 3);
+        four.NextGroup();
+        EXPECT_FALSE(four.IsPressed());
+        EXPECT_EQ(four.GetState(), expected * 4);
+        EXPECT_EQ(four.GetGroup(), expected);
+    }
+    DrainEvents();
+}
+
+TEST_F(ButtonTest, FrameOffset)
+{
+    CButton button;
+    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    const int states[] = {0, 1, 2, 3, 4, 6, -1, -3};
+    const int offsets[] = {0, 50, 100, 150, 0, 100, 0, 0};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(button.GetFrameOffset(states[i]), offsets[i]) << "state " << states[i];
+    button.Disable();
+    for (int state : states)
+        EXPECT_EQ(button.GetFrameOffset(state), 150) << "disabled, state " << state;
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include "tests/testimages.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace testimages
+{
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c)
+{
+    return os << "rgb(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
+}
+
+TempDir::TempDir()
+{
+    const char* base = getenv("TMPDIR");
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tvout-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) != nullptr)
+        path = buffer.data();
+}
+
+TempDir::~TempDir()
+{
+    if (!path.empty())
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+}
+
+namespace
+{
+
+SDL_Surface* CreateRgb24(int w, int h)
+{
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xff0000, 0x00ff00, 0x0000ff, 0);
+}
+
+void FillRect(SDL_Surface* surface, int x, int y, int w, int h, Rgb colour)
+{
+    SDL_Rect r;
+    r.x = static_cast<Sint16>(x);
+    r.y = static_cast<Sint16>(y);
+    r.w = static_cast<Uint16>(w);
+    r.h = static_cast<Uint16>(h);
+    SDL_FillRect(surface, &r, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
+}
+
+bool SaveAndFree(SDL_Surface* surface, const std::string& path)
+{
+    if (surface == nullptr)
+        return false;
+    bool ok = SDL_SaveBMP(surface, path.c_str()) == 0;
+    SDL_FreeSurface(surface);
+    return ok;
+}
+
+void PutLittle16(std::ofstream& out, int value)
+{
+    out.put(static_cast<char>(value & 0xff));
+    out.put(static_cast<char>((value >> 8) & 0xff));
+}
+
+} // namespace
+
+bool WriteSolid(const std::string& path, int w, int h, Rgb colour)
+{
+    SDL_Surface* surface = CreateRgb24(w, h);
+    if (surface == nullptr)
+        return false;
+    FillRect(surface, 0, 0, w, h, colour);
+    return SaveAndFree(surface, path);
+}
+
+bool WriteStrip(const std::string& path, int frameW, int frameH, const Rgb colours[4])
+{
+    SDL_Surface* surface = CreateRgb24(frameW * 4, frameH);
+    if (surface == nullptr)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        FillRect(surface, i * frameW, 0, frameW, frameH, colours[i]);
+    return SaveAndFree(surface, path);
+}
+
+bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
+{
+    std::ofstream out(path, std::ios::binary);
+    const char start[12] = {0, 0, 2}; // no id, no colour map, uncompressed true colour
+    out.write(start, sizeof(start));
+    PutLittle16(out, w);
+    PutLittle16(out, h);
+    out.put(24);
+    out.put(0x20); // rows top to bottom
+    for (int i = 0; i < w * h; ++i)
+    {
+        out.put(static_cast<char>(colour.b));
+        out.put(static_cast<char>(colour.g));
+        out.put(static_cast<char>(colour.r));
+    }
+    return static_cast<bool>(out);
+}
+
+bool WriteEmptyFile(const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    return static_cast<bool>(out);
+}
+
+SDL_Surface* CreateScreen16(int w, int h, Rgb fill)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, 0xf800, 0x07e0, 0x001f, 0);
+    if (surface != nullptr)
+        Fill(surface, fill);
+    return surface;
+}
+
+void Fill(SDL_Surface* surface, Rgb colour)
+{
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
+}
+
+Rgb PixelAt(SDL_Surface* surface, int x, int y)
+{
+    Rgb c = {0, 0, 0};
+    if (x < 0 || y < 0 || x >= surface->w || y >= surface->h)
+        return c;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return c;
+    const int bpp = surface->format->BytesPerPixel;
+    const Uint8* p = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * bpp;
+    Uint32 pixel = 0;
+    switch (bpp)
+    {
+    case 1:
+        pixel = *p;
+        break;
+    case 2:
+        pixel = *reinterpret_cast<const Uint16*>(p);
+        break;
+    case 3:
+        if (SDL_BYTEORDER == SDL_BIG_ENDIAN)
+            pixel = (p[0] << 16) | (p[1] << 8) | p[2];
+        else
+            pixel = p[0] | (p[1] << 8) | (p[2] << 16);
+        break;
+    default:
+        pixel = *reinterpret_cast<const Uint32*>(p);
+        break;
+    }
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    SDL_GetRGB(pixel, surface->format, &c.r, &c.g, &c.b);
+    return c;
+}
+
+Rgb AsStored(SDL_Surface* surface, Rgb colour)
+{
+    Rgb c;
+    SDL_GetRGB(SDL_MapRGB(surface->format, colour.r, colour.g, colour.b), surface->format, &c.r,
+               &c.g, &c.b);
+    return c;
+}
+
+} // namespace testimages

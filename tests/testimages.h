@@ -1,0 +1,66 @@
+// Test images made at run time: solid images and four-frame button strips
+// written into a temporary folder, and pixel reads from surfaces.
+#ifndef TESTS_TESTIMAGES_H
+#define TESTS_TESTIMAGES_H
+
+#include <SDL.h>
+
+#include <ostream>
+#include <string>
+
+namespace testimages
+{
+
+struct Rgb
+{
+    Uint8 r, g, b;
+};
+
+inline bool operator==(const Rgb& a, const Rgb& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+inline bool operator!=(const Rgb& a, const Rgb& b)
+{
+    return !(a == b);
+}
+std::ostream& operator<<(std::ostream& os, const Rgb& c);
+
+// A fresh folder below $TMPDIR (or /tmp), removed with its files on
+// destruction. Path() is empty if it could not be made.
+class TempDir
+{
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path; }
+    std::string File(const std::string& name) const { return path + "/" + name; }
+
+  private:
+    std::string path;
+};
+
+// 24-bit BMP of w x h in one colour.
+bool WriteSolid(const std::string& path, int w, int h, Rgb colour);
+// 24-bit BMP strip of four frames side by side, frame i filled with colours[i].
+bool WriteStrip(const std::string& path, int frameW, int frameH, const Rgb colours[4]);
+// Uncompressed 24-bit TGA in one colour. Unlike BMP, the TGA loader accepts a
+// zero width or height, which makes zero-sized images reachable.
+bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour);
+// A file of 0 bytes.
+bool WriteEmptyFile(const std::string& path);
+
+// 16-bit 565 software surface filled with `fill`, like the device's screen.
+SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
+void Fill(SDL_Surface* surface, Rgb colour);
+// Colour of one pixel, as the surface stores it.
+Rgb PixelAt(SDL_Surface* surface, int x, int y);
+// What `colour` becomes once stored in the surface's pixel format.
+Rgb AsStored(SDL_Surface* surface, Rgb colour);
+
+} // namespace testimages
+
+#endif
