@@ -1,0 +1,860 @@
+#include "view/tvoutview.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL_ttf.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/mainmenuapp.h"
+#include "app/userevents.h"
+#include "platform/hosttv.h"
+#include "tests/devicedir.h"
+#include "tests/testimages.h"
+#include "widgets/button.h"
+
+namespace
+{
+
+using namespace testimages;
+
+const Rgb kBackground = {232, 232, 96};
+const Rgb kOtherBackground = {96, 232, 232};
+const Rgb kUntouched = {248, 0, 248}; // screen before drawing
+const Rgb kBlack = {0, 0, 0};
+const char* const kBackgroundFile = "res/app_tvout.png";
+
+struct ButtonSpec
+{
+    const char* file;
+    int x, y, frameW, frameH;
+};
+// Frame sizes differ per button so a mix-up shows.
+const ButtonSpec kButtons[3] = {
+    {"res/app_tvout_ntsc.png", 162, 44, 24, 14},
+    {"res/app_tvout_pal.png", 237, 44, 30, 16},
+    {"res/app_tvout_cancel.png", 253, 204, 40, 20},
+};
+enum
+{
+    NTSC,
+    PAL,
+    CANCEL
+};
+
+CButton* ButtonOf(const CTvOutView& view, int b)
+{
+    return b == NTSC  ? view.GetNtscButton()
+           : b == PAL ? view.GetPalButton()
+                      : view.GetCancelButton();
+}
+
+// Distinct for every button and frame, also after 565 storage.
+Rgb FrameColour(int button, int frame, int variant = 0)
+{
+    return Rgb{Uint8(48 + 40 * frame), Uint8(64 + 60 * button), Uint8(160 - 80 * variant)};
+}
+
+// Delivers the queue to the view as the event loop does: the leave event
+// ends it and is never passed on. Returns the codes handed to the view.
+struct PumpResult
+{
+    std::vector<int> handled;
+    bool left = false;
+};
+PumpResult Pump(CTvOutView& view)
+{
+    PumpResult result;
+    SDL_Event event;
+    for (int i = 0; i < 100 && SDL_PollEvent(&event); ++i)
+    {
+        if (event.type != SDL_USEREVENT)
+            continue;
+        if (event.user.code == EVENT_LEAVE_VIEW)
+        {
+            result.left = true;
+            break;
+        }
+        result.handled.push_back(event.user.code);
+        view.OnUserEvent(event.user.code, event.user.data1, event.user.data2);
+    }
+    return result;
+}
+
+std::vector<SDL_Event> Drain()
+{
+    std::vector<SDL_Event> events;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        events.push_back(event);
+    return events;
+}
+
+// Codes of the queued user events; -1 for any event the view did not push
+// in the expected form (data1 the view, data2 0).
+std::vector<int> DrainViewEvents(const CTvOutView* view)
+{
+    std::vector<int> codes;
+    for (const SDL_Event& e : Drain())
+        codes.push_back(
+            e.type == SDL_USEREVENT && e.user.data1 == view && !e.user.data2 ? e.user.code : -1);
+    return codes;
+}
+
+bool StartsWith(const std::string& text, const std::string& start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// Standard output while alive, split into the view's messages (prefix
+// checked and removed); any other line is kept whole so it shows up.
+class LogCapture
+{
+  public:
+    LogCapture()
+    {
+        fflush(stdout);
+        testing::internal::CaptureStdout();
+    }
+    ~LogCapture() { Messages(); }
+
+    std::vector<std::string> Messages()
+    {
+        if (done)
+            return messages;
+        done = true;
+        fflush(stdout);
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string name = "tvoutview.cpp_";
+        size_t start = 0;
+        while (start < out.size())
+        {
+            size_t end = out.find('\n', start);
+            end = end == std::string::npos ? out.size() : end + 1;
+            const std::string line = out.substr(start, end - start);
+            // "tvoutview.cpp_" + four columns of line number + "]  "
+            const size_t text = name.size() + 7;
+            const bool ours = line.size() >= text && StartsWith(line, name) &&
+                              line.compare(text - 3, 3, "]  ") == 0 &&
+                              line.find_first_not_of(" 0123456789", name.size()) == text - 3;
+            messages.push_back(ours ? line.substr(text) : line);
+            start = end;
+        }
+        return messages;
+    }
+
+  private:
+    bool done = false;
+    std::vector<std::string> messages;
+};
+
+class ScopedChdir
+{
+  public:
+    explicit ScopedChdir(const std::string& dir) : old(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(dir);
+    }
+    ~ScopedChdir()
+    {
+        std::error_code ignored;
+        std::filesystem::current_path(old, ignored);
+    }
+
+  private:
+    std::filesystem::path old;
+};
+
+struct Box
+{
+    int x, y, w, h;
+    Rgb colour;
+};
+
+class ViewTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        sdlStarted = true;
+        screen = SDL_SetVideoMode(320, 240, 16, 0);
+        ASSERT_NE(screen, nullptr) << SDL_GetError();
+        Drain();
+        HostTvClearCalls();
+        theApp.SetExitArgument("--view-main");
+
+        ASSERT_FALSE(dir.Path().empty());
+        std::filesystem::create_directory(dir.File("res"));
+        cwd.emplace(dir.Path());
+        ASSERT_TRUE(WriteSolid(kBackgroundFile, 320, 240, kBackground));
+        for (int b = 0; b < 3; ++b)
+            ASSERT_TRUE(WriteButton(b, 0));
+        view = std::make_unique<CTvOutView>();
+    }
+
+    void TearDown() override
+    {
+        view.reset();
+        // Every Initialize that gets past the buttons calls TTF_Init; the
+        // view quits it once at most.
+        while (TTF_WasInit())
+            TTF_Quit();
+        if (sdlStarted)
+        {
+            Drain();
+            SDL_Quit();
+        }
+        cwd.reset();
+    }
+
+    bool WriteButton(int b, int variant)
+    {
+        const ButtonSpec& s = kButtons[b];
+        const Rgb colours[4] = {FrameColour(b, 0, variant), FrameColour(b, 1, variant),
+                                FrameColour(b, 2, variant), FrameColour(b, 3, variant)};
+        return WriteStrip(s.file, s.frameW, s.frameH, colours);
+    }
+
+    CButton* Button(int b) { return ButtonOf(*view, b); }
+
+    static Box ButtonBox(int b, int frame, int variant = 0)
+    {
+        const ButtonSpec& s = kButtons[b];
+        return Box{s.x, s.y, s.frameW, s.frameH, FrameColour(b, frame, variant)};
+    }
+
+    void Fill(Rgb colour) { testimages::Fill(screen, colour); }
+
+    // Pixels differing from `base` with `boxes` painted over it; pixels of
+    // `ignore` (the label) are not looked at.
+    int Mismatches(Rgb base, const std::vector<Box>& boxes, const SDL_Rect* ignore = nullptr)
+    {
+        int count = 0;
+        for (int y = 0; y < screen->h; ++y)
+            for (int x = 0; x < screen->w; ++x)
+            {
+                if (ignore && x >= ignore->x && x < ignore->x + ignore->w && y >= ignore->y &&
+                    y < ignore->y + ignore->h)
+                    continue;
+                Rgb want = base;
+                for (const Box& b : boxes)
+                    if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h)
+                        want = b.colour;
+                if (PixelAt(screen, x, y) != AsStored(screen, want))
+                    ++count;
+            }
+        return count;
+    }
+
+    // Bounding box of the black pixels; w == 0 when there are none.
+    SDL_Rect BlackArea()
+    {
+        int x0 = screen->w, y0 = screen->h, x1 = -1, y1 = -1;
+        for (int y = 0; y < screen->h; ++y)
+            for (int x = 0; x < screen->w; ++x)
+                if (PixelAt(screen, x, y) == kBlack)
+                {
+                    x0 = std::min(x0, x);
+                    y0 = std::min(y0, y);
+                    x1 = std::max(x1, x);
+                    y1 = std::max(y1, y);
+                }
+        if (x1 < 0)
+            return SDL_Rect{0, 0, 0, 0};
+        return SDL_Rect{Sint16(x0), Sint16(y0), Uint16(x1 - x0 + 1), Uint16(y1 - y0 + 1)};
+    }
+
+    // The label's ink lies within this box and starts near its corner.
+    static constexpr SDL_Rect kLabelBox = {130, 215, 60, 25};
+    void ExpectLabel(bool shown)
+    {
+        const SDL_Rect ink = BlackArea();
+        if (!shown)
+        {
+            EXPECT_EQ(ink.w, 0) << "black at " << ink.x << ", " << ink.y;
+            return;
+        }
+        ASSERT_GT(ink.w, 0) << "no label";
+        EXPECT_GE(ink.x, 130);
+        EXPECT_LE(ink.x, 133);
+        EXPECT_GE(ink.y, 215);
+        EXPECT_LE(ink.y, 221);
+        EXPECT_LE(ink.x + ink.w, kLabelBox.x + kLabelBox.w);
+        EXPECT_LE(ink.y + ink.h, kLabelBox.y + kLabelBox.h);
+    }
+
+    int Initialize()
+    {
+        LogCapture log;
+        const int result = view->Initialize();
+        lastLog = log.Messages();
+        return result;
+    }
+
+    bool sdlStarted = false;
+    SDL_Surface* screen = nullptr;
+    TempDir dir;
+    std::optional<ScopedChdir> cwd;
+    std::unique_ptr<CTvOutView> view;
+    std::vector<std::string> lastLog;
+};
+
+// Tests that open the label font from the device folder.
+class FontViewTest : public ViewTest
+{
+  protected:
+    void SetUp() override
+    {
+        if (!DeviceDirIsForTests())
+            GTEST_SKIP() << "DEVICE_SYSTEM_DIR lies outside the build tree";
+        PrepareDeviceDir(false, true);
+        ViewTest::SetUp();
+    }
+};
+
+struct Outcome
+{
+    std::vector<std::string> calls;
+    std::vector<std::string> log;
+    std::vector<int> events;
+    bool modeChosen = false;
+    bool showVersion = false;
+    std::string exitArgument = "--view-main";
+};
+bool operator==(const Outcome& a, const Outcome& b)
+{
+    return a.calls == b.calls && a.log == b.log && a.events == b.events &&
+           a.modeChosen == b.modeChosen && a.showVersion == b.showVersion &&
+           a.exitArgument == b.exitArgument;
+}
+template <typename T> void PrintList(std::ostream& os, const char* name, const std::vector<T>& v)
+{
+    os << name << " [";
+    for (const T& item : v)
+        os << " {" << item << "}";
+    os << " ] ";
+}
+std::ostream& operator<<(std::ostream& os, const Outcome& o)
+{
+    PrintList(os, "calls", o.calls);
+    PrintList(os, "log", o.log);
+    PrintList(os, "events", o.events);
+    return os << "modeChosen " << o.modeChosen << " showVersion " << o.showVersion << " exit "
+              << o.exitArgument;
+}
+
+// Every code on press and release, with and without a chosen mode. The
+// record holds PAL 640 x 480 beforehand either way, so each row's bytes are
+// fixed.
+TEST_F(ViewTest, ButtonCodeTable)
+{
+    enum Kind
+    {
+        MOVE, // only once a mode is chosen
+        VERSION,
+        MODE,
+        LEAVE
+    };
+    struct Row
+    {
+        int code;
+        Kind kind;
+        std::vector<std::string> calls;
+        std::vector<std::string> log;
+    };
+    const std::string tv = "SDL_TvConfig ";
+    const std::string lcdToTv = "SDL_SetLcdChange(5, 0)";
+    // clang-format off
+    const std::vector<Row> rows = {
+        {0, MOVE, {tv + "05 05 00 00 40 01 00 00 fa 00 00 00"}, {">> MOVE : UP (320, 250)\n"}},
+        {2, MOVE, {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"}, {">> MOVE : LEFT (310, 240)\n"}},
+        {4, MOVE, {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"}, {">> MOVE : DOWN (320, 230)\n"}},
+        {6, MOVE, {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"}, {">> MOVE : RIGHT (330, 240)\n"}},
+        {8, VERSION, {}, {}},
+        {9, VERSION, {}, {}},
+        {12, MODE, {lcdToTv, tv + "03 05 00 00 80 02 00 00 e0 01 00 00"},
+         {">> SET_MODE : TV+LCD & PAL\n"}},
+        {13, MODE, {lcdToTv, tv + "03 00 00 00 80 02 00 00 e0 01 00 00"},
+         {">> SET_MODE : TV+LCD & NTSC\n"}},
+        {14, LEAVE, {}, {}},
+        {15, LEAVE, {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
+         {">> Enable LCD\n"}},
+    };
+    // clang-format on
+
+    for (int chosen = 0; chosen < 2; ++chosen)
+        for (int isDown = 0; isDown < 2; ++isDown)
+            for (int code = 0; code < 256; ++code)
+            {
+                SCOPED_TRACE(testing::Message() << "code " << code << (isDown ? " down" : " up")
+                                                << (chosen ? ", mode chosen" : ", no mode"));
+                std::unique_ptr<CTvOutView> subject;
+                {
+                    LogCapture quiet;
+                    subject = std::make_unique<CTvOutView>();
+                    subject->SetPalMode(); // primes the record; does not choose a mode
+                    if (chosen)
+                        subject->OnButton(false, 12);
+                }
+                ASSERT_EQ(subject->IsModeChosen(), bool(chosen));
+                Drain();
+                HostTvClearCalls();
+                theApp.SetExitArgument("--view-main");
+
+                Outcome actual;
+                {
+                    LogCapture log;
+                    subject->OnButton(isDown, uint8(code));
+                    actual.log = log.Messages();
+                }
+                actual.calls = HostTvCalls();
+                actual.events = DrainViewEvents(subject.get());
+                actual.modeChosen = subject->IsModeChosen();
+                actual.showVersion = subject->IsVersionShown();
+                actual.exitArgument = theApp.GetExitArgument();
+
+                Outcome expected;
+                expected.modeChosen = chosen;
+                for (const Row& row : rows)
+                    if (row.code == code && !isDown && (chosen || row.kind != MOVE))
+                    {
+                        expected.calls = row.calls;
+                        expected.log = row.log;
+                        expected.events = {EVENT_REDRAW};
+                        if (row.kind == LEAVE)
+                            expected.events = {EVENT_LEAVE_VIEW, EVENT_REDRAW};
+                        expected.modeChosen = chosen || row.kind == MODE;
+                        expected.showVersion = row.kind == VERSION;
+                        if (row.kind == LEAVE)
+                            expected.exitArgument = "--view-apps";
+                    }
+                EXPECT_EQ(actual, expected);
+                LogCapture quiet;
+                subject.reset();
+            }
+}
+
+TEST_F(ViewTest, VersionCodesToggleTheSameFlag)
+{
+    view->OnButton(false, 8);
+    EXPECT_TRUE(view->IsVersionShown());
+    view->OnButton(false, 9);
+    EXPECT_FALSE(view->IsVersionShown());
+    view->OnButton(true, 9);
+    EXPECT_FALSE(view->IsVersionShown());
+}
+
+// The record is sent whole: fields a command does not write keep what the
+// previous command left.
+TEST_F(ViewTest, CommandSequencesSendExactRecords)
+{
+    using Command = void (CTvOutView::*)();
+    struct Row
+    {
+        const char* name;
+        std::vector<Command> commands;
+        std::vector<std::string> calls, log;
+        int redraws;
+    };
+    const std::vector<Row> rows = {
+        {"NTSC, left",
+         {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
+         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00",
+          "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
+         {">> SET_MODE : TV+LCD & NTSC\n", ">> MOVE : LEFT (310, 240)\n"},
+         2},
+        {"PAL, up",
+         {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
+         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00",
+          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00"},
+         {">> SET_MODE : TV+LCD & PAL\n", ">> MOVE : UP (320, 250)\n"},
+         2},
+        {"NTSC, LCD",
+         {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
+         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00",
+          "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
+         {">> SET_MODE : TV+LCD & NTSC\n", ">> Enable LCD\n"},
+         1},
+        {"PAL, moves do not accumulate",
+         {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
+          &CTvOutView::MoveRight},
+         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00",
+          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00",
+          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00",
+          "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
+          "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
+         {">> SET_MODE : TV+LCD & PAL\n", ">> MOVE : UP (320, 250)\n", ">> MOVE : UP (320, 250)\n",
+          ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"},
+         5},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        HostTvClearCalls();
+        std::vector<std::string> log;
+        {
+            LogCapture capture;
+            for (Command command : row.commands)
+                (view.get()->*command)();
+            log = capture.Messages();
+        }
+        EXPECT_EQ(HostTvCalls(), row.calls);
+        EXPECT_EQ(log, row.log);
+        EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
+        EXPECT_FALSE(view->IsModeChosen());
+    }
+}
+
+TEST_F(FontViewTest, InitializeWithAllResources)
+{
+    std::unique_ptr<CTvOutView> fresh;
+    std::vector<std::string> log;
+    int result = 0;
+    {
+        LogCapture capture;
+        fresh = std::make_unique<CTvOutView>();
+        result = fresh->Initialize();
+        log = capture.Messages();
+    }
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"CTvOutView()\n", "CTvOutView::Initialize()\n"}));
+    for (int b = 0; b < 3; ++b)
+    {
+        SCOPED_TRACE(b);
+        CButton* button = ButtonOf(*fresh, b);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->GetGroupCount(), 1);
+        EXPECT_EQ(button->GetState(), 0);
+        const SDL_Rect& r = button->GetRect();
+        EXPECT_EQ(r.x, kButtons[b].x);
+        EXPECT_EQ(r.y, kButtons[b].y);
+        EXPECT_EQ(r.w, kButtons[b].frameW);
+        EXPECT_EQ(r.h, kButtons[b].frameH);
+    }
+    LogCapture capture;
+    fresh.reset();
+    EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
+}
+
+TEST_F(FontViewTest, DrawPaintsBackgroundButtonsAndLabelOnlyWhenShown)
+{
+    ASSERT_EQ(Initialize(), 1);
+    const std::vector<Box> normal = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
+    Fill(kUntouched);
+    view->Draw(screen);
+    EXPECT_EQ(Mismatches(kBackground, normal), 0);
+    ExpectLabel(false);
+
+    // The codes only request the repaint; the loop delivers it.
+    view->OnButton(false, 8);
+    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+    EXPECT_EQ(Mismatches(kBackground, normal, &kLabelBox), 0);
+    ExpectLabel(true);
+
+    view->OnButton(false, 9);
+    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+    EXPECT_EQ(Mismatches(kBackground, normal), 0);
+    ExpectLabel(false);
+}
+
+TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
+{
+    ASSERT_EQ(Initialize(), 1);
+    const struct
+    {
+        size_t length;
+        bool drawn;
+    } rows[] = {{512, true}, {513, false}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.length);
+        Fill(kBackground);
+        view->DrawText(screen, 20, 30, std::string(row.length, 'W').c_str());
+        const SDL_Rect ink = BlackArea();
+        if (!row.drawn)
+        {
+            EXPECT_EQ(ink.w, 0);
+            continue;
+        }
+        ASSERT_GT(ink.w, 0);
+        EXPECT_GE(ink.x, 20);
+        EXPECT_LE(ink.x, 23);
+        EXPECT_GE(ink.y, 30);
+        EXPECT_LE(ink.y, 36);
+        EXPECT_GT(ink.x + ink.w, 300); // a long line, clipped at the edge
+    }
+}
+
+TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
+{
+    std::filesystem::remove(kBackgroundFile);
+    EXPECT_EQ(Initialize(), -1);
+    ASSERT_EQ(lastLog.size(), 2u);
+    EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
+    EXPECT_TRUE(StartsWith(lastLog[1], "Not found image. ")) << lastLog[1];
+    EXPECT_NE(lastLog[1].find("app_tvout.png"), std::string::npos) << lastLog[1];
+    for (int b = 0; b < 3; ++b)
+        EXPECT_EQ(Button(b), nullptr);
+    EXPECT_EQ(TTF_WasInit(), 0);
+
+    Fill(kUntouched);
+    view->OnButton(false, 8);
+    view->Draw(screen);
+    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+    EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+
+    // No button exists, so pointer events hit nothing.
+    for (int b = 0; b < 3; ++b)
+    {
+        view->OnMouse(MOUSE_PRESS, kButtons[b].x + 1, kButtons[b].y + 1);
+        view->OnMouse(MOUSE_RELEASE, kButtons[b].x + 1, kButtons[b].y + 1);
+    }
+    EXPECT_TRUE(Drain().empty());
+}
+
+TEST_F(FontViewTest, FailingButtonStripStopsLoading)
+{
+    for (int failing = 0; failing < 3; ++failing)
+        for (bool empty : {false, true})
+        {
+            SCOPED_TRACE(testing::Message()
+                         << "button " << failing << (empty ? " empty" : " missing"));
+            for (int b = 0; b < 3; ++b)
+                ASSERT_TRUE(WriteButton(b, 0));
+            if (empty)
+                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].file));
+            else
+                std::filesystem::remove(kButtons[failing].file);
+            view = std::make_unique<CTvOutView>();
+
+            EXPECT_EQ(Initialize(), -2);
+            ASSERT_EQ(lastLog.size(), 2u);
+            EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
+            EXPECT_TRUE(StartsWith(lastLog[1], "Error = ")) << lastLog[1];
+            EXPECT_EQ(TTF_WasInit(), 0); // the font is not reached
+
+            std::vector<Box> shown;
+            for (int b = 0; b < 3; ++b)
+            {
+                SCOPED_TRACE(b);
+                CButton* button = Button(b);
+                if (b > failing)
+                {
+                    EXPECT_EQ(button, nullptr);
+                    continue;
+                }
+                ASSERT_NE(button, nullptr);
+                if (b < failing)
+                {
+                    EXPECT_EQ(button->GetGroupCount(), 1);
+                    shown.push_back(ButtonBox(b, 0));
+                    continue;
+                }
+                // Kept half-made: not loaded and not placed.
+                EXPECT_EQ(button->GetGroupCount(), 0);
+                EXPECT_EQ(button->GetRect().x, 0);
+                EXPECT_EQ(button->GetRect().y, 0);
+            }
+
+            Fill(kUntouched);
+            view->OnButton(false, 8); // no font: still no label
+            Pump(*view);
+            EXPECT_EQ(Mismatches(kBackground, shown), 0);
+
+            LogCapture capture;
+            view.reset(); // sanitizer builds catch a leak or a double free here
+            EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
+        }
+}
+
+TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
+{
+    if (!DeviceDirIsForTests())
+        GTEST_SKIP() << "DEVICE_SYSTEM_DIR lies outside the build tree";
+    PrepareDeviceDir(false, false);
+    EXPECT_EQ(Initialize(), -3);
+    ASSERT_EQ(lastLog.size(), 2u);
+    const std::string font = DeviceDir() + "/HYUni_KLR_B_V1.01.ttf";
+    EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
+    EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
+
+    Fill(kUntouched);
+    view->OnButton(false, 8);
+    Pump(*view);
+    EXPECT_EQ(
+        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), 0);
+    ExpectLabel(false);
+}
+
+TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
+{
+    std::filesystem::remove(kButtons[PAL].file);
+    ASSERT_EQ(Initialize(), -2);
+    CButton* ntsc = Button(NTSC);
+    CButton* pal = Button(PAL);
+    ASSERT_NE(pal, nullptr);
+    ASSERT_EQ(Button(CANCEL), nullptr);
+
+    // New files everywhere: only the Cancel button and the font are taken.
+    ASSERT_TRUE(WriteSolid(kBackgroundFile, 320, 240, kOtherBackground));
+    for (int b = 0; b < 3; ++b)
+        ASSERT_TRUE(WriteButton(b, 1));
+    view->OnButton(false, 8);
+    Drain();
+    CButton* cancel = nullptr;
+    for (int round = 0; round < 2; ++round)
+    {
+        SCOPED_TRACE(round);
+        EXPECT_EQ(Initialize(), 1);
+        EXPECT_EQ(lastLog, std::vector<std::string>{"CTvOutView::Initialize()\n"});
+        EXPECT_EQ(Button(NTSC), ntsc);
+        EXPECT_EQ(Button(PAL), pal);
+        EXPECT_EQ(pal->GetGroupCount(), 0);
+        ASSERT_NE(Button(CANCEL), nullptr);
+        if (round == 0)
+            cancel = Button(CANCEL);
+        EXPECT_EQ(Button(CANCEL), cancel);
+
+        Fill(kUntouched);
+        view->Draw(screen);
+        EXPECT_EQ(
+            Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}, &kLabelBox), 0);
+        ExpectLabel(true);
+    }
+
+    // The font is opened anew on every call, so a vanished file shows.
+    PrepareDeviceDir(false, false);
+    EXPECT_EQ(Initialize(), -3);
+    Fill(kUntouched);
+    view->Draw(screen);
+    ExpectLabel(false);
+}
+
+// Press and release inside each button, the loop running in between.
+TEST_F(FontViewTest, TapOnEachButton)
+{
+    const struct
+    {
+        int button;
+        std::vector<std::string> calls, log;
+        bool leaves;
+    } rows[] = {
+        {NTSC,
+         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00"},
+         {">> SET_MODE : TV+LCD & NTSC\n"},
+         false},
+        {PAL,
+         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"},
+         {">> SET_MODE : TV+LCD & PAL\n"},
+         false},
+        {CANCEL, {}, {}, true},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.button);
+        view = std::make_unique<CTvOutView>();
+        ASSERT_EQ(Initialize(), 1);
+        HostTvClearCalls();
+        const int x = kButtons[row.button].x + kButtons[row.button].frameW / 2;
+        const int y = kButtons[row.button].y + kButtons[row.button].frameH / 2;
+        std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
+
+        Fill(kUntouched);
+        view->OnMouse(MOUSE_PRESS, x, y);
+        PumpResult pressed = Pump(*view);
+        EXPECT_EQ(pressed.handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
+        EXPECT_FALSE(pressed.left);
+        boxes[row.button] = ButtonBox(row.button, 1);
+        EXPECT_EQ(Mismatches(kBackground, boxes), 0) << "pressed frame";
+
+        PumpResult released;
+        {
+            LogCapture log;
+            view->OnMouse(MOUSE_RELEASE, x, y);
+            released = Pump(*view);
+            EXPECT_EQ(log.Messages(), row.log);
+        }
+        EXPECT_EQ(HostTvCalls(), row.calls);
+        EXPECT_EQ(view->IsModeChosen(), !row.leaves);
+        EXPECT_EQ(released.left, row.leaves);
+        EXPECT_EQ(std::string(theApp.GetExitArgument()),
+                  row.leaves ? "--view-apps" : "--view-main");
+        if (row.leaves)
+        {
+            // The redraw queued behind the leave event is never painted.
+            EXPECT_EQ(released.handled, std::vector<int>{EVENT_BUTTON_CLICKED});
+            EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>{EVENT_REDRAW});
+        }
+        else
+        {
+            EXPECT_EQ(released.handled, (std::vector<int>{EVENT_BUTTON_CLICKED, EVENT_REDRAW}));
+            boxes[row.button] = ButtonBox(row.button, 0);
+        }
+        EXPECT_EQ(Mismatches(kBackground, boxes), 0) << "after release";
+    }
+}
+
+TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
+{
+    ASSERT_EQ(Initialize(), 1);
+    const int x = kButtons[CANCEL].x + 5, y = kButtons[CANCEL].y + 5;
+    view->OnMouse(MOUSE_PRESS, x, y);
+    EXPECT_EQ(Pump(*view).handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
+    EXPECT_EQ(
+        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 1)}), 0);
+
+    view->OnMouse(MOUSE_MOVE, 10, 10);
+    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+    view->OnMouse(MOUSE_RELEASE, 10, 10);
+    PumpResult after = Pump(*view);
+    EXPECT_TRUE(after.handled.empty());
+    EXPECT_FALSE(after.left);
+    EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
+    EXPECT_EQ(
+        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), 0);
+}
+
+TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
+{
+    ASSERT_EQ(Initialize(), 1);
+    CButton stranger;
+    const struct
+    {
+        int code;
+        void* sender;
+    } rows[] = {
+        {EVENT_BUTTON_CLICKED, &stranger},
+        {EVENT_BUTTON_CLICKED, nullptr},
+        {EVENT_BUTTON_CLICKED, view.get()},
+        {0, Button(CANCEL)},
+        {101, Button(NTSC)},
+        {4999, Button(PAL)},
+        {5002, Button(CANCEL)},
+        {EVENT_LEAVE_VIEW, Button(CANCEL)},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.code);
+        Fill(kUntouched);
+        LogCapture log;
+        view->OnUserEvent(row.code, row.sender, nullptr);
+        EXPECT_TRUE(log.Messages().empty());
+        EXPECT_TRUE(HostTvCalls().empty());
+        EXPECT_TRUE(Drain().empty());
+        EXPECT_FALSE(view->IsModeChosen());
+        EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
+        EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+    }
+}
+
+} // namespace
