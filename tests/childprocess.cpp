@@ -4,12 +4,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace
@@ -49,6 +51,23 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+LogLine ParseLogLine(const std::string& line)
+{
+    static const std::regex prefix(R"(^([A-Za-z0-9_.]+)_[ 0-9]{3}[0-9]\]  (.*)$)");
+    std::smatch m;
+    if (std::regex_match(line, m, prefix))
+        return {m[1], m[2]};
+    return {"", line};
+}
+
+std::vector<LogLine> ParseLog(const std::string& text)
+{
+    std::vector<LogLine> parsed;
+    for (const std::string& line : SplitLines(text))
+        parsed.push_back(ParseLogLine(line));
+    return parsed;
+}
+
 ChildProcess::~ChildProcess()
 {
     if (pid > 0 && !exited)
@@ -73,6 +92,9 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
         return false;
     if (pid == 0)
     {
+        // A test that dies (a crash, a timeout kill) takes the child along;
+        // the setting survives the child's hand-off to the launcher.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
@@ -132,6 +154,18 @@ bool ChildProcess::WaitForOutput(const std::string& text, int timeoutMs)
 {
     const long end = NowMs() + timeoutMs;
     while (out.find(text) == std::string::npos && err.find(text) == std::string::npos)
+    {
+        if (NowMs() >= end)
+            return false;
+        Pump(20);
+    }
+    return true;
+}
+
+bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const long end = NowMs() + timeoutMs;
+    while (!done())
     {
         if (NowMs() >= end)
             return false;

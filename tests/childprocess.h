@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ class ChildProcess
     // Polls `done` against the output read so far, reading as it goes.
     bool WaitFor(bool (*done)(const ChildProcess&), int timeoutMs);
     bool WaitForOutput(const std::string& text, int timeoutMs);
+    // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
+    // that a child writing a lot never blocks while the caller waits on
+    // something else, such as its window.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Signal(int signal);
     // Waits for the end, reading both pipes to the end; false on timeout.
     bool WaitExit(int timeoutMs);
@@ -52,5 +57,11 @@ class ChildProcess
 };
 
 std::vector<std::string> SplitLines(const std::string& text);
+
+// A diagnostic line "name.cpp_  42]  text" split into the file name and the
+// text; a line without the prefix comes back with an empty file name.
+using LogLine = std::pair<std::string, std::string>;
+LogLine ParseLogLine(const std::string& line);
+std::vector<LogLine> ParseLog(const std::string& text);
 
 #endif
