@@ -1,0 +1,609 @@
+// The whole program as a user meets it: the real binary in its own virtual X
+// server, driven by real pointer and key events, judged by its window's
+// pixels, its log, the device calls it makes and the launcher it hands to.
+#include "tests/childprocess.h"
+#include "tests/devicedir.h"
+#include "tests/e2e/tvoutrun.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace
+{
+namespace fs = std::filesystem;
+using Log = std::vector<LogLine>;
+using Layout::Point;
+
+// Each wait gives up after kWaitMs, and all of them together once the
+// suite has used its budget, so that even a broken program cannot hold the
+// suite past its time limit.
+const int kWaitMs = 8000;
+const int kSuiteBudgetMs = 50000;
+
+int Limit()
+{
+    static const auto end =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kSuiteBudgetMs);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          end - std::chrono::steady_clock::now())
+                          .count();
+    return static_cast<int>(std::max<long long>(0, std::min<long long>(kWaitMs, left)));
+}
+
+const char kView[] = "tvoutview.cpp";
+
+const Rgb kBlack = {0, 0, 0};
+const char kPalMode[] = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
+const char kNtscMode[] = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
+const char kBeforeMode[] = "SDL_SetLcdChange(5, 0)";
+
+std::string RealPath(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? resolved : path;
+}
+
+// ---------------------------------------------------------------- log
+
+Log Opening(const std::string& workDir)
+{
+    return {{kView, "CTvOutView()"}, {"", RealPath(workDir)}, {kView, "CTvOutView::Initialize()"}};
+}
+
+Log Whole(const std::string& workDir, const Log& middle, const std::string& launcherView)
+{
+    Log log = Opening(workDir);
+    log.insert(log.end(), middle.begin(), middle.end());
+    log.push_back({kView, "~CTvOutView()"});
+    log.push_back({"main.cpp", "exit code(" + launcherView + ") !!"});
+    return log;
+}
+
+std::vector<std::string> LauncherStartedWith(const std::string& launcherView)
+{
+    return {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
+}
+
+// ---------------------------------------------------------------- screen
+
+bool IsAt(const Image& i, Point p, const Rgb& c)
+{
+    return Near(i.At(p.x, p.y), c);
+}
+
+// The pixels "v0.95" covers when rendered as the program renders it (12
+// points, the device font, solid), placed at the label's origin.
+std::vector<Point> LabelGlyphs()
+{
+    std::vector<Point> ink;
+    TTF_Init();
+    TTF_Font* font = TTF_OpenFont((DeviceDir() + "/HYUni_KLR_B_V1.01.ttf").c_str(), 12);
+    SDL_Color black = {0, 0, 0, 0};
+    SDL_Surface* text = font ? TTF_RenderText_Solid(font, "v0.95", black) : nullptr;
+    if (text && SDL_LockSurface(text) == 0)
+    {
+        // An 8-bit surface: index 0 is the transparent background.
+        for (int y = 0; y < text->h; ++y)
+            for (int x = 0; x < text->w; ++x)
+                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
+                    ink.push_back({Layout::kLabelOrigin.x + x, Layout::kLabelOrigin.y + y});
+        SDL_UnlockSurface(text);
+    }
+    if (text)
+        SDL_FreeSurface(text);
+    if (font)
+        TTF_CloseFont(font);
+    TTF_Quit();
+    return ink;
+}
+
+// A PNG of the artwork as 8-bit RGB; empty when it cannot be loaded.
+Image LoadRgb(const std::string& path)
+{
+    Image image;
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    if (!loaded)
+        return image;
+    SDL_Surface* rgb = SDL_CreateRGBSurface(SDL_SWSURFACE, loaded->w, loaded->h, 32, 0xFF0000,
+                                            0x00FF00, 0x0000FF, 0);
+    SDL_BlitSurface(loaded, nullptr, rgb, nullptr);
+    image.width = rgb->w;
+    image.height = rgb->h;
+    for (int y = 0; y < rgb->h; ++y)
+    {
+        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(rgb->pixels) +
+                                                            y * rgb->pitch);
+        for (int x = 0; x < rgb->w; ++x)
+            image.pixels.push_back({static_cast<int>((row[x] >> 16) & 0xFF),
+                                    static_cast<int>((row[x] >> 8) & 0xFF),
+                                    static_cast<int>(row[x] & 0xFF)});
+    }
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(loaded);
+    return image;
+}
+
+// What the screen must show: which frame of each button strip (kHidden for
+// a button that is not drawn), whether the label is up, and whether there
+// is a background at all (without one nothing but black is ever shown).
+const int kHidden = -1;
+struct Look
+{
+    int ntsc, pal, cancel;
+    bool label;
+    bool background;
+};
+const Look kNormal = {0, 0, 0, false, true};
+
+// The screen composed from the artwork in `res` the way the program must
+// compose it: background, button frames at their places, label glyphs.
+Image Expected(const Look& look, const std::string& res = TEST_SOURCE_DIR "/res")
+{
+    Image screen;
+    if (!look.background)
+    {
+        screen.width = Layout::kWidth;
+        screen.height = Layout::kHeight;
+        screen.pixels.assign(Layout::kWidth * Layout::kHeight, kBlack);
+        return screen;
+    }
+    screen = LoadRgb(res + "/app_tvout.png");
+    const struct
+    {
+        int frame;
+        const char* file;
+        Point at;
+    } buttons[] = {{look.ntsc, "app_tvout_ntsc.png", {162, 44}},
+                   {look.pal, "app_tvout_pal.png", {237, 44}},
+                   {look.cancel, "app_tvout_cancel.png", {253, 204}}};
+    for (const auto& b : buttons)
+    {
+        if (b.frame == kHidden)
+            continue;
+        const Image strip = LoadRgb(res + "/" + b.file);
+        const int w = strip.width / 4;
+        for (int y = 0; y < strip.height; ++y)
+            for (int x = 0; x < w; ++x)
+                screen.pixels[(b.at.y + y) * screen.width + b.at.x + x] =
+                    strip.At(b.frame * w + x, y);
+    }
+    if (look.label)
+        for (Point p : LabelGlyphs())
+            screen.pixels[p.y * screen.width + p.x] = kBlack;
+    return screen;
+}
+
+// The first pixel where `seen` is off `expected` by more than 16-bit
+// rounding, or none.
+bool FirstMismatch(const Image& seen, const Image& expected, Point* where)
+{
+    if (seen.width != expected.width || seen.height != expected.height)
+    {
+        *where = {-1, -1};
+        return true;
+    }
+    for (int y = 0; y < seen.height; ++y)
+        for (int x = 0; x < seen.width; ++x)
+            if (!Near(seen.At(x, y), expected.At(x, y)))
+            {
+                *where = {x, y};
+                return true;
+            }
+    return false;
+}
+
+bool Shows(const Image& seen, const Image& expected)
+{
+    Point unused;
+    return !FirstMismatch(seen, expected, &unused);
+}
+
+// What a failed screen check saw, for its message; the picture is kept
+// under the build folder.
+std::string Seen(const Image& seen, const Image& expected, const std::string& name)
+{
+    if (seen.pixels.empty())
+        return "no picture could be read";
+    const std::string path = TEST_BUILD_DIR "/e2e-failed-" + name + ".png";
+    SavePng(seen, path);
+    std::ostringstream text;
+    Point p;
+    if (!FirstMismatch(seen, expected, &p))
+        text << "the screen matches";
+    else if (p.x < 0)
+        text << "the window is " << seen.width << "x" << seen.height;
+    else
+        text << "first difference at (" << p.x << ", " << p.y
+             << "): " << ToString(seen.At(p.x, p.y)) << " instead of "
+             << ToString(expected.At(p.x, p.y));
+    text << "; picture in " << path;
+    return text.str();
+}
+
+// ---------------------------------------------------------------- fixture
+
+class EndToEnd : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!DeviceDirIsForTests())
+            GTEST_SKIP() << "DEVICE_SYSTEM_DIR (" << DeviceDir()
+                         << ") is not a test folder inside the build tree";
+        PrepareDeviceDir(true, true);
+    }
+
+    // Starts the program in `workDir` (by default the source tree, which
+    // holds ./res/) and waits for its window.
+    static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR)
+    {
+        std::string error;
+        // A sanitized program checks for leaks when it ends without a
+        // launcher to replace it; libX11's own are known and suppressed.
+        ASSERT_TRUE(run.Start(TVOUT_PATH, workDir,
+                              {{"ASAN_OPTIONS", "detect_leaks=1:verify_asan_link_order=0"},
+                               {"LSAN_OPTIONS", "suppressions=" TEST_SOURCE_DIR
+                                                "/tests/e2e/lsan.supp:print_suppressions=0"}},
+                              Limit(), &error))
+            << error;
+    }
+
+    // Waits until the window shows `look` exactly (up to 16-bit rounding).
+    static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
+                        const std::string& res = TEST_SOURCE_DIR "/res")
+    {
+        const Image expected = Expected(look, res);
+        Image seen;
+        ASSERT_TRUE(
+            run.WaitForScreen([&](const Image& i) { return Shows(i, expected); }, Limit(), &seen))
+            << name << ": " << Seen(seen, expected, name) << "\nstderr: " << run.Child().Err();
+    }
+
+    // Button 1 goes down on `at`.
+    static void PressOn(TvOutRun& run, Point at)
+    {
+        run.Input().MoveTo(at.x, at.y);
+        run.Input().Press();
+    }
+
+    static void ExpectEnd(TvOutRun& run, const std::vector<std::string>& launcher, const Log& log)
+    {
+        ASSERT_TRUE(run.WaitExit(Limit())) << "the program did not end";
+        const int status = run.Child().Status();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "status " << status << "\nstderr: " << run.Child().Err();
+        EXPECT_EQ(launcher, LauncherRecord());
+        EXPECT_EQ(log, ParseLog(run.Child().Out())) << run.Child().Out();
+    }
+
+    TvOutRun run;
+};
+
+TEST_F(EndToEnd, FirstFrameShowsTheBackgroundAndTheButtonsWithoutLabel)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+
+    // The artwork's own colours at a few points, independent of the
+    // composed picture above.
+    Image seen;
+    ASSERT_TRUE(run.Grab(seen));
+    for (Point p : Layout::kTitlePoints)
+        EXPECT_TRUE(IsAt(seen, p, Layout::kTitle)) << p.x << "," << p.y;
+    for (Point p : Layout::kFooterPoints)
+        EXPECT_TRUE(IsAt(seen, p, Layout::kFooter)) << p.x << "," << p.y;
+    EXPECT_TRUE(IsAt(seen, Layout::kNtscRing, Layout::kNtscPalFrames[0]));
+    EXPECT_TRUE(IsAt(seen, Layout::kPalRing, Layout::kNtscPalFrames[0]));
+    EXPECT_TRUE(IsAt(seen, Layout::kCancelRing, Layout::kCancelFrames[0]));
+
+    run.Input().CtrlC();
+    ExpectEnd(run, LauncherStartedWith("--view-main"), Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+    EXPECT_TRUE(run.DeviceCalls().empty());
+}
+
+TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+
+    PressOn(run, Layout::kPalRing);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 1, 0, false, true}, "pal-pressed"));
+    EXPECT_TRUE(run.DeviceCalls().empty()) << "a press alone sets nothing";
+
+    run.Input().Release();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "pal-released"));
+    std::vector<std::string> calls = {kBeforeMode, kPalMode};
+    EXPECT_EQ(calls, run.DeviceCalls());
+
+    const struct
+    {
+        unsigned long key;  // X keysym
+        const char* record; // the move keeps the standard the mode left
+        const char* logged;
+    } moves[] = {
+        {XK_KP_0, "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00", ">> MOVE : UP (320, 250)"},
+        {XK_KP_2, "SDL_TvConfig 05 05 00 00 36 01 00 00 f0 00 00 00", ">> MOVE : LEFT (310, 240)"},
+        {XK_KP_4, "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00", ">> MOVE : DOWN (320, 230)"},
+        {XK_KP_6, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00", ">> MOVE : RIGHT (330, 240)"},
+    };
+    Log middle = {{kView, ">> SET_MODE : TV+LCD & PAL"}};
+    for (const auto& move : moves)
+    {
+        SCOPED_TRACE(move.logged);
+        run.Input().TapKey(move.key);
+        calls.push_back(move.record);
+        middle.push_back({kView, move.logged});
+        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Err();
+        EXPECT_EQ(calls, run.DeviceCalls());
+    }
+
+    run.Input().CtrlC();
+    ExpectEnd(run, LauncherStartedWith("--view-main"),
+              Whole(TEST_SOURCE_DIR, middle, "--view-main"));
+    EXPECT_EQ(calls, run.DeviceCalls());
+}
+
+TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+
+    // Keys are handled in order: had keypad 0 done anything, it would show
+    // before the mode's calls.
+    run.Input().TapKey(XK_KP_0);
+    run.Input().TapKey(XK_KP_Subtract);
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    std::vector<std::string> calls = {kBeforeMode, kNtscMode};
+    EXPECT_EQ(calls, run.DeviceCalls());
+
+    run.Input().TapKey(XK_KP_0);
+    calls.push_back("SDL_TvConfig 05 00 00 00 40 01 00 00 fa 00 00 00");
+    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Err();
+    EXPECT_EQ(calls, run.DeviceCalls());
+
+    run.Input().CtrlC();
+    ExpectEnd(run, LauncherStartedWith("--view-main"),
+              Whole(TEST_SOURCE_DIR,
+                    {{kView, ">> SET_MODE : TV+LCD & NTSC"}, {kView, ">> MOVE : UP (320, 250)"}},
+                    "--view-main"));
+    EXPECT_EQ(calls, run.DeviceCalls());
+}
+
+TEST_F(EndToEnd, KeypadEightShowsTheVersionLabelAndTabHidesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+
+    run.Input().TapKey(XK_KP_8);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 0, true, true}, "label-shown"));
+    run.Input().TapKey(XK_Tab);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "label-hidden"));
+
+    run.Input().CtrlC();
+    ExpectEnd(run, LauncherStartedWith("--view-main"), Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+    EXPECT_TRUE(run.DeviceCalls().empty());
+}
+
+TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    PressOn(run, Layout::kCancelRing);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 1, false, true}, "cancel-pressed"));
+    run.Input().Release();
+    // The log is a pipe here, so fully buffered: the hand-off line must
+    // still come out, and last.
+    ExpectEnd(run, LauncherStartedWith("--view-apps"), Whole(TEST_SOURCE_DIR, {}, "--view-apps"));
+    EXPECT_TRUE(run.DeviceCalls().empty());
+}
+
+TEST_F(EndToEnd, PressingCancelAndDraggingOffBeforeTheReleaseStays)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    PressOn(run, Layout::kCancelRing);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 1, false, true}, "cancel-pressed"));
+
+    run.Input().MoveTo(200, 150);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "dragged-off"));
+    run.Input().Release();
+
+    // The label shows that the keypad still reaches the screen after the
+    // release; the same paint has Cancel in its normal frame.
+    run.Input().TapKey(XK_KP_8);
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 0, true, true}, "after-drag"));
+
+    run.Input().CtrlC();
+    ExpectEnd(run, LauncherStartedWith("--view-main"), Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+}
+
+TEST_F(EndToEnd, KeypadEnterEnablesTheLcdThenLeavesToTheAppsView)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    run.Input().TapKey(XK_KP_Enter);
+    ExpectEnd(run, LauncherStartedWith("--view-apps"),
+              Whole(TEST_SOURCE_DIR, {{kView, ">> Enable LCD"}}, "--view-apps"));
+    EXPECT_EQ((std::vector<std::string>{"SDL_TvConfig 04 00 00 00 00 00 00 00 00 00 00 00",
+                                        "SDL_SetLcdChange(6, 0)"}),
+              run.DeviceCalls());
+}
+
+TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
+{
+    const struct
+    {
+        const char* what;
+        void (XDriver::*leave)();
+    } rows[] = {{"Ctrl+C", &XDriver::CtrlC}, {"close request", &XDriver::RequestClose}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        PrepareDeviceDir(true, true);
+        TvOutRun one;
+        ASSERT_NO_FATAL_FAILURE(Start(one));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(one, kNormal, "first-frame"));
+        (one.Input().*row.leave)();
+        ExpectEnd(one, LauncherStartedWith("--view-main"),
+                  Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+        EXPECT_TRUE(one.DeviceCalls().empty());
+    }
+}
+
+TEST_F(EndToEnd, WithoutALauncherTheProgramEndsByItselfWithStatusZero)
+{
+    PrepareDeviceDir(false, true);
+    ASSERT_NO_FATAL_FAILURE(Start(run));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    run.Input().CtrlC();
+    ExpectEnd(run, {}, Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+}
+
+// ---------------------------------------------------------------- missing resources
+
+// A working folder whose res/ is a copy of the artwork with `file` removed
+// or, with `empty`, replaced by an empty file.
+std::string WorkDirWithout(const std::string& name, const char* file, bool empty)
+{
+    const fs::path dir = fs::path(TEST_BUILD_DIR) / "e2e-work" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir / "res");
+    for (const auto& entry : fs::directory_iterator(fs::path(TEST_SOURCE_DIR) / "res"))
+    {
+        const fs::path to = dir / "res" / entry.path().filename();
+        if (file && entry.path().filename() == file)
+        {
+            if (empty)
+                std::ofstream(to).close();
+        }
+        else
+            fs::copy_file(entry.path(), to);
+    }
+    return dir.string();
+}
+
+// SDL's error text after the same load in the same folder: what the
+// program must append to its message.
+std::string ImageError(const std::string& dir, const std::string& path)
+{
+    char previous[PATH_MAX];
+    if (!getcwd(previous, sizeof(previous)) || chdir(dir.c_str()) != 0)
+        return "(cannot enter " + dir + ")";
+    SDL_ClearError();
+    SDL_Surface* image = IMG_Load(path.c_str());
+    const std::string error = SDL_GetError();
+    if (image)
+        SDL_FreeSurface(image);
+    if (chdir(previous) != 0)
+        return "(cannot return to " + std::string(previous) + ")";
+    return error;
+}
+
+std::string FontError(const std::string& path)
+{
+    TTF_Init();
+    SDL_ClearError();
+    TTF_Font* font = TTF_OpenFont(path.c_str(), 12);
+    const std::string error = SDL_GetError();
+    if (font)
+        TTF_CloseFont(font);
+    TTF_Quit();
+    return error;
+}
+
+TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
+{
+    enum Kind
+    {
+        kBackground,
+        kButton,
+        kFont
+    };
+    const struct
+    {
+        const char* what;
+        const char* file; // in res/
+        bool empty;       // replaced by an empty file rather than removed
+        Kind kind;
+        bool background, ntsc, pal, cancel; // what the screen shows
+    } rows[] = {
+        {"background removed", "app_tvout.png", false, kBackground, false, false, false, false},
+        {"NTSC strip removed", "app_tvout_ntsc.png", false, kButton, true, false, false, false},
+        {"PAL strip empty", "app_tvout_pal.png", true, kButton, true, true, false, false},
+        {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
+        {"font missing", nullptr, false, kFont, true, true, true, true},
+    };
+    const std::string fontPath = DeviceDir() + "/HYUni_KLR_B_V1.01.ttf";
+    int index = 0;
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        const std::string name = "missing-" + std::to_string(index++);
+        const std::string dir = WorkDirWithout(name, row.file, row.empty);
+        PrepareDeviceDir(true, row.kind != kFont);
+        std::string message;
+        if (row.kind == kBackground)
+            message = "Not found image. " + ImageError(dir, "./res/app_tvout.png");
+        else if (row.kind == kButton)
+            message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
+        else
+            message = "Unable to load font: " + fontPath + "(" + FontError(fontPath) + ")";
+
+        // Buttons exist up to the one that failed. No row has the font
+        // open: loading stops at the first failure and the font comes last,
+        // so the label never shows.
+        Look look = {row.ntsc ? 0 : kHidden, row.pal ? 0 : kHidden, row.cancel ? 0 : kHidden, false,
+                     row.background};
+        const std::string res = dir + "/res";
+
+        TvOutRun one;
+        ASSERT_NO_FATAL_FAILURE(Start(one, dir));
+        // Without a background the first paint is a flip of a black screen.
+        ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, res));
+
+        // Keypad 8 would bring up the label, and a tap where a missing Cancel
+        // would be must not leave. Keypad minus then shows that the keys
+        // before it were handled.
+        one.Input().TapKey(XK_KP_8);
+        if (!row.cancel)
+        {
+            PressOn(one, Layout::kCancelRing);
+            one.Input().Release();
+        }
+        one.Input().TapKey(XK_KP_Subtract);
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+
+        // A press on a button that is there paints after all of the above;
+        // it stays pressed, as releasing would click it. Without one, no
+        // paint can show anything but what is on the screen already.
+        if (row.pal || row.ntsc)
+        {
+            PressOn(one, row.pal ? Layout::kPalRing : Layout::kNtscRing);
+            (row.pal ? look.pal : look.ntsc) = 1;
+        }
+        ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", res));
+
+        one.Input().CtrlC();
+        ExpectEnd(
+            one, LauncherStartedWith("--view-main"),
+            Whole(dir, {{kView, message}, {kView, ">> SET_MODE : TV+LCD & NTSC"}}, "--view-main"));
+        EXPECT_EQ((std::vector<std::string>{kBeforeMode, kNtscMode}), one.DeviceCalls());
+    }
+}
+} // namespace

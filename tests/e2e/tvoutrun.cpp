@@ -1,0 +1,76 @@
+#include "tests/e2e/tvoutrun.h"
+
+namespace
+{
+const char kDeviceCallPrefix[] = "tvout: ";
+}
+
+bool TvOutRun::Start(const std::string& program, const std::string& workDir,
+                     std::map<std::string, std::string> env, int timeoutMs, std::string* error)
+{
+    if (!server.Start(timeoutMs, error))
+        return false;
+    if (!x.Open(server.DisplayName()))
+    {
+        *error = "cannot open display " + server.DisplayName() + " with XTEST";
+        return false;
+    }
+    env["DISPLAY"] = server.DisplayName();
+    env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
+    if (!child.Start(program, workDir, env))
+    {
+        *error = "cannot start " + program;
+        return false;
+    }
+    if (!child.WaitUntil([this] { return x.FindWindow(Layout::kWidth, Layout::kHeight); },
+                         timeoutMs))
+    {
+        *error = "no 320x240 window appeared; standard error: " + child.Err();
+        return false;
+    }
+    return true;
+}
+
+bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int timeoutMs,
+                             Image* last)
+{
+    Image image;
+    const bool done = child.WaitUntil(
+        [&]
+        {
+            if (!x.Grab(image))
+            {
+                image = Image();
+                return false;
+            }
+            return ok(image);
+        },
+        timeoutMs);
+    if (last)
+        *last = image;
+    return done;
+}
+
+bool TvOutRun::WaitForPixel(Layout::Point at, const Rgb& colour, int timeoutMs)
+{
+    return WaitForScreen([&](const Image& i) { return Near(i.At(at.x, at.y), colour); }, timeoutMs);
+}
+
+std::vector<std::string> TvOutRun::DeviceCalls() const
+{
+    std::vector<std::string> calls;
+    const size_t n = sizeof(kDeviceCallPrefix) - 1;
+    // Only whole lines: the pipe may hold the start of the next one.
+    const std::string& err = child.Err();
+    for (const std::string& line : SplitLines(err.substr(0, err.rfind('\n') + 1)))
+    {
+        if (line.compare(0, n, kDeviceCallPrefix) == 0)
+            calls.push_back(line.substr(n));
+    }
+    return calls;
+}
+
+bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
+{
+    return child.WaitUntil([&] { return DeviceCalls().size() >= count; }, timeoutMs);
+}

@@ -1,0 +1,85 @@
+// One run of the real program in its own virtual X server: started, driven
+// with real input, watched through its window, its pipes and its exit.
+#ifndef TESTS_E2E_TVOUTRUN_H
+#define TESTS_E2E_TVOUTRUN_H
+
+#include "tests/childprocess.h"
+#include "tests/e2e/virtualx.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Where things are on the program's 320x240 screen and what colour they
+// have, as drawn by its artwork.
+namespace Layout
+{
+const int kWidth = 320;
+const int kHeight = 240;
+
+struct Point
+{
+    int x, y;
+};
+
+// Points on the plain ring 4-7 px inside each button frame.
+const Point kNtscRing = {166, 48};
+const Point kPalRing = {241, 48};
+const Point kCancelRing = {257, 208};
+
+// Button frames by number: normal, pressed, highlight, disabled.
+const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
+const Rgb kCancelFrames[4] = {{107, 124, 140}, {82, 97, 111}, {135, 152, 169}, {197, 204, 211}};
+
+// The background: title bar, the white panel behind NTSC and PAL, and the
+// footer behind Cancel and the version label.
+const Rgb kTitle = {46, 74, 102};
+const Point kTitlePoints[] = {{300, 8}, {200, 14}};
+const Rgb kPanel = {255, 255, 255};
+const Rgb kFooter = {220, 227, 233};
+const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
+
+// The area around the version label "v0.95", drawn at (130, 215): plain
+// footer while the label is hidden.
+const int kLabelLeft = 125, kLabelTop = 211, kLabelRight = 194, kLabelBottom = 234;
+const Point kLabelOrigin = {130, 215};
+} // namespace Layout
+
+class TvOutRun
+{
+  public:
+    // Starts a virtual X server, then `program` in `workDir` on it with
+    // `env` added, and waits until its window is up; each of the two waits
+    // is bounded by `timeoutMs`.
+    bool Start(const std::string& program, const std::string& workDir,
+               std::map<std::string, std::string> env, int timeoutMs, std::string* error);
+
+    // Polls the window until `ok` holds for its pixels; `last` gets the
+    // last picture read (empty when none could be read).
+    bool WaitForScreen(const std::function<bool(const Image&)>& ok, int timeoutMs,
+                       Image* last = nullptr);
+    bool WaitForPixel(Layout::Point at, const Rgb& colour, int timeoutMs);
+    bool Grab(Image& image) { return x.Grab(image); }
+
+    // The device calls the PC stand-in reported on standard error so far,
+    // without their "tvout: " prefix.
+    std::vector<std::string> DeviceCalls() const;
+    bool WaitForDeviceCalls(size_t count, int timeoutMs);
+
+    bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
+
+    XDriver& Input() { return x; }
+    ChildProcess& Child() { return child; }
+    const ChildProcess& Child() const { return child; }
+    const std::string& DisplayName() const { return server.DisplayName(); }
+
+  private:
+    // Declared in this order so that they end in the reverse: the program,
+    // then the connection, then the server.
+    VirtualX server;
+    XDriver x;
+    ChildProcess child;
+};
+
+#endif

@@ -1,0 +1,320 @@
+#include "tests/e2e/virtualx.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#ifndef XVFB_PATH
+#define XVFB_PATH "Xvfb"
+#endif
+
+namespace
+{
+const int kStopTimeoutMs = 3000;
+
+long NowMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
+}
+
+// The program's window disappears when it leaves; requests on it then fail
+// with an X error, which must not end the test.
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// Reaps `pid` within `timeoutMs`; false when it is still running.
+bool Reap(pid_t pid, int timeoutMs)
+{
+    const long end = NowMs() + timeoutMs;
+    for (;;)
+    {
+        pid_t r = waitpid(pid, nullptr, WNOHANG);
+        if (r == pid || (r < 0 && errno == ECHILD))
+            return true;
+        if (NowMs() >= end)
+            return false;
+        usleep(10000);
+    }
+}
+
+int ChannelValue(unsigned long pixel, unsigned long mask)
+{
+    if (mask == 0)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        ++shift;
+    const unsigned long max = mask >> shift;
+    return static_cast<int>(((pixel & mask) >> shift) * 255 / max);
+}
+} // namespace
+
+bool Near(const Rgb& a, const Rgb& b, int tolerance)
+{
+    return abs(a.r - b.r) <= tolerance && abs(a.g - b.g) <= tolerance &&
+           abs(a.b - b.b) <= tolerance;
+}
+
+std::string ToString(const Rgb& c)
+{
+    char text[32];
+    snprintf(text, sizeof(text), "(%d,%d,%d)", c.r, c.g, c.b);
+    return text;
+}
+
+bool VirtualX::Start(int timeoutMs, std::string* error)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+    {
+        *error = "pipe failed";
+        return false;
+    }
+    pid = fork();
+    if (pid < 0)
+    {
+        *error = "fork failed";
+        close(fds[0]);
+        close(fds[1]);
+        return false;
+    }
+    if (pid == 0)
+    {
+        // The server must not outlive the test, however the test ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        close(fds[0]);
+        int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, STDIN_FILENO);
+        dup2(devnull, STDOUT_FILENO);
+        dup2(devnull, STDERR_FILENO);
+        char fd[16];
+        snprintf(fd, sizeof(fd), "%d", fds[1]);
+        // -displayfd: the server picks a free display and writes its number
+        // to the pipe once it accepts connections.
+        execlp(XVFB_PATH, XVFB_PATH, "-displayfd", fd, "-nolisten", "tcp", "-screen", "0",
+               "640x480x24", (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+
+    std::string number;
+    const long end = NowMs() + timeoutMs;
+    while (number.find('\n') == std::string::npos)
+    {
+        const long left = end - NowMs();
+        pollfd p = {fds[0], POLLIN, 0};
+        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
+            break;
+        char buf[32];
+        ssize_t n = read(fds[0], buf, sizeof(buf));
+        if (n <= 0)
+            break;
+        number.append(buf, n);
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos)
+    {
+        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit";
+        Stop();
+        return false;
+    }
+    display = ":" + number.substr(0, number.find('\n'));
+    return true;
+}
+
+void VirtualX::Stop()
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    if (!Reap(pid, kStopTimeoutMs))
+    {
+        kill(pid, SIGKILL);
+        Reap(pid, kStopTimeoutMs);
+    }
+    pid = -1;
+    display.clear();
+}
+
+XDriver::~XDriver()
+{
+    Close();
+}
+
+bool XDriver::Open(const std::string& displayName)
+{
+    Close();
+    XSetErrorHandler(IgnoreXError);
+    dpy = XOpenDisplay(displayName.c_str());
+    if (!dpy)
+        return false;
+    int eventBase, errorBase, major, minor;
+    if (!XTestQueryExtension(dpy, &eventBase, &errorBase, &major, &minor))
+    {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void XDriver::Close()
+{
+    if (dpy)
+        XCloseDisplay(dpy);
+    dpy = nullptr;
+    window = 0;
+}
+
+void XDriver::Sync()
+{
+    if (dpy)
+        XSync(dpy, False);
+}
+
+bool XDriver::FindWindow(int width, int height)
+{
+    if (!dpy)
+        return false;
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count))
+        return false;
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i)
+    {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(dpy, children[i], &a) && a.map_state == IsViewable &&
+            a.width == width && a.height == height)
+            found = children[i];
+    }
+    if (children)
+        XFree(children);
+    if (!found)
+        return false;
+    window = found;
+    // No window manager runs here: give the window the keyboard directly.
+    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+    Sync();
+    return true;
+}
+
+bool XDriver::WindowExists()
+{
+    XWindowAttributes a;
+    return dpy && window && XGetWindowAttributes(dpy, window, &a);
+}
+
+bool XDriver::Grab(Image& image)
+{
+    if (!dpy || !window)
+        return false;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy, window, &a) || a.map_state != IsViewable)
+        return false;
+    XImage* x = XGetImage(dpy, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    if (!x)
+        return false;
+    image.width = a.width;
+    image.height = a.height;
+    image.pixels.resize(static_cast<size_t>(a.width) * a.height);
+    for (int y = 0; y < a.height; ++y)
+    {
+        for (int col = 0; col < a.width; ++col)
+        {
+            const unsigned long p = XGetPixel(x, col, y);
+            image.pixels[y * a.width + col] = {ChannelValue(p, x->red_mask),
+                                               ChannelValue(p, x->green_mask),
+                                               ChannelValue(p, x->blue_mask)};
+        }
+    }
+    XDestroyImage(x);
+    return true;
+}
+
+void XDriver::MoveTo(int x, int y)
+{
+    if (!dpy || !window)
+        return;
+    int rootX = x, rootY = y;
+    Window child;
+    XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
+    Sync();
+}
+
+void XDriver::Press()
+{
+    if (!dpy)
+        return;
+    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    Sync();
+}
+
+void XDriver::Release()
+{
+    if (!dpy)
+        return;
+    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    Sync();
+}
+
+void XDriver::KeyDown(unsigned long keysym)
+{
+    if (!dpy)
+        return;
+    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), True, CurrentTime);
+    Sync();
+}
+
+void XDriver::KeyUp(unsigned long keysym)
+{
+    if (!dpy)
+        return;
+    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), False, CurrentTime);
+    Sync();
+}
+
+void XDriver::TapKey(unsigned long keysym)
+{
+    KeyDown(keysym);
+    KeyUp(keysym);
+}
+
+void XDriver::CtrlC()
+{
+    KeyDown(XK_Control_L);
+    TapKey(XK_c);
+    KeyUp(XK_Control_L);
+}
+
+void XDriver::RequestClose()
+{
+    if (!dpy || !window)
+        return;
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, window, False, NoEventMask, &e);
+    Sync();
+}

@@ -1,0 +1,98 @@
+// A private X server for end-to-end runs (Xvfb on a display number of its
+// own) and a client that finds the program's window, reads its pixels back
+// and sends it real input through the XTEST extension.
+#ifndef TESTS_E2E_VIRTUALX_H
+#define TESTS_E2E_VIRTUALX_H
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+struct Rgb
+{
+    int r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+// The program draws in 16 bits per pixel: colours come back RGB565-rounded.
+bool Near(const Rgb& a, const Rgb& b, int tolerance = 8);
+std::string ToString(const Rgb& c);
+
+struct Image
+{
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels; // row by row
+
+    Rgb At(int x, int y) const { return pixels[y * width + x]; }
+};
+
+// Writes `image` as an 8-bit RGB PNG; false when the file cannot be written.
+bool SavePng(const Image& image, const std::string& path);
+
+class VirtualX
+{
+  public:
+    VirtualX() = default;
+    VirtualX(const VirtualX&) = delete;
+    VirtualX& operator=(const VirtualX&) = delete;
+    ~VirtualX() { Stop(); }
+
+    // Starts Xvfb and waits, at most `timeoutMs`, until it accepts clients.
+    bool Start(int timeoutMs, std::string* error);
+    // Ends the server and reaps it; harmless when it is not running.
+    void Stop();
+    const std::string& DisplayName() const { return display; }
+
+  private:
+    pid_t pid = -1;
+    std::string display;
+};
+
+// Xlib's own header stays out of here: its macros (None, Status, Bool...)
+// clash with other headers the tests use.
+struct _XDisplay;
+
+class XDriver
+{
+  public:
+    XDriver() = default;
+    XDriver(const XDriver&) = delete;
+    XDriver& operator=(const XDriver&) = delete;
+    ~XDriver();
+
+    bool Open(const std::string& displayName);
+    void Close();
+
+    // One look for a viewable top-level window of this size; on success it
+    // becomes the window all later calls work on and gets the keyboard focus.
+    bool FindWindow(int width, int height);
+    // True while the window found last still exists.
+    bool WindowExists();
+
+    // Reads the whole window back; false once the window is gone.
+    bool Grab(Image& image);
+
+    // Pointer, in window coordinates; button 1.
+    void MoveTo(int x, int y);
+    void Press();
+    void Release();
+
+    // Press and release of the key that carries `keysym`.
+    void TapKey(unsigned long keysym);
+    void KeyDown(unsigned long keysym);
+    void KeyUp(unsigned long keysym);
+    // Left Control held while c goes down and up.
+    void CtrlC();
+    // What a window manager sends when the user closes the window.
+    void RequestClose();
+
+  private:
+    void Sync();
+
+    _XDisplay* dpy = nullptr;
+    unsigned long window = 0; // an X Window id
+};
+
+#endif
