@@ -32,11 +32,10 @@ const Point kCancelRing = {257, 208};
 const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
 const Rgb kCancelFrames[4] = {{107, 124, 140}, {82, 97, 111}, {135, 152, 169}, {197, 204, 211}};
 
-// The background: title bar, the white panel behind NTSC and PAL, and the
-// footer behind Cancel and the version label.
+// The background: title bar, and the footer behind Cancel and the version
+// label.
 const Rgb kTitle = {46, 74, 102};
 const Point kTitlePoints[] = {{300, 8}, {200, 14}};
-const Rgb kPanel = {255, 255, 255};
 const Rgb kFooter = {220, 227, 233};
 const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
 
