@@ -8,32 +8,11 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <regex>
-
 namespace
 {
 const int kTimeoutMs = 15000;
 
-// Splits "name.cpp_  42]  text" into the file name and the text; lines
-// without the prefix come back with an empty file name.
-std::pair<std::string, std::string> Parse(const std::string& line)
-{
-    static const std::regex prefix(R"(^([A-Za-z0-9_.]+)_[ 0-9]{3}[0-9]\]  (.*)$)");
-    std::smatch m;
-    if (std::regex_match(line, m, prefix))
-        return {m[1], m[2]};
-    return {"", line};
-}
-
-std::vector<std::pair<std::string, std::string>> ParsedLog(const ChildProcess& child)
-{
-    std::vector<std::pair<std::string, std::string>> parsed;
-    for (const std::string& line : child.OutLines())
-        parsed.push_back(Parse(line));
-    return parsed;
-}
-
-using Log = std::vector<std::pair<std::string, std::string>>;
+using Log = std::vector<LogLine>;
 
 class ProcessTest : public ::testing::Test
 {
@@ -80,7 +59,7 @@ TEST_F(ProcessTest, NormalLeaveHandsTheLauncherTheMainViewAndLosesNoLogLine)
                           {"tvoutview.cpp", "CTvOutView::Initialize()"},
                           {"tvoutview.cpp", "~CTvOutView()"},
                           {"main.cpp", "exit code(--view-main) !!"}};
-    EXPECT_EQ(expected, ParsedLog(child)) << child.Out();
+    EXPECT_EQ(expected, ParseLog(child.Out())) << child.Out();
 }
 
 TEST_F(ProcessTest, StartUpFailureStillHandsOffTheMainView)
@@ -95,7 +74,7 @@ TEST_F(ProcessTest, StartUpFailureStillHandsOffTheMainView)
     const Log expected = {{"tvoutview.cpp", "CTvOutView()"},
                           {"", TEST_SOURCE_DIR},
                           {"main.cpp", "exit code(--view-main) !!"}};
-    EXPECT_EQ(expected, ParsedLog(child)) << child.Out();
+    EXPECT_EQ(expected, ParseLog(child.Out())) << child.Out();
 }
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
@@ -146,7 +125,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         ASSERT_TRUE(child.WaitExit(kTimeoutMs));
         ASSERT_TRUE(WIFEXITED(child.Status())) << child.Err();
         EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Err();
-        EXPECT_EQ(row.log, ParsedLog(child)) << child.Out();
+        EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
         EXPECT_TRUE(LauncherRecord().empty());
     }
 }
