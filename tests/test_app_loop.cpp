@@ -2,6 +2,7 @@
 // SDL's dummy video driver.
 #include "app/mainmenuapp.h"
 #include "app/userevents.h"
+#include "tests/testevents.h"
 #include "tests/recordingview.h"
 
 #include <gtest/gtest.h>
@@ -65,29 +66,20 @@ SDL_Event Simple(Uint8 type)
     return e;
 }
 
-int Drain()
-{
-    SDL_Event e;
-    int count = 0;
-    while (SDL_PollEvent(&e))
-        ++count;
-    return count;
-}
-
 class LoopTest : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
         ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO));
-        Drain();
+        DrainEvents();
         app = new CMainMenuApp;
         Recorded().calls.clear();
     }
     void TearDown() override
     {
         delete app;
-        Drain();
+        DrainEvents();
         SDL_Quit();
     }
 
@@ -179,7 +171,7 @@ TEST_F(LoopTest, LeaveConditionsEndTheLoopAndLeaveLaterEventsQueued)
         SDL_PushEvent(&redraw);
         app->Run();
         EXPECT_EQ(std::vector<std::string>{"OnButton(0, 3)"}, Recorded().calls);
-        EXPECT_EQ(2, Drain()) << "events behind the leave must stay unhandled";
+        EXPECT_EQ(2u, DrainEvents().size()) << "events behind the leave must stay unhandled";
     }
 }
 

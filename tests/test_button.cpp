@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/userevents.h"
+#include "tests/testevents.h"
 #include "tests/testimages.h"
 
 // Puts states in place that the button never reaches through its own
@@ -37,15 +38,6 @@ Rgb FrameColour(int group, int frame)
 Rgb OtherColour(int frame)
 {
     return Rgb{Uint8(40 + 50 * frame), 250, 60};
-}
-
-std::vector<SDL_Event> DrainEvents()
-{
-    std::vector<SDL_Event> events;
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
-        events.push_back(event);
-    return events;
 }
 
 // Exactly one user event `code` from `button` with data2 0, or none at all.

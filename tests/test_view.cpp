@@ -17,6 +17,7 @@
 #include "app/mainmenuapp.h"
 #include "app/userevents.h"
 #include "platform/hosttv.h"
+#include "tests/testevents.h"
 #include "tests/devicedir.h"
 #include "tests/testimages.h"
 #include "widgets/button.h"
@@ -89,21 +90,12 @@ PumpResult Pump(CTvOutView& view)
     return result;
 }
 
-std::vector<SDL_Event> Drain()
-{
-    std::vector<SDL_Event> events;
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
-        events.push_back(event);
-    return events;
-}
-
 // Codes of the queued user events; -1 for any event the view did not push
 // in the expected form (data1 the view, data2 0).
 std::vector<int> DrainViewEvents(const CTvOutView* view)
 {
     std::vector<int> codes;
-    for (const SDL_Event& e : Drain())
+    for (const SDL_Event& e : DrainEvents())
         codes.push_back(
             e.type == SDL_USEREVENT && e.user.data1 == view && !e.user.data2 ? e.user.code : -1);
     return codes;
@@ -189,7 +181,7 @@ class ViewTest : public ::testing::Test
         sdlStarted = true;
         screen = SDL_SetVideoMode(320, 240, 16, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
-        Drain();
+        DrainEvents();
         HostTvClearCalls();
         theApp.SetExitArgument("--view-main");
 
@@ -211,7 +203,7 @@ class ViewTest : public ::testing::Test
             TTF_Quit();
         if (sdlStarted)
         {
-            Drain();
+            DrainEvents();
             SDL_Quit();
         }
         cwd.reset();
@@ -407,7 +399,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                         subject->OnButton(false, 12);
                 }
                 ASSERT_EQ(subject->IsModeChosen(), bool(chosen));
-                Drain();
+                DrainEvents();
                 HostTvClearCalls();
                 theApp.SetExitArgument("--view-main");
 
@@ -619,7 +611,7 @@ TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
         view->OnMouse(MOUSE_PRESS, kButtons[b].x + 1, kButtons[b].y + 1);
         view->OnMouse(MOUSE_RELEASE, kButtons[b].x + 1, kButtons[b].y + 1);
     }
-    EXPECT_TRUE(Drain().empty());
+    EXPECT_TRUE(DrainEvents().empty());
 }
 
 TEST_F(FontViewTest, FailingButtonStripStopsLoading)
@@ -710,7 +702,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     for (int b = 0; b < 3; ++b)
         ASSERT_TRUE(WriteButton(b, 1));
     view->OnButton(false, 8);
-    Drain();
+    DrainEvents();
     CButton* cancel = nullptr;
     for (int round = 0; round < 2; ++round)
     {
@@ -850,7 +842,7 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         view->OnUserEvent(row.code, row.sender, nullptr);
         EXPECT_TRUE(log.Messages().empty());
         EXPECT_TRUE(HostTvCalls().empty());
-        EXPECT_TRUE(Drain().empty());
+        EXPECT_TRUE(DrainEvents().empty());
         EXPECT_FALSE(view->IsModeChosen());
         EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
         EXPECT_EQ(Mismatches(kUntouched, {}), 0);
