@@ -19,8 +19,9 @@ if(DEVICE_SYSROOT)
   set(CMAKE_FIND_ROOT_PATH ${DEVICE_SYSROOT})
   # pkg-config must read the device's .pc files, not the build machine's.
   set(ENV{PKG_CONFIG_SYSROOT_DIR} ${DEVICE_SYSROOT})
+  string(REGEX REPLACE "-$" "" _triplet "${TOOLCHAIN_PREFIX}")
   set(ENV{PKG_CONFIG_LIBDIR}
-      "${DEVICE_SYSROOT}/usr/lib/pkgconfig:${DEVICE_SYSROOT}/usr/share/pkgconfig")
+      "${DEVICE_SYSROOT}/usr/lib/pkgconfig:${DEVICE_SYSROOT}/usr/lib/${_triplet}/pkgconfig:${DEVICE_SYSROOT}/usr/share/pkgconfig")
 endif()
 
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
