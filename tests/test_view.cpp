@@ -17,8 +17,9 @@
 #include "app/mainmenuapp.h"
 #include "app/userevents.h"
 #include "platform/hosttv.h"
-#include "tests/testevents.h"
+#include "tests/childprocess.h"
 #include "tests/devicedir.h"
+#include "tests/testevents.h"
 #include "tests/testimages.h"
 #include "widgets/button.h"
 
@@ -125,19 +126,16 @@ class LogCapture
         done = true;
         fflush(stdout);
         const std::string out = testing::internal::GetCapturedStdout();
-        const std::string name = "tvoutview.cpp_";
         size_t start = 0;
         while (start < out.size())
         {
             size_t end = out.find('\n', start);
             end = end == std::string::npos ? out.size() : end + 1;
             const std::string line = out.substr(start, end - start);
-            // "tvoutview.cpp_" + four columns of line number + "]  "
-            const size_t text = name.size() + 7;
-            const bool ours = line.size() >= text && StartsWith(line, name) &&
-                              line.compare(text - 3, 3, "]  ") == 0 &&
-                              line.find_first_not_of(" 0123456789", name.size()) == text - 3;
-            messages.push_back(ours ? line.substr(text) : line);
+            const bool ended = line.back() == '\n';
+            const LogLine parsed = ParseLogLine(ended ? line.substr(0, line.size() - 1) : line);
+            messages.push_back(parsed.first == "tvoutview.cpp" ? parsed.second + (ended ? "\n" : "")
+                                                               : line);
             start = end;
         }
         return messages;

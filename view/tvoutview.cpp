@@ -300,12 +300,10 @@ void CTvOutView::OnButton(bool isDown, uint8 code)
         RequestRedraw();
         break;
     case CODE_PAL:
-        modeChosen = 1;
-        SetPalMode();
+        ChooseMode(true);
         break;
     case CODE_NTSC:
-        modeChosen = 1;
-        SetNtscMode();
+        ChooseMode(false);
         break;
     case CODE_CANCEL:
         ExitToAppsView();
@@ -363,19 +361,21 @@ void CTvOutView::OnButtonClicked(CButton* button)
     if (!button)
         return;
     if (button == ntscButton)
-    {
-        modeChosen = 1;
-        SetNtscMode();
-    }
+        ChooseMode(false);
     else if (button == palButton)
-    {
-        modeChosen = 1;
-        SetPalMode();
-    }
+        ChooseMode(true);
     else if (button == cancelButton)
-    {
         ExitToAppsView();
-    }
+}
+
+// Choosing a standard also enables the move commands for the rest of the run.
+void CTvOutView::ChooseMode(bool pal)
+{
+    modeChosen = 1;
+    if (pal)
+        SetPalMode();
+    else
+        SetNtscMode();
 }
 
 // The leave event is queued before the redraw, so the loop ends first and

@@ -53,6 +53,7 @@ class CTvOutView
     bool IsModeChosen() const { return modeChosen != 0; }
 
   private:
+    void ChooseMode(bool pal);
     void ExitTo(const char* launcherView);
     void SendMove(int32 x, int32 y, const char* direction);
     void SendMode(uint8 standard, const char* name);

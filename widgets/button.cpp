@@ -19,16 +19,19 @@ CButton::~CButton()
     FreeImages();
 }
 
+void CButton::FreeImage(int slot)
+{
+    if (images[slot] != NULL)
+    {
+        SDL_FreeSurface(images[slot]);
+        images[slot] = NULL;
+    }
+}
+
 void CButton::FreeImages()
 {
     for (int i = 0; i < MAX_GROUPS; ++i)
-    {
-        if (images[i] != NULL)
-        {
-            SDL_FreeSurface(images[i]);
-            images[i] = NULL;
-        }
-    }
+        FreeImage(i);
 }
 
 // Frees the first `count` slots and loads the files into them in order.
@@ -38,13 +41,7 @@ void CButton::FreeImages()
 int CButton::ReplaceImages(const char* const* files, int count)
 {
     for (int i = 0; i < count; ++i)
-    {
-        if (images[i] != NULL)
-        {
-            SDL_FreeSurface(images[i]);
-            images[i] = NULL;
-        }
-    }
+        FreeImage(i);
     for (int i = 0; i < count; ++i)
     {
         images[i] = IMG_Load(files[i]);
@@ -197,8 +194,7 @@ void CButton::HandleMouse(int action, int x, int y)
         }
         else if (action == MOUSE_RELEASE)
         {
-            pressed = 0;
-            state = group < groupCount - 1 ? group * FRAMES_PER_GROUP + FRAMES_PER_GROUP : 0;
+            NextGroup();
             PushUserEvent(EVENT_BUTTON_CLICKED, this, NULL);
         }
     }

@@ -54,6 +54,7 @@ class CButton
     int ReplaceImages(const char* const* files, int count);
     void TakeFrameSize(int count);
     bool IsInside(int x, int y) const;
+    void FreeImage(int slot);
     void FreeImages();
 
     SDL_Surface* images[MAX_GROUPS];
