@@ -1,7 +1,7 @@
 // Entry point and the hand-off back to the device's menu launcher.
-#include "app/debugprint.h"
-#include "app/devicepaths.h"
 #include "app/mainmenuapp.h"
+#include "core/debugprint.h"
+#include "core/devicepaths.h"
 
 #include <stdio.h>
 #include <stdlib.h>

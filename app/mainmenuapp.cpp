@@ -1,7 +1,7 @@
 #include "app/mainmenuapp.h"
 
-#include "app/debugprint.h"
-#include "app/userevents.h"
+#include "core/debugprint.h"
+#include "core/userevents.h"
 #include "view/tvoutview.h"
 
 #include <errno.h>

@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "platform/types.h"
+#include "core/types.h"
 
 enum TvCommand
 {

@@ -1,7 +1,7 @@
 // The application object and its event loop, against a recording view and
 // SDL's dummy video driver.
 #include "app/mainmenuapp.h"
-#include "app/userevents.h"
+#include "core/userevents.h"
 #include "tests/testevents.h"
 #include "tests/recordingview.h"
 

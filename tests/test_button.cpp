@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/userevents.h"
+#include "core/userevents.h"
 #include "tests/testevents.h"
 #include "tests/testimages.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/mainmenuapp.h"
-#include "app/userevents.h"
+#include "core/userevents.h"
 #include "platform/hosttv.h"
 #include "tests/childprocess.h"
 #include "tests/devicedir.h"

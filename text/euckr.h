@@ -3,7 +3,7 @@
 #ifndef TEXT_EUCKR_H
 #define TEXT_EUCKR_H
 
-#include "platform/types.h"
+#include "core/types.h"
 
 // KS X 1001:1987 rows 0xA1..0xFD by cells 0xA1..0xFE, row-major; -1 marks an
 // empty cell. The conversion bounds-checks against the stored size. Generated

@@ -1,9 +1,9 @@
 #include "view/tvoutview.h"
 
-#include "app/debugprint.h"
-#include "app/devicepaths.h"
 #include "app/mainmenuapp.h"
-#include "app/userevents.h"
+#include "core/debugprint.h"
+#include "core/devicepaths.h"
+#include "core/userevents.h"
 #include "platform/tvconfig.h"
 #include "text/euckr.h"
 #include "widgets/button.h"

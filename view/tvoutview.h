@@ -7,7 +7,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include "platform/types.h"
+#include "core/types.h"
 
 class CButton;
 

@@ -2,7 +2,7 @@
 
 #include <SDL_image.h>
 
-#include "app/userevents.h"
+#include "core/userevents.h"
 
 CButton::CButton() : groupCount(0), state(0), pressed(0), disabled(0)
 {

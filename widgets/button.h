@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-#include "platform/types.h"
+#include "core/types.h"
 
 class CButton
 {

@@ -1,4 +1,4 @@
-#include "app/userevents.h"
+#include "core/userevents.h"
 
 #include <SDL.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // Internal notifications travel through the SDL event queue as SDL_USEREVENTs,
 // so widgets and the view never call back into the loop that delivers them.
-#ifndef APP_USEREVENTS_H
-#define APP_USEREVENTS_H
+#ifndef CORE_USEREVENTS_H
+#define CORE_USEREVENTS_H
 
 enum UserEventCode
 {

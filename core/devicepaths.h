@@ -1,7 +1,7 @@
 // Locations on the device, compiled in from DEVICE_SYSTEM_DIR (a CMake cache
 // variable). A PC run or a test points it at a folder of its own.
-#ifndef APP_DEVICEPATHS_H
-#define APP_DEVICEPATHS_H
+#ifndef CORE_DEVICEPATHS_H
+#define CORE_DEVICEPATHS_H
 
 #ifndef DEVICE_SYSTEM_DIR
 #define DEVICE_SYSTEM_DIR "/usr/vanu"

@@ -1,6 +1,6 @@
 // Fixed-width integer names used throughout the program.
-#ifndef PLATFORM_TYPES_H
-#define PLATFORM_TYPES_H
+#ifndef CORE_TYPES_H
+#define CORE_TYPES_H
 
 #include <stdint.h>
 

@@ -1,6 +1,6 @@
 // Diagnostic lines on standard output: "<file>_<line>]  <message>".
-#ifndef APP_DEBUGPRINT_H
-#define APP_DEBUGPRINT_H
+#ifndef CORE_DEBUGPRINT_H
+#define CORE_DEBUGPRINT_H
 
 // Prints the prefix with the bare name of `file` (directory stripped) and
 // `line` right-aligned in four columns, then the printf-style message.

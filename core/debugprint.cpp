@@ -1,4 +1,4 @@
-#include "app/debugprint.h"
+#include "core/debugprint.h"
 
 #include <stdarg.h>
 #include <stdio.h>
