@@ -12,6 +12,9 @@ class CMainMenuApp
   public:
     CMainMenuApp();
     virtual ~CMainMenuApp();
+    // Owns the screen, the joystick and the view: a copy would free them twice.
+    CMainMenuApp(const CMainMenuApp&) = delete;
+    CMainMenuApp& operator=(const CMainMenuApp&) = delete;
 
     // Starts SDL, the joystick and the video mode and loads the view. Ends
     // the process with exit(1) or exit(2) when the platform cannot start.

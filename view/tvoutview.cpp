@@ -242,7 +242,7 @@ void CTvOutView::SendMove(int32 x, int32 y, const char* direction)
     RequestRedraw();
 }
 
-// Up raises y, down lowers it: the TV encoder counts its offset upwards.
+// Up raises y and down lowers it: these are the values the device expects.
 void CTvOutView::MoveUp()
 {
     SendMove(TV_CENTRE_X, TV_CENTRE_Y + TV_STEP, "UP");
@@ -300,10 +300,10 @@ void CTvOutView::OnButton(bool isDown, uint8 code)
         RequestRedraw();
         break;
     case CODE_PAL:
-        ChooseMode(true);
+        ChooseMode(TV_STD_PAL);
         break;
     case CODE_NTSC:
-        ChooseMode(false);
+        ChooseMode(TV_STD_NTSC);
         break;
     case CODE_CANCEL:
         ExitToAppsView();
@@ -361,18 +361,18 @@ void CTvOutView::OnButtonClicked(CButton* button)
     if (!button)
         return;
     if (button == ntscButton)
-        ChooseMode(false);
+        ChooseMode(TV_STD_NTSC);
     else if (button == palButton)
-        ChooseMode(true);
+        ChooseMode(TV_STD_PAL);
     else if (button == cancelButton)
         ExitToAppsView();
 }
 
 // Choosing a standard also enables the move commands for the rest of the run.
-void CTvOutView::ChooseMode(bool pal)
+void CTvOutView::ChooseMode(uint8 standard)
 {
     modeChosen = 1;
-    if (pal)
+    if (standard == TV_STD_PAL)
         SetPalMode();
     else
         SetNtscMode();

@@ -16,6 +16,9 @@ class CTvOutView
   public:
     CTvOutView();
     virtual ~CTvOutView();
+    // Owns its buttons, background and font: a copy would free them twice.
+    CTvOutView(const CTvOutView&) = delete;
+    CTvOutView& operator=(const CTvOutView&) = delete;
 
     // Loads what is still missing; 1 on success, -1 without background,
     // -2 when a button strip fails, -3 when the font cannot be opened.
@@ -53,7 +56,7 @@ class CTvOutView
     bool IsModeChosen() const { return modeChosen != 0; }
 
   private:
-    void ChooseMode(bool pal);
+    void ChooseMode(uint8 standard);
     void ExitTo(const char* launcherView);
     void SendMove(int32 x, int32 y, const char* direction);
     void SendMode(uint8 standard, const char* name);

@@ -137,12 +137,12 @@ void CButton::Enable()
     disabled = 0;
 }
 
-bool CButton::IsEnabled()
+bool CButton::IsEnabled() const
 {
     return disabled == 0;
 }
 
-int CButton::GetGroup()
+int CButton::GetGroup() const
 {
     return state / FRAMES_PER_GROUP;
 }
@@ -189,7 +189,7 @@ void CButton::HandleMouse(int action, int x, int y)
         if (action == MOUSE_PRESS)
         {
             pressed = 1;
-            state = group < groupCount ? group * FRAMES_PER_GROUP + 1 : 1;
+            state = group < groupCount ? group * FRAMES_PER_GROUP + FRAME_PRESSED : FRAME_PRESSED;
             PushUserEvent(EVENT_BUTTON_PRESSED, this, NULL);
         }
         else if (action == MOUSE_RELEASE)
@@ -201,19 +201,19 @@ void CButton::HandleMouse(int action, int x, int y)
     else if (pressed && action == MOUSE_MOVE)
     {
         // Dragged off: show the normal frame again without clicking.
-        state = group * FRAMES_PER_GROUP;
+        state = group * FRAMES_PER_GROUP + FRAME_NORMAL;
         PushUserEvent(EVENT_REDRAW, this, NULL);
         pressed = 0;
     }
 }
 
-int CButton::GetFrameOffset(int state)
+int CButton::GetFrameOffset(int frameState) const
 {
     if (disabled)
-        return 3 * rect.w;
-    int frame = state % FRAMES_PER_GROUP;
+        return FRAME_DISABLED * rect.w;
+    int frame = frameState % FRAMES_PER_GROUP;
     if (frame < 0)
-        frame = 0;
+        frame = FRAME_NORMAL;
     return frame * rect.w;
 }
 

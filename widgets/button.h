@@ -1,6 +1,6 @@
 // Push button drawn from image strips. Each image (a "group") is a
-// horizontal strip of four equal frames: 0 normal, 1 pressed, 2 highlight,
-// 3 disabled. The button reports what happened by pushing user events.
+// horizontal strip of four equal frames (FRAME_NORMAL ... FRAME_DISABLED).
+// The button reports what happened by pushing user events.
 #ifndef WIDGETS_BUTTON_H
 #define WIDGETS_BUTTON_H
 
@@ -17,8 +17,21 @@ class CButton
         FRAMES_PER_GROUP = 4
     };
 
+    // Frames of a strip, left to right. The button's own transitions never
+    // select the highlight frame; it is drawn only when state says so.
+    enum
+    {
+        FRAME_NORMAL = 0,
+        FRAME_PRESSED = 1,
+        FRAME_HIGHLIGHT = 2,
+        FRAME_DISABLED = 3
+    };
+
     CButton();
     virtual ~CButton();
+    // Owns its images: a copy would free them twice.
+    CButton(const CButton&) = delete;
+    CButton& operator=(const CButton&) = delete;
 
     // Fixed-count loaders: one group per file. On failure the images loaded
     // so far stay in their slots and count, state and frame size are kept.
@@ -31,12 +44,12 @@ class CButton
     void SetPosition(int16 x, int16 y);
     void Disable();
     void Enable();
-    bool IsEnabled();
-    int GetGroup();
+    bool IsEnabled() const;
+    int GetGroup() const;
     void NextGroup();
 
     void HandleMouse(int action, int x, int y);
-    int GetFrameOffset(int state);
+    int GetFrameOffset(int frameState) const;
     void Draw(SDL_Surface* screen);
 
     // Read-only views of the state, for the view and for tests.
