@@ -2,6 +2,7 @@
 
 #include "core/debugprint.h"
 #include "core/userevents.h"
+#include "view/tvoutlayout.h"
 #include "view/tvoutview.h"
 
 #include <errno.h>
@@ -14,9 +15,6 @@ CMainMenuApp theApp;
 
 namespace
 {
-const int SCREEN_WIDTH = 320;
-const int SCREEN_HEIGHT = 240;
-const int SCREEN_BPP = 16;
 const int KEY_REPEAT_DELAY_MS = 500;
 const int KEY_REPEAT_INTERVAL_MS = 30;
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL_image.h>
 #include <SDL_ttf.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,6 +22,7 @@
 #include "tests/devicedir.h"
 #include "tests/testevents.h"
 #include "tests/testimages.h"
+#include "view/tvoutlayout.h"
 #include "widgets/button.h"
 
 namespace
@@ -32,18 +34,18 @@ const Rgb kBackground = {232, 232, 96};
 const Rgb kOtherBackground = {96, 232, 232};
 const Rgb kUntouched = {248, 0, 248}; // screen before drawing
 const Rgb kBlack = {0, 0, 0};
-const char* const kBackgroundFile = "res/app_tvout.png";
+const char* const kBackgroundFile = BACKGROUND_PATH;
 
 struct ButtonSpec
 {
-    const char* file;
-    int x, y, frameW, frameH;
+    ButtonPlacement at;
+    int frameW, frameH;
 };
 // Frame sizes differ per button so a mix-up shows.
 const ButtonSpec kButtons[3] = {
-    {"res/app_tvout_ntsc.png", 162, 44, 24, 14},
-    {"res/app_tvout_pal.png", 237, 44, 30, 16},
-    {"res/app_tvout_cancel.png", 253, 204, 40, 20},
+    {NTSC_BUTTON, 24, 14},
+    {PAL_BUTTON, 30, 16},
+    {CANCEL_BUTTON, 40, 20},
 };
 enum
 {
@@ -177,7 +179,7 @@ class ViewTest : public ::testing::Test
         setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         sdlStarted = true;
-        screen = SDL_SetVideoMode(320, 240, 16, 0);
+        screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         DrainEvents();
         HostTvClearCalls();
@@ -186,7 +188,7 @@ class ViewTest : public ::testing::Test
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::create_directory(dir.File("res"));
         cwd.emplace(dir.Path());
-        ASSERT_TRUE(WriteSolid(kBackgroundFile, 320, 240, kBackground));
+        ASSERT_TRUE(WriteSolid(kBackgroundFile, SCREEN_WIDTH, SCREEN_HEIGHT, kBackground));
         for (int b = 0; b < 3; ++b)
             ASSERT_TRUE(WriteButton(b, 0));
         view = std::make_unique<CTvOutView>();
@@ -212,7 +214,7 @@ class ViewTest : public ::testing::Test
         const ButtonSpec& s = kButtons[b];
         const Rgb colours[4] = {FrameColour(b, 0, variant), FrameColour(b, 1, variant),
                                 FrameColour(b, 2, variant), FrameColour(b, 3, variant)};
-        return WriteStrip(s.file, s.frameW, s.frameH, colours);
+        return WriteStrip(s.at.path, s.frameW, s.frameH, colours);
     }
 
     CButton* Button(int b) { return ButtonOf(*view, b); }
@@ -220,7 +222,7 @@ class ViewTest : public ::testing::Test
     static Box ButtonBox(int b, int frame, int variant = 0)
     {
         const ButtonSpec& s = kButtons[b];
-        return Box{s.x, s.y, s.frameW, s.frameH, FrameColour(b, frame, variant)};
+        return Box{s.at.x, s.at.y, s.frameW, s.frameH, FrameColour(b, frame, variant)};
     }
 
     void Fill(Rgb colour) { testimages::Fill(screen, colour); }
@@ -526,14 +528,48 @@ TEST_F(FontViewTest, InitializeWithAllResources)
         EXPECT_EQ(button->GetGroupCount(), 1);
         EXPECT_EQ(button->GetState(), 0);
         const SDL_Rect& r = button->GetRect();
-        EXPECT_EQ(r.x, kButtons[b].x);
-        EXPECT_EQ(r.y, kButtons[b].y);
+        EXPECT_EQ(r.x, kButtons[b].at.x);
+        EXPECT_EQ(r.y, kButtons[b].at.y);
         EXPECT_EQ(r.w, kButtons[b].frameW);
         EXPECT_EQ(r.h, kButtons[b].frameH);
     }
     LogCapture capture;
     fresh.reset();
     EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
+}
+
+// The committed artwork fits the layout: each strip splits into four
+// frames, every frame lies on the screen and no two buttons overlap.
+TEST(Artwork, CommittedStripsFitTheLayout)
+{
+    const std::string root = TEST_SOURCE_DIR "/";
+    SDL_Surface* background = IMG_Load((root + BACKGROUND_PATH).c_str());
+    ASSERT_NE(background, nullptr) << SDL_GetError();
+    EXPECT_EQ(background->w, SCREEN_WIDTH);
+    EXPECT_EQ(background->h, SCREEN_HEIGHT);
+    SDL_FreeSurface(background);
+
+    SDL_Rect frames[3];
+    for (int b = 0; b < 3; ++b)
+    {
+        const ButtonPlacement& at = kButtons[b].at;
+        SCOPED_TRACE(at.path);
+        SDL_Surface* strip = IMG_Load((root + at.path).c_str());
+        ASSERT_NE(strip, nullptr) << SDL_GetError();
+        EXPECT_EQ(strip->w % CButton::FRAMES_PER_GROUP, 0);
+        frames[b] = {at.x, at.y, Uint16(strip->w / CButton::FRAMES_PER_GROUP), Uint16(strip->h)};
+        SDL_FreeSurface(strip);
+        EXPECT_GT(frames[b].w, 0);
+        EXPECT_LE(at.x + frames[b].w, SCREEN_WIDTH);
+        EXPECT_LE(at.y + frames[b].h, SCREEN_HEIGHT);
+        for (int other = 0; other < b; ++other)
+        {
+            const SDL_Rect& o = frames[other];
+            EXPECT_TRUE(at.x >= o.x + o.w || o.x >= at.x + frames[b].w || at.y >= o.y + o.h ||
+                        o.y >= at.y + frames[b].h)
+                << "overlaps button " << other;
+        }
+    }
 }
 
 TEST_F(FontViewTest, DrawPaintsBackgroundButtonsAndLabelOnlyWhenShown)
@@ -606,8 +642,8 @@ TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
     // No button exists, so pointer events hit nothing.
     for (int b = 0; b < 3; ++b)
     {
-        view->OnMouse(MOUSE_PRESS, kButtons[b].x + 1, kButtons[b].y + 1);
-        view->OnMouse(MOUSE_RELEASE, kButtons[b].x + 1, kButtons[b].y + 1);
+        view->OnMouse(MOUSE_PRESS, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
+        view->OnMouse(MOUSE_RELEASE, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
     }
     EXPECT_TRUE(DrainEvents().empty());
 }
@@ -622,9 +658,9 @@ TEST_F(FontViewTest, FailingButtonStripStopsLoading)
             for (int b = 0; b < 3; ++b)
                 ASSERT_TRUE(WriteButton(b, 0));
             if (empty)
-                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].file));
+                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].at.path));
             else
-                std::filesystem::remove(kButtons[failing].file);
+                std::filesystem::remove(kButtons[failing].at.path);
             view = std::make_unique<CTvOutView>();
 
             EXPECT_EQ(Initialize(), -2);
@@ -688,7 +724,7 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
 
 TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 {
-    std::filesystem::remove(kButtons[PAL].file);
+    std::filesystem::remove(kButtons[PAL].at.path);
     ASSERT_EQ(Initialize(), -2);
     CButton* ntsc = Button(NTSC);
     CButton* pal = Button(PAL);
@@ -696,7 +732,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     ASSERT_EQ(Button(CANCEL), nullptr);
 
     // New files everywhere: only the Cancel button and the font are taken.
-    ASSERT_TRUE(WriteSolid(kBackgroundFile, 320, 240, kOtherBackground));
+    ASSERT_TRUE(WriteSolid(kBackgroundFile, SCREEN_WIDTH, SCREEN_HEIGHT, kOtherBackground));
     for (int b = 0; b < 3; ++b)
         ASSERT_TRUE(WriteButton(b, 1));
     view->OnButton(false, 8);
@@ -755,8 +791,8 @@ TEST_F(FontViewTest, TapOnEachButton)
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
         HostTvClearCalls();
-        const int x = kButtons[row.button].x + kButtons[row.button].frameW / 2;
-        const int y = kButtons[row.button].y + kButtons[row.button].frameH / 2;
+        const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
+        const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
 
         Fill(kUntouched);
@@ -797,7 +833,7 @@ TEST_F(FontViewTest, TapOnEachButton)
 TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
 {
     ASSERT_EQ(Initialize(), 1);
-    const int x = kButtons[CANCEL].x + 5, y = kButtons[CANCEL].y + 5;
+    const int x = kButtons[CANCEL].at.x + 5, y = kButtons[CANCEL].at.y + 5;
     view->OnMouse(MOUSE_PRESS, x, y);
     EXPECT_EQ(Pump(*view).handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
     EXPECT_EQ(

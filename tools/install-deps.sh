@@ -1,6 +1,11 @@
 #!/bin/sh
 # Installs the Debian 12 packages this project needs, only those missing.
 # Runs apt-get as root, or through sudo for another user.
+#
+#   tools/install-deps.sh [--artwork] [package...]
+#
+# --artwork adds what tools/make_artwork.sh needs; other scripts name the
+# further packages they use.
 set -eu
 
 packages="cmake g++ make pkg-config python3
@@ -8,6 +13,12 @@ libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
 googletest libgtest-dev libgmock-dev
 fonts-nanum
 xvfb xauth libx11-dev libxtst-dev"
+for arg in "$@"; do
+    case "$arg" in
+    --artwork) packages="$packages imagemagick fonts-dejavu-core" ;;
+    *) packages="$packages $arg" ;;
+    esac
+done
 
 missing=""
 for p in $packages; do

@@ -4,8 +4,9 @@
 #
 #   tools/make_artwork.sh [output-dir]      (default: res/ next to tools/)
 #
-# Needs ImageMagick 6 (`convert`) and the DejaVu fonts. The PNGs are written
-# as plain 8-bit RGB without timestamps, so rerunning gives identical files.
+# Needs ImageMagick 6 (`convert`) and the DejaVu fonts, which
+# `tools/install-deps.sh --artwork` installs. The PNGs are written as plain
+# 8-bit RGB without timestamps, so rerunning gives identical files.
 # The build does not run this script; the PNGs are committed.
 
 set -euo pipefail
@@ -42,7 +43,8 @@ INK='#1E2A36'         # body text
 KEY_INK='#2E4A66'     # key names in the help box
 SOFT_INK='#4A5D70'    # captions
 
-# Screen positions of the buttons (where the program blits them).
+# Screen positions of the buttons, copied from view/tvoutlayout.h (the
+# program's one source for them; test_view checks that the strips fit).
 NTSC_X=162; NTSC_Y=44
 PAL_X=237;  PAL_Y=44
 CANCEL_X=253; CANCEL_Y=204

@@ -6,6 +6,7 @@
 #include "core/userevents.h"
 #include "platform/tvconfig.h"
 #include "text/euckr.h"
+#include "view/tvoutlayout.h"
 #include "widgets/button.h"
 
 #include <SDL_image.h>
@@ -14,25 +15,8 @@
 
 namespace
 {
-const int16 SCREEN_WIDTH = 320;
-const int16 SCREEN_HEIGHT = 240;
-
-const char* const BACKGROUND_PATH = "./res/app_tvout.png";
-
-struct ButtonPlacement
-{
-    const char* path;
-    int16 x;
-    int16 y;
-};
-const ButtonPlacement NTSC_BUTTON = {"./res/app_tvout_ntsc.png", 162, 44};
-const ButtonPlacement PAL_BUTTON = {"./res/app_tvout_pal.png", 237, 44};
-const ButtonPlacement CANCEL_BUTTON = {"./res/app_tvout_cancel.png", 253, 204};
-
 const int FONT_POINTS = 12;
 const char* const VERSION_TEXT = "v0.95";
-const int VERSION_X = 130;
-const int VERSION_Y = 215;
 const size_t MAX_TEXT_BYTES = 512;
 
 // TV output geometry: both standards are driven at 640x480, and a move

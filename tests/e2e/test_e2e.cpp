@@ -152,30 +152,27 @@ const Look kNormal = {0, 0, 0, false, true};
 
 // The screen composed from the artwork in `res` the way the program must
 // compose it: background, button frames at their places, label glyphs.
-Image Expected(const Look& look, const std::string& res = TEST_SOURCE_DIR "/res")
+Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
 {
     Image screen;
     if (!look.background)
     {
-        screen.width = Layout::kWidth;
-        screen.height = Layout::kHeight;
-        screen.pixels.assign(Layout::kWidth * Layout::kHeight, kBlack);
+        screen.width = SCREEN_WIDTH;
+        screen.height = SCREEN_HEIGHT;
+        screen.pixels.assign(SCREEN_WIDTH * SCREEN_HEIGHT, kBlack);
         return screen;
     }
-    screen = LoadRgb(res + "/app_tvout.png");
+    screen = LoadRgb(workDir + "/" + BACKGROUND_PATH);
     const struct
     {
         int frame;
-        const char* file;
-        Point at;
-    } buttons[] = {{look.ntsc, "app_tvout_ntsc.png", {162, 44}},
-                   {look.pal, "app_tvout_pal.png", {237, 44}},
-                   {look.cancel, "app_tvout_cancel.png", {253, 204}}};
+        ButtonPlacement at;
+    } buttons[] = {{look.ntsc, NTSC_BUTTON}, {look.pal, PAL_BUTTON}, {look.cancel, CANCEL_BUTTON}};
     for (const auto& b : buttons)
     {
         if (b.frame == kHidden)
             continue;
-        const Image strip = LoadRgb(res + "/" + b.file);
+        const Image strip = LoadRgb(workDir + "/" + b.at.path);
         const int w = strip.width / 4;
         for (int y = 0; y < strip.height; ++y)
             for (int x = 0; x < w; ++x)
@@ -265,9 +262,9 @@ class EndToEnd : public ::testing::Test
 
     // Waits until the window shows `look` exactly (up to 16-bit rounding).
     static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
-                        const std::string& res = TEST_SOURCE_DIR "/res")
+                        const std::string& workDir = TEST_SOURCE_DIR)
     {
-        const Image expected = Expected(look, res);
+        const Image expected = Expected(look, workDir);
         Image seen;
         ASSERT_TRUE(
             run.WaitForScreen([&](const Image& i) { return Shows(i, expected); }, Limit(), &seen))
@@ -570,12 +567,11 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // so the label never shows.
         Look look = {row.ntsc ? 0 : kHidden, row.pal ? 0 : kHidden, row.cancel ? 0 : kHidden, false,
                      row.background};
-        const std::string res = dir + "/res";
 
         TvOutRun one;
         ASSERT_NO_FATAL_FAILURE(Start(one, dir));
         // Without a background the first paint is a flip of a black screen.
-        ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, res));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 
         // Keypad 8 would bring up the label, and a tap where a missing Cancel
         // would be must not leave. Keypad minus then shows that the keys
@@ -597,7 +593,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
             PressOn(one, row.pal ? Layout::kPalRing : Layout::kNtscRing);
             (row.pal ? look.pal : look.ntsc) = 1;
         }
-        ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", res));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", dir));
 
         one.Input().CtrlC();
         ExpectEnd(

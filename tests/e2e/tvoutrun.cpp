@@ -22,7 +22,7 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
         *error = "cannot start " + program;
         return false;
     }
-    if (!child.WaitUntil([this] { return x.FindWindow(Layout::kWidth, Layout::kHeight); },
+    if (!child.WaitUntil([this] { return x.FindWindow(SCREEN_WIDTH, SCREEN_HEIGHT); },
                          timeoutMs))
     {
         *error = "no 320x240 window appeared; standard error: " + child.Err();

@@ -5,28 +5,26 @@
 
 #include "tests/childprocess.h"
 #include "tests/e2e/virtualx.h"
+#include "view/tvoutlayout.h"
 
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-// Where things are on the program's 320x240 screen and what colour they
-// have, as drawn by its artwork.
+// Where things are on the program's screen and what colour they have, as
+// drawn by its artwork.
 namespace Layout
 {
-const int kWidth = 320;
-const int kHeight = 240;
-
 struct Point
 {
     int x, y;
 };
 
 // Points on the plain ring 4-7 px inside each button frame.
-const Point kNtscRing = {166, 48};
-const Point kPalRing = {241, 48};
-const Point kCancelRing = {257, 208};
+const Point kNtscRing = {NTSC_BUTTON.x + 4, NTSC_BUTTON.y + 4};
+const Point kPalRing = {PAL_BUTTON.x + 4, PAL_BUTTON.y + 4};
+const Point kCancelRing = {CANCEL_BUTTON.x + 4, CANCEL_BUTTON.y + 4};
 
 // Button frames by number: normal, pressed, highlight, disabled.
 const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
@@ -39,10 +37,10 @@ const Point kTitlePoints[] = {{300, 8}, {200, 14}};
 const Rgb kFooter = {220, 227, 233};
 const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
 
-// The area around the version label "v0.95", drawn at (130, 215): plain
+// The area around the version label "v0.95" at (VERSION_X, VERSION_Y): plain
 // footer while the label is hidden.
 const int kLabelLeft = 125, kLabelTop = 211, kLabelRight = 194, kLabelBottom = 234;
-const Point kLabelOrigin = {130, 215};
+const Point kLabelOrigin = {VERSION_X, VERSION_Y};
 } // namespace Layout
 
 class TvOutRun
