@@ -9,11 +9,6 @@
 namespace testimages
 {
 
-std::ostream& operator<<(std::ostream& os, const Rgb& c)
-{
-    return os << "rgb(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
-}
-
 TempDir::TempDir()
 {
     const char* base = getenv("TMPDIR");

@@ -5,26 +5,13 @@
 
 #include <SDL.h>
 
+#include "tests/rgb.h"
+
 #include <ostream>
 #include <string>
 
 namespace testimages
 {
-
-struct Rgb
-{
-    Uint8 r, g, b;
-};
-
-inline bool operator==(const Rgb& a, const Rgb& b)
-{
-    return a.r == b.r && a.g == b.g && a.b == b.b;
-}
-inline bool operator!=(const Rgb& a, const Rgb& b)
-{
-    return !(a == b);
-}
-std::ostream& operator<<(std::ostream& os, const Rgb& c);
 
 // A fresh folder below $TMPDIR (or /tmp), removed with its files on
 // destruction. Path() is empty if it could not be made.

@@ -129,9 +129,7 @@ Image LoadRgb(const std::string& path)
         const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(rgb->pixels) +
                                                             y * rgb->pitch);
         for (int x = 0; x < rgb->w; ++x)
-            image.pixels.push_back({static_cast<int>((row[x] >> 16) & 0xFF),
-                                    static_cast<int>((row[x] >> 8) & 0xFF),
-                                    static_cast<int>(row[x] & 0xFF)});
+            image.pixels.push_back({Uint8(row[x] >> 16), Uint8(row[x] >> 8), Uint8(row[x])});
     }
     SDL_FreeSurface(rgb);
     SDL_FreeSurface(loaded);
@@ -185,50 +183,45 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     return screen;
 }
 
-// The first pixel where `seen` is off `expected` by more than 16-bit
-// rounding, or none.
-bool FirstMismatch(const Image& seen, const Image& expected, Point* where)
+// How many pixels of `seen` are off `expected` by more than 16-bit rounding
+// (-1 when the sizes differ), and where the first one is.
+int Mismatches(const Image& seen, const Image& expected, Point* first = nullptr)
 {
     if (seen.width != expected.width || seen.height != expected.height)
-    {
-        *where = {-1, -1};
-        return true;
-    }
+        return -1;
+    int count = 0;
     for (int y = 0; y < seen.height; ++y)
         for (int x = 0; x < seen.width; ++x)
-            if (!Near(seen.At(x, y), expected.At(x, y)))
-            {
-                *where = {x, y};
-                return true;
-            }
-    return false;
+            if (!Near(seen.At(x, y), expected.At(x, y)) && count++ == 0 && first)
+                *first = {x, y};
+    return count;
 }
 
 bool Shows(const Image& seen, const Image& expected)
 {
-    Point unused;
-    return !FirstMismatch(seen, expected, &unused);
+    return Mismatches(seen, expected) == 0;
 }
 
-// What a failed screen check saw, for its message; the picture is kept
-// under the build folder.
+// What a failed screen check saw, for its message; both pictures are kept
+// under the build folder for a person to compare.
 std::string Seen(const Image& seen, const Image& expected, const std::string& name)
 {
     if (seen.pixels.empty())
         return "no picture could be read";
-    const std::string path = TEST_BUILD_DIR "/e2e-failed-" + name + ".png";
-    SavePng(seen, path);
+    const std::string path = TEST_BUILD_DIR "/e2e-failed-" + name;
+    SavePng(seen, path + "-actual.png");
+    SavePng(expected, path + "-expected.png");
     std::ostringstream text;
     Point p;
-    if (!FirstMismatch(seen, expected, &p))
+    const int count = Mismatches(seen, expected, &p);
+    if (count == 0)
         text << "the screen matches";
-    else if (p.x < 0)
+    else if (count < 0)
         text << "the window is " << seen.width << "x" << seen.height;
     else
-        text << "first difference at (" << p.x << ", " << p.y
-             << "): " << ToString(seen.At(p.x, p.y)) << " instead of "
-             << ToString(expected.At(p.x, p.y));
-    text << "; picture in " << path;
+        text << count << " pixels differ, the first at (" << p.x << ", " << p.y
+             << "): " << seen.At(p.x, p.y) << " instead of " << expected.At(p.x, p.y);
+    text << "; pictures in " << path << "-{actual,expected}.png";
     return text.str();
 }
 

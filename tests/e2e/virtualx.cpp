@@ -54,7 +54,7 @@ bool Reap(pid_t pid, int timeoutMs)
     }
 }
 
-int ChannelValue(unsigned long pixel, unsigned long mask)
+uint8_t ChannelValue(unsigned long pixel, unsigned long mask)
 {
     if (mask == 0)
         return 0;
@@ -62,7 +62,7 @@ int ChannelValue(unsigned long pixel, unsigned long mask)
     while (!((mask >> shift) & 1))
         ++shift;
     const unsigned long max = mask >> shift;
-    return static_cast<int>(((pixel & mask) >> shift) * 255 / max);
+    return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / max);
 }
 } // namespace
 
@@ -70,13 +70,6 @@ bool Near(const Rgb& a, const Rgb& b, int tolerance)
 {
     return abs(a.r - b.r) <= tolerance && abs(a.g - b.g) <= tolerance &&
            abs(a.b - b.b) <= tolerance;
-}
-
-std::string ToString(const Rgb& c)
-{
-    char text[32];
-    snprintf(text, sizeof(text), "(%d,%d,%d)", c.r, c.g, c.b);
-    return text;
 }
 
 bool VirtualX::Start(int timeoutMs, std::string* error)

@@ -4,20 +4,15 @@
 #ifndef TESTS_E2E_VIRTUALX_H
 #define TESTS_E2E_VIRTUALX_H
 
+#include "tests/rgb.h"
+
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
 
-struct Rgb
-{
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
 // The program draws in 16 bits per pixel: colours come back RGB565-rounded.
 bool Near(const Rgb& a, const Rgb& b, int tolerance = 8);
-std::string ToString(const Rgb& c);
 
 struct Image
 {

@@ -1,0 +1,27 @@
+// A colour as the tests compare it: 8 bits per channel.
+#ifndef TESTS_RGB_H
+#define TESTS_RGB_H
+
+#include <stdint.h>
+
+#include <ostream>
+
+struct Rgb
+{
+    uint8_t r, g, b;
+};
+
+inline bool operator==(const Rgb& a, const Rgb& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+inline bool operator!=(const Rgb& a, const Rgb& b)
+{
+    return !(a == b);
+}
+inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
+{
+    return os << "rgb(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
+}
+
+#endif
