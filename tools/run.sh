@@ -32,4 +32,4 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 cmake --build "$build" -j"$(nproc)" --target tvout-tour
-exec "$build/tests/e2e/tvout-tour" "$PWD/$build/tvout" "$PWD" "$PWD/$build/tour"
+exec "$build/tools/tour/tvout-tour" "$PWD/$build/tvout" "$PWD" "$PWD/$build/tour"

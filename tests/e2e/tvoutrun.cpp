@@ -22,8 +22,7 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
         *error = "cannot start " + program;
         return false;
     }
-    if (!child.WaitUntil([this] { return x.FindWindow(SCREEN_WIDTH, SCREEN_HEIGHT); },
-                         timeoutMs))
+    if (!child.WaitUntil([this] { return x.FindWindow(SCREEN_WIDTH, SCREEN_HEIGHT); }, timeoutMs))
     {
         *error = "no 320x240 window appeared; standard error: " + child.Err();
         return false;

@@ -46,7 +46,7 @@ class Tour
             fprintf(stderr, "tour: cannot save %s\n", path.c_str());
             return false;
         }
-        printf("  %-40s %s\n", what, path.c_str());
+        printf("  %-48s %s\n", what, path.c_str());
         return true;
     }
 
@@ -116,14 +116,15 @@ int main(int argc, char** argv)
             },
             [&] { return tour.Pixel(pal, Layout::kNtscPalFrames[1]); }) &&
         tour.Step(
-            "03-pal-released.png", "PAL released: TV+LCD in PAL", [&] { in.Release(); },
+            "03-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)",
+            [&] { in.Release(); },
             [&] {
                 return run.WaitForDeviceCalls(2, kWaitMs) &&
                        tour.Pixel(pal, Layout::kNtscPalFrames[0]);
             }) &&
         tour.Step(
-            "04-moved-right.png", "keypad 6: picture moved right", [&] { in.TapKey(XK_KP_6); },
-            [&] { return run.WaitForDeviceCalls(3, kWaitMs); }) &&
+            "04-moved-right.png", "keypad 6: TV picture moved right (LCD as before)",
+            [&] { in.TapKey(XK_KP_6); }, [&] { return run.WaitForDeviceCalls(3, kWaitMs); }) &&
         tour.Step(
             "05-version-label.png", "keypad 8: version label", [&] { in.TapKey(XK_KP_8); },
             [&] { return tour.Screen(LabelShown); }) &&
@@ -138,7 +139,7 @@ int main(int argc, char** argv)
     if (ok)
     {
         in.Release();
-        printf("  %-40s (the program hands over to the launcher)\n", "Cancel released");
+        printf("  %-48s (the program hands over to the launcher)\n", "Cancel released");
     }
     const bool ended = ok && run.WaitExit(kWaitMs);
     if (ok && !ended)
