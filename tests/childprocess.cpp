@@ -14,8 +14,6 @@
 #include <regex>
 #include <sstream>
 
-namespace
-{
 long NowMs()
 {
     timespec ts;
@@ -23,6 +21,8 @@ long NowMs()
     return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
 }
 
+namespace
+{
 bool ReadSome(int& fd, std::string& into)
 {
     char buf[4096];
@@ -138,30 +138,6 @@ void ChildProcess::Pump(int timeoutMs)
         ReadSome(errFd, err);
 }
 
-bool ChildProcess::WaitFor(bool (*done)(const ChildProcess&), int timeoutMs)
-{
-    const long end = NowMs() + timeoutMs;
-    while (!done(*this))
-    {
-        if (NowMs() >= end)
-            return false;
-        Pump(20);
-    }
-    return true;
-}
-
-bool ChildProcess::WaitForOutput(const std::string& text, int timeoutMs)
-{
-    const long end = NowMs() + timeoutMs;
-    while (out.find(text) == std::string::npos && err.find(text) == std::string::npos)
-    {
-        if (NowMs() >= end)
-            return false;
-        Pump(20);
-    }
-    return true;
-}
-
 bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     const long end = NowMs() + timeoutMs;
@@ -216,9 +192,4 @@ bool ChildProcess::WaitExit(int timeoutMs)
     while ((outFd >= 0 || errFd >= 0) && NowMs() < end + 2000)
         Pump(20);
     return true;
-}
-
-std::vector<std::string> ChildProcess::OutLines() const
-{
-    return SplitLines(out);
 }

@@ -26,9 +26,6 @@ class ChildProcess
     // True once the child has a handler installed for `signal` (SDL turns
     // SIGINT and SIGTERM into a quit request once it has started).
     bool WaitForHandler(int signal, int timeoutMs);
-    // Polls `done` against the output read so far, reading as it goes.
-    bool WaitFor(bool (*done)(const ChildProcess&), int timeoutMs);
-    bool WaitForOutput(const std::string& text, int timeoutMs);
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
     // something else, such as its window.
@@ -42,7 +39,6 @@ class ChildProcess
     int Status() const { return status; } // raw waitpid status
     const std::string& Out() const { return out; }
     const std::string& Err() const { return err; }
-    std::vector<std::string> OutLines() const;
 
   private:
     void Pump(int timeoutMs);
@@ -55,6 +51,9 @@ class ChildProcess
     std::string out;
     std::string err;
 };
+
+// Milliseconds on the monotonic clock: every bounded wait measures with it.
+long NowMs();
 
 std::vector<std::string> SplitLines(const std::string& text);
 

@@ -7,7 +7,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace
@@ -73,70 +72,12 @@ uint16 CellUnit(int lead, int trail)
     return code == kEmpty ? 0 : static_cast<uint16>(code);
 }
 
-// The KS X 1001:1987 cells that have no character.
-struct EmptyRow
-{
-    int lead;
-    std::vector<std::pair<int, int>> trails; // inclusive ranges
-    int count;
-};
-
-const std::vector<EmptyRow>& EmptyRows()
-{
-    static const std::vector<EmptyRow> rows = {
-        {0xA2, {{0xE6, 0xFE}}, 25},
-        {0xA5, {{0xAB, 0xAF}, {0xBA, 0xC0}, {0xD9, 0xE0}, {0xF9, 0xFE}}, 26},
-        {0xA6, {{0xE5, 0xFE}}, 26},
-        {0xA7, {{0xF0, 0xFE}}, 15},
-        {0xA8, {{0xA5, 0xA5}, {0xA7, 0xA7}, {0xB0, 0xB0}}, 3},
-        {0xAA, {{0xF4, 0xFE}}, 11},
-        {0xAB, {{0xF7, 0xFE}}, 8},
-        {0xAC, {{0xC2, 0xD0}, {0xF2, 0xFE}}, 28},
-        {0xAD, {{0xA1, 0xFE}}, 94},
-        {0xAE, {{0xA1, 0xFE}}, 94},
-        {0xAF, {{0xA1, 0xFE}}, 94},
-        {0xC9, {{0xA1, 0xFE}}, 94},
-    };
-    return rows;
-}
-
 // ---- The table ----
 
 TEST(Ksc5601Table, CoversRowsA1ToFD)
 {
     EXPECT_EQ(8742, ksc5601TableSize);
     EXPECT_EQ(93 * 94, ksc5601TableSize);
-}
-
-TEST(Ksc5601Table, EmptyCellsAreExactlyThoseOfThe1987Edition)
-{
-    std::set<int> expected;
-    for (const EmptyRow& row : EmptyRows())
-    {
-        int count = 0;
-        for (const std::pair<int, int>& range : row.trails)
-        {
-            for (int trail = range.first; trail <= range.second; ++trail, ++count)
-            {
-                expected.insert(row.lead << 8 | trail);
-            }
-        }
-        EXPECT_EQ(row.count, count) << "lead " << std::hex << row.lead;
-    }
-    ASSERT_EQ(518u, expected.size());
-
-    int mapped = 0;
-    for (int lead = 0xA1; lead <= 0xFD; ++lead)
-    {
-        for (int trail = 0xA1; trail <= 0xFE; ++trail)
-        {
-            const bool empty = Entry(lead, trail) == kEmpty;
-            EXPECT_EQ(expected.count(lead << 8 | trail) == 1, empty)
-                << std::hex << lead << " " << trail << " holds " << Entry(lead, trail);
-            mapped += empty ? 0 : 1;
-        }
-    }
-    EXPECT_EQ(8224, mapped);
 }
 
 TEST(Ksc5601Table, SampleCells)

@@ -1,5 +1,7 @@
 #include "tests/e2e/virtualx.h"
 
+#include "tests/childprocess.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -24,13 +26,6 @@
 namespace
 {
 const int kStopTimeoutMs = 3000;
-
-long NowMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
-}
 
 // The program's window disappears when it leaves; requests on it then fail
 // with an X error, which must not end the test.
