@@ -54,7 +54,7 @@ min_median() {
 # Instructions of one whole run on the dummy driver.
 instructions() {
     SDL_VIDEODRIVER=dummy valgrind --tool=callgrind --callgrind-out-file="$build/callgrind.out" \
-        "$@" >/dev/null 2>"$build/valgrind.log"
+        "$@" >/dev/null 2>"$build/valgrind.log" || { echo "failed under callgrind: $*" >&2; exit 1; }
     sed -n 's/^totals: *//p' "$build/callgrind.out"
 }
 # Instructions per repaint of a command that takes the repaint count last:
@@ -63,6 +63,7 @@ per_repaint() {
     local low high
     low=$(instructions "$@" 100)
     high=$(instructions "$@" 1100)
+    [ -n "$low" ] && [ -n "$high" ] || exit 1
     echo $(((high - low) / 1000))
 }
 
@@ -106,10 +107,11 @@ if [ $quick = 0 ]; then
     # with status 99.
     echo "Timing start-up to the first frame (Xvfb, 30 pairs)..." >&2
     shim="$PWD/$build/libfirstframe.so"
+    out=$(PAIRS_PRELOAD="$shim" "$build/pairs" 30 99 "$build/tvout/tvout" -- "$build/floor" startup)
     {
         read -r pmin pmed
         read -r fmin fmed
-    } < <(PAIRS_PRELOAD="$shim" "$build/pairs" 30 99 "$build/tvout/tvout" -- "$build/floor" startup)
+    } <<<"$out"
     r=$(ratio "$pmin" "$fmin")
     row "start-up to first frame, ms (min)" "$pmin" "$fmin" "$r" "$(goal "$r" 1.2)"
     row "start-up to first frame, ms (median)" "$pmed" "$fmed" "$(ratio "$pmed" "$fmed")" "recorded"
@@ -157,10 +159,11 @@ if [ $quick = 0 ]; then
     row "idle CPU share over 5 s, %" "$pidle" "$fidle" "-" "recorded"
 
     echo "EUC-KR conversion against iconv..." >&2
+    out=$("$build/euckr_bench")
     {
         read -r pmin pmed
         read -r fmin fmed
-    } < <("$build/euckr_bench")
+    } <<<"$out"
     row "EUC-KR to UCS-2, 64 KiB, us (min; floor iconv)" \
         "$(awk -v a="$pmin" 'BEGIN { printf "%.1f", a / 1e3 }')" \
         "$(awk -v a="$fmin" 'BEGIN { printf "%.1f", a / 1e3 }')" "$(ratio "$pmin" "$fmin")" "recorded"
