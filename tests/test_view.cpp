@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -764,6 +765,43 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     Fill(kUntouched);
     view->Draw(screen);
     ExpectLabel(false);
+}
+
+// The images are kept in the screen's format; the frame must be the one the
+// loaded images give, bit for bit: the shipped artwork, and a colour-keyed
+// strip with a colour that shares the key's 16-bit value.
+TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
+{
+    for (const char* file : {kBackgroundFile, kButtons[NTSC].file, kButtons[PAL].file})
+        std::filesystem::copy_file(std::string(TEST_SOURCE_DIR "/") + file, file,
+                                   std::filesystem::copy_options::overwrite_existing);
+    std::ofstream(kButtons[CANCEL].file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
+                                            "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
+                                            "\" .x .x .\", \"x. x. x \"};\n";
+    ASSERT_EQ(Initialize(), 1);
+    Fill(kUntouched);
+    view->Draw(screen);
+
+    SDL_Surface* expected = CreateScreen16(320, 240, kUntouched);
+    ASSERT_NE(expected, nullptr);
+    for (int i = 0; i < 4; ++i)
+    {
+        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].file);
+        ASSERT_NE(loaded, nullptr) << SDL_GetError();
+        const bool button = i > 0;
+        SDL_Rect source = {0, 0, Uint16(loaded->w / (button ? 4 : 1)), Uint16(loaded->h)};
+        SDL_Rect dest = {Sint16(button ? kButtons[i - 1].x : 0),
+                         Sint16(button ? kButtons[i - 1].y : 0), 0, 0};
+        SDL_BlitSurface(loaded, &source, expected, &dest);
+        SDL_FreeSurface(loaded);
+    }
+    int differing = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            differing += static_cast<Uint16*>(screen->pixels)[y * screen->pitch / 2 + x] !=
+                         static_cast<Uint16*>(expected->pixels)[y * expected->pitch / 2 + x];
+    EXPECT_EQ(differing, 0);
+    SDL_FreeSurface(expected);
 }
 
 // Press and release inside each button, the loop running in between.

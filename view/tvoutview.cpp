@@ -117,6 +117,7 @@ int CTvOutView::Initialize()
             DEBUG_PRINT("Not found image. %s\n", SDL_GetError());
             return -1;
         }
+        background = ToDisplayFormat(background);
     }
     ResetBackgroundRect();
 

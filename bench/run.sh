@@ -1,0 +1,184 @@
+#!/bin/bash
+# Measures the program against floor programs that do the least this screen
+# needs, as ratios taken in one run. The machine may be shared and noisy:
+# timed figures alternate the two programs and give minimum and median;
+# instruction counts (callgrind, SDL's dummy video driver) are the steady
+# figure. Prints one table: figure | project | floor | ratio | goal.
+#
+# Usage: bench/run.sh [--quick]
+#   --quick  only the instructions per repaint; exits 1 when the ratio is
+#            above 1.5 (the CI guard)
+# Builds into build-bench/ and runs from the project root, where ./res/ is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+tools/install-deps.sh
+missing=""
+for p in valgrind time xvfb xauth; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q " installed$" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    echo "Installing:$missing"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+fi
+
+build=build-bench
+system="$PWD/$build/system"
+cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR="$system" >/dev/null
+if [ $quick = 1 ]; then
+    cmake --build "$build" -j2 --target repaint_driver floor >/dev/null
+else
+    cmake --build "$build" -j2 >/dev/null
+fi
+# The label font; no launcher, so a program that quits simply ends.
+mkdir -p "$system"
+rm -f "$system/vanumenu"
+cp -f /usr/share/fonts/truetype/nanum/NanumGothicBold.ttf "$system/HYUni_KLR_B_V1.01.ttf"
+
+rows=()
+row() { rows+=("$1|$2|$3|$4|$5"); }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# "<= G met" or "<= G NOT MET" for a ratio R and a goal G.
+goal() { awk -v r="$1" -v g="$2" 'BEGIN { printf "<= %s %s", g, (r <= g ? "met" : "NOT MET") }'; }
+# Minimum and median of the numbers on standard input.
+min_median() {
+    sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
+                                        print v[1], m }'
+}
+
+# Instructions of one whole run on the dummy driver.
+instructions() {
+    SDL_VIDEODRIVER=dummy valgrind --tool=callgrind --callgrind-out-file="$build/callgrind.out" \
+        "$@" >/dev/null 2>"$build/valgrind.log" || { echo "failed under callgrind: $*" >&2; exit 1; }
+    sed -n 's/^totals: *//p' "$build/callgrind.out"
+}
+# Instructions per repaint of a command that takes the repaint count last:
+# the difference between 1100 and 100 repaints leaves start and end out.
+per_repaint() {
+    local low high
+    low=$(instructions "$@" 100)
+    high=$(instructions "$@" 1100)
+    [ -n "$low" ] && [ -n "$high" ] || exit 1
+    echo $(((high - low) / 1000))
+}
+
+echo "Counting instructions per repaint (callgrind)..." >&2
+project=$(per_repaint "$build/repaint_driver")
+floor=$(per_repaint "$build/floor" repaint)
+r=$(ratio "$project" "$floor")
+row "instructions per full repaint" "$project" "$floor" "$r" "$(goal "$r" 1.1)"
+repaint_ratio=$r
+
+if [ $quick = 0 ]; then
+    echo "Timing repaints (native, dummy driver)..." >&2
+    : >"$build/repaint.project"
+    : >"$build/repaint.floor"
+    for _ in $(seq 15); do
+        SDL_VIDEODRIVER=dummy "$build/repaint_driver" 2000 --time 2>>"$build/repaint.project" >/dev/null
+        SDL_VIDEODRIVER=dummy "$build/floor" repaint 2000 --time 2>>"$build/repaint.floor"
+    done
+    read -r pmin pmed < <(min_median <"$build/repaint.project")
+    read -r fmin fmed < <(min_median <"$build/repaint.floor")
+    row "time per repaint, us (min / median, 15 pairs)" \
+        "$(awk -v a="$pmin" -v b="$pmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
+        "$(awk -v a="$fmin" -v b="$fmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
+        "$(ratio "$pmin" "$fmin")" "recorded"
+
+    # A private X server; -noreset keeps it up between back-to-back clients.
+    rm -f "$build/xvfb.display"
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 \
+        3>"$build/xvfb.display" 2>"$build/xvfb.log" &
+    xvfb=$!
+    trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+    for _ in $(seq 100); do
+        [ -s "$build/xvfb.display" ] && break
+        sleep 0.1
+    done
+    [ -s "$build/xvfb.display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=":$(head -n1 "$build/xvfb.display")"
+    unset SDL_VIDEODRIVER
+
+    # Start-up: exec to the first flip; the shim ends either program there
+    # with status 99.
+    echo "Timing start-up to the first frame (Xvfb, 30 pairs)..." >&2
+    shim="$PWD/$build/libfirstframe.so"
+    out=$(PAIRS_PRELOAD="$shim" "$build/pairs" 30 99 "$build/tvout/tvout" -- "$build/floor" startup)
+    {
+        read -r pmin pmed
+        read -r fmin fmed
+    } <<<"$out"
+    r=$(ratio "$pmin" "$fmin")
+    row "start-up to first frame, ms (min)" "$pmin" "$fmin" "$r" "$(goal "$r" 1.2)"
+    row "start-up to first frame, ms (median)" "$pmed" "$fmed" "$(ratio "$pmed" "$fmed")" "recorded"
+
+    echo "Peak memory at the first frame (/usr/bin/time -v)..." >&2
+    peak_rss() {
+        /usr/bin/time -v -o "$build/time.out" env LD_PRELOAD="$shim" "$@" >/dev/null 2>&1 || true
+        grep -q "Exit status: 99" "$build/time.out" || { echo "no first frame: $*" >&2; exit 1; }
+        sed -n 's/.*Maximum resident set size (kbytes): //p' "$build/time.out"
+    }
+    : >"$build/rss.project"
+    : >"$build/rss.floor"
+    for _ in $(seq 5); do
+        peak_rss "$build/tvout/tvout" >>"$build/rss.project"
+        peak_rss "$build/floor" startup >>"$build/rss.floor"
+    done
+    read -r _ pmed < <(min_median <"$build/rss.project")
+    read -r _ fmed < <(min_median <"$build/rss.floor")
+    r=$(ratio "$pmed" "$fmed")
+    row "peak resident memory, KiB (median of 5)" "$pmed" "$fmed" "$r" "$(goal "$r" 1.1)"
+
+    # The program polls without blocking by design; the floor blocks in
+    # SDL_WaitEvent.
+    echo "Idle CPU share over 5 s..." >&2
+    cpu_share() {
+        "$@" >/dev/null 2>&1 &
+        local pid=$! ticks uptime stat
+        sleep 5
+        ticks=$(getconf CLK_TCK)
+        read -r uptime _ </proc/uptime
+        read -r -a stat <"/proc/$pid/stat"
+        kill -INT "$pid" 2>/dev/null || true
+        for _ in $(seq 30); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        # Fields 14 and 15: user and system ticks; 22: start in ticks since boot.
+        awk -v u="${stat[13]}" -v s="${stat[14]}" -v st="${stat[21]}" -v t="$ticks" -v up="$uptime" \
+            'BEGIN { printf "%.1f", 100 * (u + s) / t / (up - st / t) }'
+    }
+    pidle=$(cpu_share "$build/tvout/tvout")
+    fidle=$(cpu_share "$build/floor" idle)
+    row "idle CPU share over 5 s, %" "$pidle" "$fidle" "-" "recorded"
+
+    echo "EUC-KR conversion against iconv..." >&2
+    out=$("$build/euckr_bench")
+    {
+        read -r pmin pmed
+        read -r fmin fmed
+    } <<<"$out"
+    row "EUC-KR to UCS-2, 64 KiB, us (min; floor iconv)" \
+        "$(awk -v a="$pmin" 'BEGIN { printf "%.1f", a / 1e3 }')" \
+        "$(awk -v a="$fmin" 'BEGIN { printf "%.1f", a / 1e3 }')" "$(ratio "$pmin" "$fmin")" "recorded"
+fi
+
+printf '| %-47s | %15s | %15s | %5s | %-14s |\n' figure project floor ratio goal
+printf '|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 49))" "$(printf -- '-%.0s' $(seq 17))" \
+    "$(printf -- '-%.0s' $(seq 17))" "$(printf -- '-%.0s' $(seq 7))" "$(printf -- '-%.0s' $(seq 16))"
+for r in "${rows[@]}"; do
+    IFS='|' read -r a b c d e <<<"$r"
+    printf '| %-47s | %15s | %15s | %5s | %-14s |\n' "$a" "$b" "$c" "$d" "$e"
+done
+
+if [ $quick = 1 ] && awk -v r="$repaint_ratio" 'BEGIN { exit !(r > 1.5) }'; then
+    echo "Instructions per repaint: $repaint_ratio x the floor, above the 1.5 limit" >&2
+    exit 1
+fi
+exit 0
