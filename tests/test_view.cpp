@@ -772,32 +772,32 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 // strip with a colour that shares the key's 16-bit value.
 TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 {
-    for (const char* file : {kBackgroundFile, kButtons[NTSC].file, kButtons[PAL].file})
+    for (const char* file : {kBackgroundFile, kButtons[NTSC].at.path, kButtons[PAL].at.path})
         std::filesystem::copy_file(std::string(TEST_SOURCE_DIR "/") + file, file,
                                    std::filesystem::copy_options::overwrite_existing);
-    std::ofstream(kButtons[CANCEL].file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
-                                            "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
-                                            "\" .x .x .\", \"x. x. x \"};\n";
+    std::ofstream(kButtons[CANCEL].at.path) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
+                                               "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
+                                               "\" .x .x .\", \"x. x. x \"};\n";
     ASSERT_EQ(Initialize(), 1);
     Fill(kUntouched);
     view->Draw(screen);
 
-    SDL_Surface* expected = CreateScreen16(320, 240, kUntouched);
+    SDL_Surface* expected = CreateScreen16(SCREEN_WIDTH, SCREEN_HEIGHT, kUntouched);
     ASSERT_NE(expected, nullptr);
     for (int i = 0; i < 4; ++i)
     {
-        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].file);
+        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].at.path);
         ASSERT_NE(loaded, nullptr) << SDL_GetError();
         const bool button = i > 0;
         SDL_Rect source = {0, 0, Uint16(loaded->w / (button ? 4 : 1)), Uint16(loaded->h)};
-        SDL_Rect dest = {Sint16(button ? kButtons[i - 1].x : 0),
-                         Sint16(button ? kButtons[i - 1].y : 0), 0, 0};
+        SDL_Rect dest = {Sint16(button ? kButtons[i - 1].at.x : 0),
+                         Sint16(button ? kButtons[i - 1].at.y : 0), 0, 0};
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
     int differing = 0;
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x)
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x)
             differing += static_cast<Uint16*>(screen->pixels)[y * screen->pitch / 2 + x] !=
                          static_cast<Uint16*>(expected->pixels)[y * expected->pitch / 2 + x];
     EXPECT_EQ(differing, 0);

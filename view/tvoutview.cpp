@@ -2,6 +2,7 @@
 
 #include "app/mainmenuapp.h"
 #include "core/debugprint.h"
+#include "core/displayformat.h"
 #include "core/devicepaths.h"
 #include "core/userevents.h"
 #include "platform/tvconfig.h"

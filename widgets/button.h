@@ -78,10 +78,4 @@ class CButton
     uint8 disabled;
 };
 
-// Gives `image` in the screen's pixel format, so that drawing it is a plain
-// copy, and frees the original. Gives `image` itself while no video mode is
-// set, when the conversion fails, or when it carries alpha (translucent
-// pixels would blend with other rounding once converted).
-SDL_Surface* ToDisplayFormat(SDL_Surface* image);
-
 #endif
