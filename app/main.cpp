@@ -3,6 +3,7 @@
 #include "core/debugprint.h"
 #include "core/devicepaths.h"
 
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -20,11 +21,18 @@ static void LaunchMenuAtExit()
     // The launcher is started whether or not the directory change worked.
     int changed = chdir(LAUNCHER_DIR);
     (void)changed;
+    // An ignored signal stays ignored across execl; the launcher gets the
+    // default back.
+    signal(SIGPIPE, SIG_DFL);
     execl(LAUNCHER_PATH, LAUNCHER_PATH, theApp.GetExitArgument(), (char*)NULL);
 }
 
 int main()
 {
+    // The log is diagnostics only: a reader that has gone away must not
+    // kill the process before it hands the device back to the launcher.
+    // Writes to a closed pipe then simply fail.
+    signal(SIGPIPE, SIG_IGN);
     atexit(LaunchMenuAtExit);
 
     theApp.InitApp();

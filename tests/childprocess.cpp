@@ -176,6 +176,13 @@ void ChildProcess::Signal(int signal)
         kill(pid, signal);
 }
 
+void ChildProcess::CloseOut()
+{
+    if (outFd >= 0)
+        close(outFd);
+    outFd = -1;
+}
+
 bool ChildProcess::WaitExit(int timeoutMs)
 {
     const long end = NowMs() + timeoutMs;

@@ -31,6 +31,8 @@ class ChildProcess
     // something else, such as its window.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Signal(int signal);
+    // Closes the reading end of standard output: the reader goes away.
+    void CloseOut();
     // Waits for the end, reading both pipes to the end; false on timeout.
     bool WaitExit(int timeoutMs);
 

@@ -1,6 +1,8 @@
 /* Stand-in for the device's menu launcher in tests: writes its working
  * directory and every argv entry, one per line, to launcher.log beside its
- * own executable, then exits. */
+ * own executable (and a last line if it was started with SIGPIPE ignored),
+ * then exits. */
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -22,6 +24,9 @@ int main(int argc, char** argv)
     fprintf(out, "%s\n", getcwd(cwd, sizeof(cwd)) ? cwd : "?");
     for (int i = 0; i < argc; ++i)
         fprintf(out, "%s\n", argv[i]);
+    /* The program ignores SIGPIPE for itself; the launcher must get the default. */
+    if (signal(SIGPIPE, SIG_DFL) == SIG_IGN)
+        fprintf(out, "SIGPIPE ignored\n");
     fclose(out);
     return 0;
 }

@@ -144,6 +144,7 @@ TEST_F(ButtonTest, StateTable)
         int32 nextState;
         bool nextPressed;
         int event;
+        bool secondOfTwo = false; // two strips, in the second group
     };
     const Row rows[] = {
         {IDLE, MOUSE_PRESS, true, 1, true, EVENT_BUTTON_PRESSED},
@@ -164,6 +165,9 @@ TEST_F(ButtonTest, StateTable)
         {DISABLED_PRESSED, MOUSE_RELEASE, true, 1, true, kNoEvent},
         {DISABLED_PRESSED, MOUSE_MOVE, false, 1, true, kNoEvent},
         {DISABLED_PRESSED, MOUSE_RELEASE, false, 1, true, kNoEvent},
+        {IDLE, MOUSE_PRESS, true, 5, true, EVENT_BUTTON_PRESSED, true},
+        {PRESSED, MOUSE_MOVE, false, 4, false, EVENT_REDRAW, true},
+        {PRESSED, MOUSE_RELEASE, true, 0, false, EVENT_BUTTON_CLICKED, true},
     };
     const int x = 20, y = 30;
     for (const Row& row : rows)
@@ -171,9 +175,16 @@ TEST_F(ButtonTest, StateTable)
         const char* const starts[] = {"idle", "pressed", "disabled idle", "disabled pressed"};
         const char* const actions[] = {"release", "press", "move"};
         SCOPED_TRACE(testing::Message() << starts[row.start] << ", " << actions[row.action]
-                                        << (row.inside ? " inside" : " outside"));
+                                        << (row.inside ? " inside" : " outside")
+                                        << (row.secondOfTwo ? ", second of two groups" : ""));
         CButton button;
-        ASSERT_TRUE(button.Load(Strip(0).c_str()));
+        if (row.secondOfTwo)
+        {
+            ASSERT_TRUE(button.Load(Strip(0).c_str(), Strip(1).c_str()));
+            button.NextGroup();
+        }
+        else
+            ASSERT_TRUE(button.Load(Strip(0).c_str()));
         button.SetPosition(x, y);
         if (row.start == PRESSED || row.start == DISABLED_PRESSED)
         {
@@ -479,10 +490,17 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
         CButton button;
         ASSERT_TRUE(
             button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+        for (int g = 0; g < 3; ++g)
+            button.NextGroup();
         EXPECT_FALSE(button.LoadGroup(list));
         EXPECT_EQ(std::string(SDL_GetError()),
                   "File was not found(" + badPath + ") or The wrong image size !!");
         EXPECT_EQ(button.GetGroupCount(), 2);
+        // Left in group 3 of now 2: a press takes the first group's pressed frame.
+        EXPECT_EQ(button.GetState(), 12);
+        button.HandleMouse(MOUSE_PRESS, 1, 1);
+        EXPECT_EQ(button.GetState(), 1);
+        ExpectPushed(&button, EVENT_BUTTON_PRESSED);
         for (int state : {0, 4, 8, 12})
         {
             CButtonTestAccess::SetState(button, state);

@@ -42,24 +42,36 @@ class ProcessTest : public ::testing::Test
 
 TEST_F(ProcessTest, NormalLeaveHandsTheLauncherTheMainViewAndLosesNoLogLine)
 {
-    PrepareDeviceDir(true, true);
-    ChildProcess child;
-    Start(child, {});
-    Quit(child);
-    ASSERT_TRUE(child.WaitExit(kTimeoutMs));
-
-    EXPECT_EQ((std::vector<std::string>{DeviceDir(), DeviceDir() + "/vanumenu", "--view-main"}),
-              LauncherRecord());
-    EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0);
-
     // Standard output is a pipe here, so it is fully buffered: the hand-off
     // line must still arrive, and last.
-    const Log expected = {{"tvoutview.cpp", "CTvOutView()"},
-                          {"", TEST_SOURCE_DIR},
-                          {"tvoutview.cpp", "CTvOutView::Initialize()"},
-                          {"tvoutview.cpp", "~CTvOutView()"},
-                          {"main.cpp", "exit code(--view-main) !!"}};
-    EXPECT_EQ(expected, ParseLog(child.Out())) << child.Out();
+    const Log whole = {{"tvoutview.cpp", "CTvOutView()"},
+                       {"", TEST_SOURCE_DIR},
+                       {"tvoutview.cpp", "CTvOutView::Initialize()"},
+                       {"tvoutview.cpp", "~CTvOutView()"},
+                       {"main.cpp", "exit code(--view-main) !!"}};
+    const struct
+    {
+        const char* what;
+        bool readerGone; // the log's reader has closed its end before any write
+        Log log;
+    } rows[] = {{"reader stays", false, whole}, {"reader gone", true, {}}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        PrepareDeviceDir(true, true);
+        ChildProcess child;
+        Start(child, {});
+        if (row.readerGone)
+            child.CloseOut();
+        Quit(child);
+        ASSERT_TRUE(child.WaitExit(kTimeoutMs));
+
+        EXPECT_EQ((std::vector<std::string>{DeviceDir(), DeviceDir() + "/vanumenu", "--view-main"}),
+                  LauncherRecord());
+        EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0)
+            << "status " << child.Status();
+        EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
+    }
 }
 
 TEST_F(ProcessTest, StartUpFailureStillHandsOffTheMainView)
@@ -111,6 +123,14 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
          {{"tvoutview.cpp", "CTvOutView()"},
           {"", TEST_SOURCE_DIR},
           {"mainmenuapp.cpp", "Couldn't set 320x240x16 video mode: display refused the mode"},
+          {"main.cpp", "exit code(--view-main) !!"},
+          {"tvoutview.cpp", "~CTvOutView()"}}},
+        {"joystick 0 cannot be opened",
+         {{"LD_PRELOAD", FAIL_JOYSTICK_LIB}},
+         false,
+         1,
+         {{"tvoutview.cpp", "CTvOutView()"},
+          {"", TEST_SOURCE_DIR},
           {"main.cpp", "exit code(--view-main) !!"},
           {"tvoutview.cpp", "~CTvOutView()"}}},
     };

@@ -698,9 +698,14 @@ TEST_F(FontViewTest, FailingButtonStripStopsLoading)
             Pump(*view);
             EXPECT_EQ(Mismatches(kBackground, shown), 0);
 
+            // The view never opened the font: it must not end the font
+            // library's use by someone else.
+            TTF_Init();
             LogCapture capture;
             view.reset(); // sanitizer builds catch a leak or a double free here
             EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
+            EXPECT_EQ(TTF_WasInit(), 1);
+            TTF_Quit();
         }
 }
 
@@ -891,14 +896,23 @@ TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
 TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
 {
     ASSERT_EQ(Initialize(), 1);
+    // Without a background no button is made: all three slots stay null.
+    std::filesystem::remove(kBackgroundFile);
+    CTvOutView bare;
+    {
+        LogCapture quiet;
+        ASSERT_EQ(bare.Initialize(), -1);
+    }
     CButton stranger;
     const struct
     {
         int code;
         void* sender;
+        bool toBare = false; // sent to the view without buttons
     } rows[] = {
         {EVENT_BUTTON_CLICKED, &stranger},
         {EVENT_BUTTON_CLICKED, nullptr},
+        {EVENT_BUTTON_CLICKED, nullptr, true},
         {EVENT_BUTTON_CLICKED, view.get()},
         {0, Button(CANCEL)},
         {101, Button(NTSC)},
@@ -908,14 +922,15 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(row.code);
+        SCOPED_TRACE(testing::Message() << row.code << (row.toBare ? " to the bare view" : ""));
+        CTvOutView& subject = row.toBare ? bare : *view;
         Fill(kUntouched);
         LogCapture log;
-        view->OnUserEvent(row.code, row.sender, nullptr);
+        subject.OnUserEvent(row.code, row.sender, nullptr);
         EXPECT_TRUE(log.Messages().empty());
         EXPECT_TRUE(HostTvCalls().empty());
         EXPECT_TRUE(DrainEvents().empty());
-        EXPECT_FALSE(view->IsModeChosen());
+        EXPECT_FALSE(subject.IsModeChosen());
         EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
         EXPECT_EQ(Mismatches(kUntouched, {}), 0);
     }
