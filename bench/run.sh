@@ -15,17 +15,7 @@ cd "$(dirname "$0")/.."
 quick=0
 [ "${1:-}" = "--quick" ] && quick=1
 
-tools/install-deps.sh
-missing=""
-for p in valgrind time xvfb xauth; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q " installed$" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-    echo "Installing:$missing"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
-fi
+tools/install-deps.sh valgrind time
 
 build=build-bench
 system="$PWD/$build/system"

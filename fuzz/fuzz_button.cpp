@@ -2,7 +2,7 @@
 // enable/disable, group steps and reloads, on SDL's dummy video driver. A
 // model of the button's state table runs alongside: every step must leave
 // the same state and push exactly the event the table allows.
-#include "app/userevents.h"
+#include "core/userevents.h"
 #include "widgets/button.h"
 
 #include <SDL.h>

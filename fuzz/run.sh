@@ -6,15 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 
-need=""
-command -v clang++ >/dev/null || need="$need clang"
-[ -n "$(find /usr/lib -name 'libclang_rt.fuzzer*.a' 2>/dev/null | head -1)" ] || need="$need libclang-rt-14-dev"
-if [ -n "$need" ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q $need
-fi
+# clang with its fuzzer runtime.
+tools/install-deps.sh clang libclang-rt-14-dev
 
 out=build-fuzz
 mkdir -p "$out"
@@ -22,7 +15,7 @@ flags="-std=c++11 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-r
 clang++ $flags -o "$out/fuzz_euckr" fuzz/fuzz_euckr.cpp text/euckr.cpp text/ksc5601table.cpp
 # shellcheck disable=SC2046
 clang++ $flags $(pkg-config --cflags sdl SDL_image) -o "$out/fuzz_button" \
-    fuzz/fuzz_button.cpp widgets/button.cpp app/userevents.cpp \
+    fuzz/fuzz_button.cpp widgets/button.cpp core/displayformat.cpp core/userevents.cpp \
     $(pkg-config --libs sdl SDL_image)
 
 for target in fuzz_euckr fuzz_button; do

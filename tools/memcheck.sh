@@ -6,13 +6,7 @@
 # Usage: tools/memcheck.sh [build folder]   (default build-memcheck)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
-if ! command -v valgrind >/dev/null; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q valgrind
-fi
+tools/install-deps.sh valgrind
 
 build=${1:-build-memcheck}
 system="$PWD/$build/system"
