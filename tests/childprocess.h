@@ -23,9 +23,8 @@ class ChildProcess
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env);
 
-    // True once the child has a handler installed for `signal` (SDL turns
-    // SIGINT and SIGTERM into a quit request once it has started).
-    bool WaitForHandler(int signal, int timeoutMs);
+    // True once the child holds the file at `path` open.
+    bool WaitForOpenFile(const std::string& path, int timeoutMs);
     // Polls `done` against the output read so far, reading as it goes.
     bool WaitFor(bool (*done)(const ChildProcess&), int timeoutMs);
     bool WaitForOutput(const std::string& text, int timeoutMs);
