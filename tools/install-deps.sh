@@ -1,13 +1,14 @@
 #!/bin/sh
-# Installs the Debian 12 packages this project needs, only those missing.
-# Runs apt-get as root, or through sudo for another user.
+# Installs the Debian 12 packages this project needs, and those named as
+# arguments, only those missing. Runs apt-get as root, or through sudo for
+# another user.
 set -eu
 
 packages="cmake g++ make pkg-config python3
 libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
 googletest libgtest-dev libgmock-dev
 fonts-nanum
-xvfb xauth libx11-dev libxtst-dev"
+xvfb xauth libx11-dev libxtst-dev $*"
 
 missing=""
 for p in $packages; do
