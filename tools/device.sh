@@ -67,6 +67,6 @@ step "package"
 (cd "$build" && cpack -G TGZ >/dev/null)
 package=$(ls "$build"/tvout-*-"$arch".tar.gz)
 tar -tzvf "$package"
-glibc=$(objdump -T "$build/tvout" | grep -o 'GLIBC_[0-9.]*' | sort -uV | tail -n1)
+glibc=$("$triplet-objdump" -T "$build/tvout" | grep -o 'GLIBC_[0-9.]*' | sort -uV | tail -n1)
 echo "$package; tvout needs $glibc"
 step "done"
