@@ -1,16 +1,16 @@
 #include "tests/childprocess.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
-#include <string.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -110,7 +110,12 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
         }
         if (chdir(cwd.c_str()) != 0)
             _exit(126);
-        execl(path.c_str(), path.c_str(), (char*)nullptr);
+        // A cross build's program runs in the emulator.
+        const char* prefix = TEST_LAUNCH_PREFIX;
+        if (*prefix)
+            execl(prefix, prefix, path.c_str(), (char*)nullptr);
+        else
+            execl(path.c_str(), path.c_str(), (char*)nullptr);
         _exit(127);
     }
     close(outPipe[1]);
@@ -150,24 +155,24 @@ bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-bool ChildProcess::WaitForHandler(int signal, int timeoutMs)
+bool ChildProcess::WaitForOpenFile(const std::string& path, int timeoutMs)
 {
-    const long end = NowMs() + timeoutMs;
-    const unsigned long long bit = 1ULL << (signal - 1);
-    const std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
-    while (NowMs() < end)
-    {
-        std::ifstream in(statusPath);
-        std::string line;
-        while (std::getline(in, line))
+    namespace fs = std::filesystem;
+    const fs::path file = fs::weakly_canonical(path);
+    const fs::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    return WaitUntil(
+        [&]
         {
-            if (line.compare(0, 7, "SigCgt:") == 0 &&
-                (strtoull(line.c_str() + 7, nullptr, 16) & bit))
-                return true;
-        }
-        Pump(20);
-    }
-    return false;
+            std::error_code error;
+            for (fs::directory_iterator fd(fds, error), end; !error && fd != end;
+                 fd.increment(error))
+            {
+                if (fs::read_symlink(fd->path(), error) == file)
+                    return true;
+            }
+            return false;
+        },
+        timeoutMs);
 }
 
 void ChildProcess::Signal(int signal)

@@ -23,9 +23,8 @@ class ChildProcess
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env);
 
-    // True once the child has a handler installed for `signal` (SDL turns
-    // SIGINT and SIGTERM into a quit request once it has started).
-    bool WaitForHandler(int signal, int timeoutMs);
+    // True once the child holds the file at `path` open.
+    bool WaitForOpenFile(const std::string& path, int timeoutMs);
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
     // something else, such as its window.

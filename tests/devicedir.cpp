@@ -27,6 +27,11 @@ std::string DeviceDir()
     return DEVICE_SYSTEM_DIR;
 }
 
+std::string LabelFontPath()
+{
+    return DeviceDir() + "/HYUni_KLR_B_V1.01.ttf";
+}
+
 bool DeviceDirIsForTests()
 {
     const std::string build = TEST_BUILD_DIR "/";
@@ -38,7 +43,7 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
     const std::string dir = DeviceDir();
     mkdir(dir.c_str(), 0755);
     const std::string launcher = dir + "/vanumenu";
-    const std::string font = dir + "/HYUni_KLR_B_V1.01.ttf";
+    const std::string font = LabelFontPath();
     unlink((dir + "/launcher.log").c_str());
     unlink(launcher.c_str());
     unlink(font.c_str());

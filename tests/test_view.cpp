@@ -716,7 +716,7 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
     PrepareDeviceDir(false, false);
     EXPECT_EQ(Initialize(), -3);
     ASSERT_EQ(lastLog.size(), 2u);
-    const std::string font = DeviceDir() + "/HYUni_KLR_B_V1.01.ttf";
+    const std::string font = LabelFontPath();
     EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
     EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
 

@@ -92,7 +92,7 @@ std::vector<Point> LabelGlyphs()
 {
     std::vector<Point> ink;
     TTF_Init();
-    TTF_Font* font = TTF_OpenFont((DeviceDir() + "/HYUni_KLR_B_V1.01.ttf").c_str(), 12);
+    TTF_Font* font = TTF_OpenFont(LabelFontPath().c_str(), 12);
     SDL_Color black = {0, 0, 0, 0};
     SDL_Surface* text = font ? TTF_RenderText_Solid(font, "v0.95", black) : nullptr;
     if (text && SDL_LockSurface(text) == 0)
@@ -539,7 +539,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
         {"font missing", nullptr, false, kFont, true, true, true, true},
     };
-    const std::string fontPath = DeviceDir() + "/HYUni_KLR_B_V1.01.ttf";
+    const std::string fontPath = LabelFontPath();
     int index = 0;
     for (const auto& row : rows)
     {
