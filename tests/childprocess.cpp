@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 long NowMs()
@@ -53,11 +52,19 @@ std::vector<std::string> SplitLines(const std::string& text)
 
 LogLine ParseLogLine(const std::string& line)
 {
-    static const std::regex prefix(R"(^([A-Za-z0-9_.]+)_[ 0-9]{3}[0-9]\]  (.*)$)");
-    std::smatch m;
-    if (std::regex_match(line, m, prefix))
-        return {m[1], m[2]};
-    return {"", line};
+    // The prefix's bracket is the line's first: a file name has none.
+    const size_t bracket = line.find(']');
+    if (bracket == std::string::npos || bracket < 6 || line.compare(bracket, 3, "]  ") != 0 ||
+        line[bracket - 5] != '_')
+        return {"", line};
+    const std::string name = line.substr(0, bracket - 5);
+    const std::string number = line.substr(bracket - 4, 4);
+    if (name.find_first_not_of(
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_.") !=
+            std::string::npos ||
+        number.find_first_not_of(" 0123456789") != std::string::npos || number[3] == ' ')
+        return {"", line};
+    return {name, line.substr(bracket + 3)};
 }
 
 std::vector<LogLine> ParseLog(const std::string& text)

@@ -392,15 +392,55 @@ TEST_F(EndToEnd, KeypadEightShowsTheVersionLabelAndTabHidesIt)
 
 TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
-    PressOn(run, Layout::kCancelRing);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 1, false, true}, "cancel-pressed"));
-    run.Input().Release();
-    // The log is a pipe here, so fully buffered: the hand-off line must
-    // still come out, and last.
-    ExpectEnd(run, LauncherStartedWith("--view-apps"), Whole(TEST_SOURCE_DIR, {}, "--view-apps"));
-    EXPECT_TRUE(run.DeviceCalls().empty());
+    const struct
+    {
+        const char* what;
+        int flood; // pointer and key events sent in a burst before the tap
+    } rows[] = {{"at once", 0}, {"after an input flood", 3000}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        PrepareDeviceDir(true, true);
+        TvOutRun one;
+        ASSERT_NO_FATAL_FAILURE(Start(one));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(one, kNormal, "first-frame"));
+        if (!row.flood)
+        {
+            PressOn(one, Layout::kCancelRing);
+            ASSERT_NO_FATAL_FAILURE(WaitFor(one, {0, 0, 1, false, true}, "cancel-pressed"));
+            one.Input().Release();
+            // The log is a pipe here, so fully buffered: the hand-off line
+            // must still come out, and last.
+            ExpectEnd(one, LauncherStartedWith("--view-apps"),
+                      Whole(TEST_SOURCE_DIR, {}, "--view-apps"));
+            EXPECT_TRUE(one.DeviceCalls().empty());
+            continue;
+        }
+        // A mode and its log line before the flood, both to be kept.
+        one.Input().TapKey(XK_KP_Subtract);
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        // Moves all over the screen, clicks beside the buttons, keys without
+        // an action: none of it may change anything.
+        for (int i = 0; i < row.flood; i += 6)
+        {
+            one.Input().MoveTo(i * 7 % SCREEN_WIDTH, i * 3 % SCREEN_HEIGHT);
+            one.Input().MoveTo(10 + i % 100, 100 + i % 50);
+            one.Input().Press();
+            one.Input().Release();
+            one.Input().TapKey(i % 12 ? XK_a : XK_Up);
+        }
+        // SDL drops input that arrives while its queue is full of the
+        // flood, so the tap is repeated until the program leaves; a release
+        // inside is a click even when its press was dropped.
+        do
+        {
+            PressOn(one, Layout::kCancelRing);
+            one.Input().Release();
+        } while (!one.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
+        ExpectEnd(one, LauncherStartedWith("--view-apps"),
+                  Whole(TEST_SOURCE_DIR, {{kView, ">> SET_MODE : TV+LCD & NTSC"}}, "--view-apps"));
+        EXPECT_EQ((std::vector<std::string>{kBeforeMode, kNtscMode}), one.DeviceCalls());
+    }
 }
 
 TEST_F(EndToEnd, PressingCancelAndDraggingOffBeforeTheReleaseStays)
