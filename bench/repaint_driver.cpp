@@ -3,6 +3,7 @@
 // one for instruction counts). Run from the project root so ./res/ is found.
 // Usage: repaint_driver N [--time]; --time prints ns per repaint on stderr.
 #include "bench/benchclock.h"
+#include "view/tvoutlayout.h"
 #include "view/tvoutview.h"
 
 #include <SDL.h>
@@ -16,7 +17,7 @@ int main(int argc, char** argv)
     const bool timed = argc > 2 && strcmp(argv[2], "--time") == 0;
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return 1;
-    SDL_Surface* screen = SDL_SetVideoMode(320, 240, 16, 0);
+    SDL_Surface* screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, 0);
     if (!screen)
         return 1;
 

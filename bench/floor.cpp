@@ -12,6 +12,7 @@
  *
  * Run from the project root so ./res/ is found. */
 #include "benchclock.h"
+#include "view/tvoutlayout.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -21,10 +22,8 @@
 
 #define IMAGES 4
 
-static const char* const files[IMAGES] = {"./res/app_tvout.png", "./res/app_tvout_ntsc.png",
-                                          "./res/app_tvout_pal.png", "./res/app_tvout_cancel.png"};
-static const Sint16 placeX[IMAGES] = {0, 162, 237, 253};
-static const Sint16 placeY[IMAGES] = {0, 44, 44, 204};
+static const ButtonPlacement placements[IMAGES] = {
+    {BACKGROUND_PATH, 0, 0}, NTSC_BUTTON, PAL_BUTTON, CANCEL_BUTTON};
 
 static SDL_Surface* images[IMAGES];
 static SDL_Rect frames[IMAGES]; /* the background whole, frame 0 of each strip */
@@ -33,14 +32,14 @@ static int LoadImages(void)
 {
     for (int i = 0; i < IMAGES; ++i)
     {
-        SDL_Surface* loaded = IMG_Load(files[i]);
+        SDL_Surface* loaded = IMG_Load(placements[i].path);
         if (!loaded)
             return 0;
         images[i] = SDL_DisplayFormat(loaded);
         frames[i].x = 0;
         frames[i].y = 0;
-        frames[i].w = (Uint16)(i == 0 ? 320 : loaded->w / 4);
-        frames[i].h = (Uint16)(i == 0 ? 240 : loaded->h);
+        frames[i].w = (Uint16)(i == 0 ? SCREEN_WIDTH : loaded->w / 4);
+        frames[i].h = (Uint16)(i == 0 ? SCREEN_HEIGHT : loaded->h);
         SDL_FreeSurface(loaded);
         if (!images[i])
             return 0;
@@ -52,7 +51,7 @@ static void Repaint(SDL_Surface* screen)
 {
     for (int i = 0; i < IMAGES; ++i)
     {
-        SDL_Rect dest = {placeX[i], placeY[i], frames[i].w, frames[i].h};
+        SDL_Rect dest = {placements[i].x, placements[i].y, frames[i].w, frames[i].h};
         SDL_UpperBlit(images[i], &frames[i], screen, &dest);
     }
     SDL_Flip(screen);
@@ -64,7 +63,7 @@ int main(int argc, char** argv)
     if (SDL_Init(repaint ? SDL_INIT_VIDEO : SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) <
         0)
         return 1;
-    SDL_Surface* screen = SDL_SetVideoMode(320, 240, 16, 0);
+    SDL_Surface* screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, 0);
     if (!screen || !LoadImages())
         return 1;
 
