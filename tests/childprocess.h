@@ -35,8 +35,6 @@ class ChildProcess
     // Waits for the end, reading both pipes to the end; false on timeout.
     bool WaitExit(int timeoutMs);
 
-    pid_t Pid() const { return pid; }
-    bool Exited() const { return exited; }
     int Status() const { return status; } // raw waitpid status
     const std::string& Out() const { return out; }
     const std::string& Err() const { return err; }

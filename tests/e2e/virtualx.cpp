@@ -203,12 +203,6 @@ bool XDriver::FindWindow(int width, int height)
     return true;
 }
 
-bool XDriver::WindowExists()
-{
-    XWindowAttributes a;
-    return dpy && window && XGetWindowAttributes(dpy, window, &a);
-}
-
 bool XDriver::Grab(Image& image)
 {
     if (!dpy || !window)

@@ -63,8 +63,6 @@ class XDriver
     // One look for a viewable top-level window of this size; on success it
     // becomes the window all later calls work on and gets the keyboard focus.
     bool FindWindow(int width, int height);
-    // True while the window found last still exists.
-    bool WindowExists();
 
     // Reads the whole window back; false once the window is gone.
     bool Grab(Image& image);
