@@ -253,6 +253,12 @@ class EndToEnd : public ::testing::Test
             << error;
     }
 
+    static void StartShowingFirstFrame(TvOutRun& run)
+    {
+        ASSERT_NO_FATAL_FAILURE(Start(run));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    }
+
     // Waits until the window shows `look` exactly (up to 16-bit rounding).
     static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
                         const std::string& workDir = TEST_SOURCE_DIR)
@@ -286,8 +292,7 @@ class EndToEnd : public ::testing::Test
 
 TEST_F(EndToEnd, FirstFrameShowsTheBackgroundAndTheButtonsWithoutLabel)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
 
     // The artwork's own colours at a few points, independent of the
     // composed picture above.
@@ -308,8 +313,7 @@ TEST_F(EndToEnd, FirstFrameShowsTheBackgroundAndTheButtonsWithoutLabel)
 
 TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
 
     PressOn(run, Layout::kPalRing);
     ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 1, 0, false, true}, "pal-pressed"));
@@ -351,8 +355,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
 
 TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
 
     // Keys are handled in order: had keypad 0 done anything, it would show
     // before the mode's calls.
@@ -377,8 +380,7 @@ TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
 
 TEST_F(EndToEnd, KeypadEightShowsTheVersionLabelAndTabHidesIt)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
 
     run.Input().TapKey(XK_KP_8);
     ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 0, true, true}, "label-shown"));
@@ -402,8 +404,7 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(Start(one));
-        ASSERT_NO_FATAL_FAILURE(WaitFor(one, kNormal, "first-frame"));
+        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
         if (!row.flood)
         {
             PressOn(one, Layout::kCancelRing);
@@ -445,8 +446,7 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
 
 TEST_F(EndToEnd, PressingCancelAndDraggingOffBeforeTheReleaseStays)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
     PressOn(run, Layout::kCancelRing);
     ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 1, false, true}, "cancel-pressed"));
 
@@ -465,8 +465,7 @@ TEST_F(EndToEnd, PressingCancelAndDraggingOffBeforeTheReleaseStays)
 
 TEST_F(EndToEnd, KeypadEnterEnablesTheLcdThenLeavesToTheAppsView)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
     run.Input().TapKey(XK_KP_Enter);
     ExpectEnd(run, LauncherStartedWith("--view-apps"),
               Whole(TEST_SOURCE_DIR, {{kView, ">> Enable LCD"}}, "--view-apps"));
@@ -487,8 +486,7 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(Start(one));
-        ASSERT_NO_FATAL_FAILURE(WaitFor(one, kNormal, "first-frame"));
+        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
         (one.Input().*row.leave)();
         ExpectEnd(one, LauncherStartedWith("--view-main"),
                   Whole(TEST_SOURCE_DIR, {}, "--view-main"));
@@ -499,8 +497,7 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
 TEST_F(EndToEnd, WithoutALauncherTheProgramEndsByItselfWithStatusZero)
 {
     PrepareDeviceDir(false, true);
-    ASSERT_NO_FATAL_FAILURE(Start(run));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
     run.Input().CtrlC();
     ExpectEnd(run, {}, Whole(TEST_SOURCE_DIR, {}, "--view-main"));
 }
