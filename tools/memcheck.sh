@@ -1,6 +1,6 @@
 #!/bin/bash
 # One whole session of the real program under valgrind memcheck, on SDL's
-# dummy video driver with scripted input (tools/sessioninput.c): start, PAL,
+# dummy video driver with scripted input (tools/sessioninput.cpp): start, PAL,
 # a move, the label, Cancel. Fails on any invalid access and on any byte
 # definitely lost outside what tools/memcheck.supp allows.
 # Usage: tools/memcheck.sh [build folder]   (default build-memcheck)
@@ -13,7 +13,7 @@ system="$PWD/$build/system"
 cmake -S . -B "$build" -DDEVICE_SYSTEM_DIR="$system" -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target tvout -j2
 # shellcheck disable=SC2046
-cc -shared -fPIC -g -o "$build/sessioninput.so" tools/sessioninput.c \
+c++ -shared -fPIC -g -Wall -Wextra -I. -o "$build/sessioninput.so" tools/sessioninput.cpp \
     $(pkg-config --cflags --libs sdl) -ldl
 
 # The label font, and no launcher: the hand-off fails, so the process ends

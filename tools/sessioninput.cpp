@@ -8,6 +8,8 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include "view/tvoutlayout.h"
+
 static SDL_Event Mouse(Uint8 type, int x, int y)
 {
     SDL_Event e;
@@ -32,19 +34,19 @@ static SDL_Event KeyUp(SDLKey sym)
 
 int SDL_PollEvent(SDL_Event* event)
 {
-    static int (*next)(SDL_Event*) = NULL;
+    static int (*next)(SDL_Event*) = nullptr;
     static int step = 0;
     if (!next)
-        next = (int (*)(SDL_Event*))dlsym(RTLD_NEXT, "SDL_PollEvent");
+        next = reinterpret_cast<int (*)(SDL_Event*)>(dlsym(RTLD_NEXT, "SDL_PollEvent"));
     if (next(event))
         return 1;
     switch (step++)
     {
     case 0:
-        *event = Mouse(SDL_MOUSEBUTTONDOWN, 242, 49);
-        return 1; /* PAL */
+        *event = Mouse(SDL_MOUSEBUTTONDOWN, PAL_BUTTON.x + 5, PAL_BUTTON.y + 5);
+        return 1;
     case 1:
-        *event = Mouse(SDL_MOUSEBUTTONUP, 242, 49);
+        *event = Mouse(SDL_MOUSEBUTTONUP, PAL_BUTTON.x + 5, PAL_BUTTON.y + 5);
         return 1;
     case 2:
         *event = KeyUp(SDLK_KP6);
@@ -53,10 +55,10 @@ int SDL_PollEvent(SDL_Event* event)
         *event = KeyUp(SDLK_KP8);
         return 1;
     case 4:
-        *event = Mouse(SDL_MOUSEBUTTONDOWN, 258, 209);
-        return 1; /* Cancel */
+        *event = Mouse(SDL_MOUSEBUTTONDOWN, CANCEL_BUTTON.x + 5, CANCEL_BUTTON.y + 5);
+        return 1;
     case 5:
-        *event = Mouse(SDL_MOUSEBUTTONUP, 258, 209);
+        *event = Mouse(SDL_MOUSEBUTTONUP, CANCEL_BUTTON.x + 5, CANCEL_BUTTON.y + 5);
         return 1;
     default:
         step = 6;
