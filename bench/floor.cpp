@@ -12,6 +12,7 @@
  *
  * Run from the project root so ./res/ is found. */
 #include "benchclock.h"
+#include "core/devicepaths.h"
 #include "view/tvoutlayout.h"
 
 #include <SDL.h>
@@ -79,7 +80,7 @@ int main(int argc, char** argv)
     else
     {
         TTF_Init();
-        TTF_Font* font = TTF_OpenFont(FONT_PATH, 12);
+        TTF_Font* font = TTF_OpenFont(LABEL_FONT_PATH, LABEL_FONT_POINTS);
         if (!font)
             return 1;
         Repaint(screen);

@@ -1,5 +1,6 @@
 #include "tests/devicedir.h"
 #include "tests/childprocess.h"
+#include "core/devicepaths.h"
 
 #include <stdio.h>
 #include <sys/stat.h>
@@ -27,11 +28,6 @@ std::string DeviceDir()
     return DEVICE_SYSTEM_DIR;
 }
 
-std::string LabelFontPath()
-{
-    return DeviceDir() + "/HYUni_KLR_B_V1.01.ttf";
-}
-
 bool DeviceDirIsForTests()
 {
     const std::string build = TEST_BUILD_DIR "/";
@@ -42,8 +38,8 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();
     mkdir(dir.c_str(), 0755);
-    const std::string launcher = dir + "/vanumenu";
-    const std::string font = LabelFontPath();
+    const std::string launcher = LAUNCHER_PATH;
+    const std::string font = LABEL_FONT_PATH;
     unlink((dir + "/launcher.log").c_str());
     unlink(launcher.c_str());
     unlink(font.c_str());

@@ -11,9 +11,6 @@
 // write into a real system folder.
 bool DeviceDirIsForTests();
 std::string DeviceDir();
-// The label font there; the program keeps it open from the end of its
-// start-up on.
-std::string LabelFontPath();
 
 // Resets the folder: the launcher and the font present or not, and no
 // record of an earlier launcher run.

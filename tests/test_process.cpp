@@ -1,6 +1,7 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
 #include "tests/childprocess.h"
+#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ class ProcessTest : public ::testing::Test
     // catches every signal itself.
     void Quit(ChildProcess& child)
     {
-        ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Err();
+        ASSERT_TRUE(child.WaitForOpenFile(LABEL_FONT_PATH, kTimeoutMs)) << child.Err();
         child.Signal(SIGTERM);
     }
 };

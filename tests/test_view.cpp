@@ -20,6 +20,7 @@
 #include "core/userevents.h"
 #include "platform/hosttv.h"
 #include "tests/childprocess.h"
+#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 #include "tests/testevents.h"
 #include "tests/testimages.h"
@@ -716,7 +717,7 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
     PrepareDeviceDir(false, false);
     EXPECT_EQ(Initialize(), -3);
     ASSERT_EQ(lastLog.size(), 2u);
-    const std::string font = LabelFontPath();
+    const std::string font = LABEL_FONT_PATH;
     EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
     EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
 

@@ -22,8 +22,9 @@ const ButtonPlacement NTSC_BUTTON = {"./res/app_tvout_ntsc.png", 162, 44};
 const ButtonPlacement PAL_BUTTON = {"./res/app_tvout_pal.png", 237, 44};
 const ButtonPlacement CANCEL_BUTTON = {"./res/app_tvout_cancel.png", 253, 204};
 
-// Top-left corner of the version label.
+// Top-left corner of the version label, and its size in points.
 const int VERSION_X = 130;
 const int VERSION_Y = 215;
+const int LABEL_FONT_POINTS = 12;
 
 #endif

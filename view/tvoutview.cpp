@@ -16,7 +16,6 @@
 
 namespace
 {
-const int FONT_POINTS = 12;
 const char* const VERSION_TEXT = "v0.95";
 const size_t MAX_TEXT_BYTES = 512;
 
@@ -137,7 +136,7 @@ bool CTvOutView::LoadFont(const char* path)
 {
     if (font)
         TTF_CloseFont(font);
-    font = TTF_OpenFont(path, FONT_POINTS);
+    font = TTF_OpenFont(path, LABEL_FONT_POINTS);
     if (!font)
     {
         DEBUG_PRINT("Unable to load font: %s(%s)\n", path, SDL_GetError());

@@ -2,6 +2,7 @@
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
+#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
 
@@ -92,7 +93,7 @@ std::vector<Point> LabelGlyphs()
 {
     std::vector<Point> ink;
     TTF_Init();
-    TTF_Font* font = TTF_OpenFont(LabelFontPath().c_str(), 12);
+    TTF_Font* font = TTF_OpenFont(LABEL_FONT_PATH, LABEL_FONT_POINTS);
     SDL_Color black = {0, 0, 0, 0};
     SDL_Surface* text = font ? TTF_RenderText_Solid(font, "v0.95", black) : nullptr;
     if (text && SDL_LockSurface(text) == 0)
@@ -546,7 +547,7 @@ std::string FontError(const std::string& path)
 {
     TTF_Init();
     SDL_ClearError();
-    TTF_Font* font = TTF_OpenFont(path.c_str(), 12);
+    TTF_Font* font = TTF_OpenFont(path.c_str(), LABEL_FONT_POINTS);
     const std::string error = SDL_GetError();
     if (font)
         TTF_CloseFont(font);
@@ -576,7 +577,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
         {"font missing", nullptr, false, kFont, true, true, true, true},
     };
-    const std::string fontPath = LabelFontPath();
+    const std::string fontPath = LABEL_FONT_PATH;
     int index = 0;
     for (const auto& row : rows)
     {
