@@ -2,25 +2,38 @@
 # Makes an ARM sysroot in a folder from Debian's own packages: what the cross
 # build and the tests link against, and what qemu-arm -L loads them from.
 #
-#   tools/make-sysroot.sh armhf|armel DIR
+#   tools/make-sysroot.sh [--release NAME] armhf|armel DIR [PACKAGE...]
 #
 # It changes nothing on the machine: apt runs with a private state (lists,
-# cache and an empty status file in DIR.apt) and the machine's sources, and
-# only downloads; the packages are unpacked into DIR, not installed. When the
-# list of packages to fetch is the one DIR was made from, DIR is kept as it is.
+# cache and an empty status file in DIR.apt) and only downloads; the packages
+# are unpacked into DIR, not installed. When the list of packages to fetch is
+# the one DIR was made from, DIR is kept as it is.
+#
+# Without --release the machine's own sources are used as they are. With it,
+# an older userland such as bullseye comes from the machine's Debian mirror
+# with the release name changed: its main suite only, no updates or security.
+# PACKAGE... replaces the project's list (SDL and what the tests link).
 set -euo pipefail
 
-usage() { echo "usage: $0 armhf|armel DIR" >&2; exit 2; }
-[ $# -eq 2 ] || usage
+usage() { echo "usage: $0 [--release NAME] armhf|armel DIR [PACKAGE...]" >&2; exit 2; }
+release=""
+if [ "${1:-}" = --release ]; then
+    [ $# -ge 2 ] || usage
+    release=$2
+    shift 2
+fi
+[ $# -ge 2 ] || usage
 arch=$1
 case "$arch" in armhf | armel) ;; *) usage ;; esac
 mkdir -p "$2"
 dir=$(cd "$2" && pwd)
 state="$dir.apt"
+shift 2
 
 # What the program and its tests link against; apt adds the whole closure.
 packages="libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgmock-dev
 libx11-dev libxtst-dev libstdc++6"
+[ $# -eq 0 ] || packages="$*"
 
 mkdir -p "$state/lists/partial" "$state/cache/archives/partial"
 touch "$state/status"
@@ -43,9 +56,31 @@ Dir::Cache::srcpkgcache "";
 #clear DPkg::Pre-Invoke;
 #clear DPkg::Post-Invoke;
 EOF
+
+if [ -n "$release" ]; then
+    # The mirror that serves the machine's own release, read before the
+    # private configuration takes over.
+    . /etc/os-release
+    mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
+        awk -v r="${VERSION_CODENAME:-}" '$2 == r && $3 == "main" { print $1; exit }')
+    if [ -z "$mirror" ]; then
+        echo "$0: no Debian mirror for '${VERSION_CODENAME:-}' main among the machine's sources" >&2
+        exit 1
+    fi
+    mkdir -p "$state/sources.list.d"
+    echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $release main" \
+        >"$state/sources.list"
+    cat >>"$state/apt.conf" <<EOF
+Dir::Etc::sourcelist "$state/sources.list";
+Dir::Etc::sourceparts "$state/sources.list.d";
+EOF
+fi
 export APT_CONFIG="$state/apt.conf"
 
-apt-get update -qq
+if ! apt-get update -qq; then
+    echo "$0: cannot fetch the package lists${release:+ of $release from ${mirror:-}}" >&2
+    exit 1
+fi
 # Lines of 'URI' FILE SIZE HASH, one per package of the closure (listed
 # against an empty archive folder: apt leaves out what it has downloaded).
 mkdir -p "$state/none/partial"
