@@ -10,6 +10,7 @@
 #include "tests/e2e/tvoutrun.h"
 
 #include <X11/keysym.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
@@ -83,6 +84,13 @@ int main(int argc, char** argv)
         ok = ok && step([&] { in.TapKey(key); }, 1);
     ok = ok && step([&] { in.TapKey(XK_KP_8); }, 0) && step([&] { in.TapKey(XK_KP_Enter); }, 1) &&
          run.WaitExit(kWaitMs);
+    // The launcher, or the program itself when the hand-off fails, ends with 0.
+    const int status = run.Child().Status();
+    if (ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+    {
+        fprintf(stderr, "session: the program ended with wait status %d\n", status);
+        ok = false;
+    }
     if (!ok)
         fprintf(stderr,
                 "session: the program did not follow; standard output:\n%s\nstandard "
