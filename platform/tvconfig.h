@@ -1,5 +1,8 @@
-// The device's own SDL build adds two calls that standard SDL 1.2 lacks: they
-// configure the TV output and the LCD. On a PC a stand-in provides them.
+// The device's own SDL build adds two calls that standard SDL 1.2 lacks:
+// SDL_TvConfig and SDL_SetLcdChange configure the TV output and the LCD. The
+// program makes them through DeviceTvConfig and DeviceSetLcdChange, which
+// reach the loaded SDL's calls when it has them and otherwise report each
+// call on standard error (a PC with stock SDL), so one binary serves both.
 #ifndef PLATFORM_TVCONFIG_H
 #define PLATFORM_TVCONFIG_H
 
@@ -20,7 +23,7 @@ enum TvStandard
     TV_STD_PAL = 5
 };
 
-// Handed to SDL_TvConfig by pointer; 12 bytes in the machine's byte order.
+// Handed to the device by pointer; 12 bytes in the machine's byte order.
 struct TvConfigRecord
 {
     uint8 command;
@@ -36,10 +39,9 @@ static_assert(offsetof(TvConfigRecord, standard) == 1, "standard at offset 1");
 static_assert(offsetof(TvConfigRecord, x) == 4, "x at offset 4");
 static_assert(offsetof(TvConfigRecord, y) == 8, "y at offset 8");
 
-extern "C"
-{
-    int SDL_TvConfig(TvConfigRecord* config);
-    int SDL_SetLcdChange(int mode, int arg);
-}
+// SDL_TvConfig(config) and SDL_SetLcdChange(mode, arg) of the device's SDL;
+// their results are what the device returns (the stand-in returns 0).
+int DeviceTvConfig(TvConfigRecord* config);
+int DeviceSetLcdChange(int mode, int arg);
 
 #endif

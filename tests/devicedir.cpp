@@ -21,6 +21,14 @@ void CopyFile(const std::string& from, const std::string& to, mode_t mode)
     out.close();
     chmod(to.c_str(), mode);
 }
+
+std::vector<std::string> FileLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return SplitLines(text.str());
+}
 } // namespace
 
 std::string DeviceDir()
@@ -41,6 +49,7 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
     const std::string launcher = LAUNCHER_PATH;
     const std::string font = LABEL_FONT_PATH;
     unlink((dir + "/launcher.log").c_str());
+    unlink(DeviceCallsFile().c_str());
     unlink(launcher.c_str());
     unlink(font.c_str());
     if (withLauncher)
@@ -51,8 +60,25 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 
 std::vector<std::string> LauncherRecord()
 {
-    std::ifstream in(DeviceDir() + "/launcher.log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return SplitLines(text.str());
+    return FileLines(DeviceDir() + "/launcher.log");
+}
+
+std::string DeviceCallsFile()
+{
+    return TEST_BUILD_DIR "/device-calls.log";
+}
+
+void ClearDeviceCalls()
+{
+    unlink(DeviceCallsFile().c_str());
+}
+
+std::vector<std::string> RecordedDeviceCalls(const std::string& file)
+{
+    const std::string prefix = "tvout: ";
+    std::vector<std::string> calls = FileLines(file);
+    for (std::string& call : calls)
+        if (call.compare(0, prefix.size(), prefix) == 0)
+            call.erase(0, prefix.size());
+    return calls;
 }

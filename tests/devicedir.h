@@ -1,6 +1,7 @@
 // The device system folder compiled into the program (DEVICE_SYSTEM_DIR),
 // laid out for one run: a recording stand-in launcher and the label font,
-// each present or absent.
+// each present or absent; and the TV calls the tests' device library
+// records.
 #ifndef TESTS_DEVICEDIR_H
 #define TESTS_DEVICEDIR_H
 
@@ -13,11 +14,18 @@ bool DeviceDirIsForTests();
 std::string DeviceDir();
 
 // Resets the folder: the launcher and the font present or not, and no
-// record of an earlier launcher run.
+// record of an earlier launcher run or of earlier device calls.
 void PrepareDeviceDir(bool withLauncher, bool withFont);
 
 // What the stand-in launcher recorded: its working directory, then each
 // argv entry. Empty when it did not run.
 std::vector<std::string> LauncherRecord();
+
+// The tests' device library (testdevicetv.c) appends each TV call to the
+// file named by TVOUT_DEVICE_CALLS; by default, this one in the build tree.
+std::string DeviceCallsFile();
+void ClearDeviceCalls();
+// The calls recorded in `file`, each without its "tvout: " prefix.
+std::vector<std::string> RecordedDeviceCalls(const std::string& file = DeviceCallsFile());
 
 #endif

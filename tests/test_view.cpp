@@ -18,7 +18,6 @@
 
 #include "app/mainmenuapp.h"
 #include "core/userevents.h"
-#include "platform/hosttv.h"
 #include "tests/childprocess.h"
 #include "core/devicepaths.h"
 #include "tests/devicedir.h"
@@ -179,12 +178,14 @@ class ViewTest : public ::testing::Test
     void SetUp() override
     {
         setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
+        // The TV calls reach the tests' device library, linked in here.
+        setenv("TVOUT_DEVICE_CALLS", DeviceCallsFile().c_str(), 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         sdlStarted = true;
         screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         DrainEvents();
-        HostTvClearCalls();
+        ClearDeviceCalls();
         theApp.SetExitArgument("--view-main");
 
         ASSERT_FALSE(dir.Path().empty());
@@ -402,7 +403,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                 }
                 ASSERT_EQ(subject->IsModeChosen(), bool(chosen));
                 DrainEvents();
-                HostTvClearCalls();
+                ClearDeviceCalls();
                 theApp.SetExitArgument("--view-main");
 
                 Outcome actual;
@@ -411,7 +412,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                     subject->OnButton(isDown, uint8(code));
                     actual.log = log.Messages();
                 }
-                actual.calls = HostTvCalls();
+                actual.calls = RecordedDeviceCalls();
                 actual.events = DrainViewEvents(subject.get());
                 actual.modeChosen = subject->IsModeChosen();
                 actual.showVersion = subject->IsVersionShown();
@@ -494,7 +495,7 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
-        HostTvClearCalls();
+        ClearDeviceCalls();
         std::vector<std::string> log;
         {
             LogCapture capture;
@@ -502,7 +503,7 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
                 (view.get()->*command)();
             log = capture.Messages();
         }
-        EXPECT_EQ(HostTvCalls(), row.calls);
+        EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(log, row.log);
         EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
         EXPECT_FALSE(view->IsModeChosen());
@@ -834,7 +835,7 @@ TEST_F(FontViewTest, TapOnEachButton)
         SCOPED_TRACE(row.button);
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
-        HostTvClearCalls();
+        ClearDeviceCalls();
         const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
         const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
@@ -854,7 +855,7 @@ TEST_F(FontViewTest, TapOnEachButton)
             released = Pump(*view);
             EXPECT_EQ(log.Messages(), row.log);
         }
-        EXPECT_EQ(HostTvCalls(), row.calls);
+        EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(view->IsModeChosen(), !row.leaves);
         EXPECT_EQ(released.left, row.leaves);
         EXPECT_EQ(std::string(theApp.GetExitArgument()),
@@ -929,7 +930,7 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         LogCapture log;
         subject.OnUserEvent(row.code, row.sender, nullptr);
         EXPECT_TRUE(log.Messages().empty());
-        EXPECT_TRUE(HostTvCalls().empty());
+        EXPECT_TRUE(RecordedDeviceCalls().empty());
         EXPECT_TRUE(DrainEvents().empty());
         EXPECT_FALSE(subject.IsModeChosen());
         EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");

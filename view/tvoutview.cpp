@@ -197,12 +197,12 @@ void CTvOutView::RequestRedraw()
 
 void CTvOutView::SendMode(uint8 standard, const char* name)
 {
-    SDL_SetLcdChange(LCD_CHANGE_TV_MODE, 0);
+    DeviceSetLcdChange(LCD_CHANGE_TV_MODE, 0);
     tvConfig.command = TV_CMD_SET_MODE;
     tvConfig.standard = standard;
     tvConfig.x = TV_WIDTH;
     tvConfig.y = TV_HEIGHT;
-    SDL_TvConfig(&tvConfig);
+    DeviceTvConfig(&tvConfig);
     DEBUG_PRINT(">> SET_MODE : TV+LCD & %s\n", name);
     RequestRedraw();
 }
@@ -222,7 +222,7 @@ void CTvOutView::SendMove(int32 x, int32 y, const char* direction)
     tvConfig.command = TV_CMD_MOVE;
     tvConfig.x = x;
     tvConfig.y = y;
-    SDL_TvConfig(&tvConfig);
+    DeviceTvConfig(&tvConfig);
     DEBUG_PRINT(">> MOVE : %s (%d, %d)\n", direction, static_cast<int>(x), static_cast<int>(y));
     RequestRedraw();
 }
@@ -251,8 +251,8 @@ void CTvOutView::MoveRight()
 void CTvOutView::EnableLcd()
 {
     tvConfig.command = TV_CMD_LCD;
-    SDL_TvConfig(&tvConfig);
-    SDL_SetLcdChange(LCD_CHANGE_LCD_ON, 0);
+    DeviceTvConfig(&tvConfig);
+    DeviceSetLcdChange(LCD_CHANGE_LCD_ON, 0);
     DEBUG_PRINT(">> Enable LCD\n");
 }
 

@@ -1,4 +1,5 @@
 #include "tests/e2e/tvoutrun.h"
+#include "tests/devicedir.h"
 
 namespace
 {
@@ -16,6 +17,7 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
         return false;
     }
     env["DISPLAY"] = server.DisplayName();
+    callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
     if (!child.Start(program, workDir, env))
     {
@@ -71,5 +73,11 @@ std::vector<std::string> TvOutRun::DeviceCalls() const
 
 bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
 {
-    return child.WaitUntil([&] { return DeviceCalls().size() >= count; }, timeoutMs);
+    return child.WaitUntil(
+        [&]
+        {
+            const size_t recorded = callsFile.empty() ? 0 : RecordedDeviceCalls(callsFile).size();
+            return DeviceCalls().size() + recorded >= count;
+        },
+        timeoutMs);
 }

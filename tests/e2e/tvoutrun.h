@@ -62,6 +62,9 @@ class TvOutRun
     // The device calls the PC stand-in reported on standard error so far,
     // without their "tvout: " prefix.
     std::vector<std::string> DeviceCalls() const;
+    // Waits until `count` calls were made: reported by the stand-in, or
+    // recorded by the tests' device library in the file that
+    // TVOUT_DEVICE_CALLS named when the program was started.
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 
     bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
@@ -77,6 +80,7 @@ class TvOutRun
     VirtualX server;
     XDriver x;
     ChildProcess child;
+    std::string callsFile;
 };
 
 #endif

@@ -1,14 +1,19 @@
 // One fixed session of the program, to compare two builds of it byte for
 // byte: start, tap NTSC, move the picture each way, show the version label,
 // keypad Enter. Writes the program's standard output and error to files.
+// It follows the program by its device calls, reported by the stand-in or
+// recorded by the tests' device library (TVOUT_DEVICE_CALLS).
 //
 //   tvout-session <tvout binary> <working folder holding res/> <out file> <err file>
+//                 [NAME=VALUE...]    added to the program's environment
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
 
 #include <X11/keysym.h>
+#include <sys/wait.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace
@@ -25,9 +30,18 @@ bool Save(const std::string& text, const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 5)
+    std::map<std::string, std::string> env;
+    for (int i = 5; i < argc; ++i)
     {
-        fprintf(stderr, "usage: %s <tvout binary> <working folder> <out file> <err file>\n",
+        const char* equals = strchr(argv[i], '=');
+        if (equals)
+            env[std::string(argv[i], equals - argv[i])] = equals + 1;
+    }
+    if (argc < 5 || env.size() != static_cast<size_t>(argc - 5))
+    {
+        fprintf(stderr,
+                "usage: %s <tvout binary> <working folder> <out file> <err file> "
+                "[NAME=VALUE...]\n",
                 argv[0]);
         return 2;
     }
@@ -40,7 +54,7 @@ int main(int argc, char** argv)
 
     TvOutRun run;
     std::string error;
-    if (!run.Start(argv[1], argv[2], {}, kWaitMs, &error))
+    if (!run.Start(argv[1], argv[2], env, kWaitMs, &error))
     {
         fprintf(stderr, "session: %s\n", error.c_str());
         return 1;
@@ -70,8 +84,17 @@ int main(int argc, char** argv)
         ok = ok && step([&] { in.TapKey(key); }, 1);
     ok = ok && step([&] { in.TapKey(XK_KP_8); }, 0) && step([&] { in.TapKey(XK_KP_Enter); }, 1) &&
          run.WaitExit(kWaitMs);
+    // The launcher, or the program itself when the hand-off fails, ends with 0.
+    const int status = run.Child().Status();
+    if (ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+    {
+        fprintf(stderr, "session: the program ended with wait status %d\n", status);
+        ok = false;
+    }
     if (!ok)
-        fprintf(stderr, "session: the program did not follow; standard error:\n%s\n",
-                run.Child().Err().c_str());
+        fprintf(stderr,
+                "session: the program did not follow; standard output:\n%s\nstandard "
+                "error:\n%s\n",
+                run.Child().Out().c_str(), run.Child().Err().c_str());
     return ok && Save(run.Child().Out(), argv[3]) && Save(run.Child().Err(), argv[4]) ? 0 : 1;
 }
