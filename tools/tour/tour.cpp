@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
 
 namespace
 {
@@ -76,13 +75,6 @@ void PrintOutput(const TvOutRun& run)
     printf("\nDevice calls (standard error):\n");
     for (const std::string& call : run.DeviceCalls())
         printf("  %s\n", call.c_str());
-}
-
-bool Save(const std::string& text, const std::string& path)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out.flush());
 }
 } // namespace
 
@@ -154,8 +146,7 @@ int main(int argc, char** argv)
     if (ok && !ended)
         fprintf(stderr, "tour: the program did not end after Cancel\n");
     PrintOutput(run);
-    const bool saved = Save(run.Child().Out(), pictures + "/stdout.txt") &&
-                       Save(run.Child().Err(), pictures + "/stderr.txt");
+    const bool saved = run.SaveOutput(pictures + "/stdout.txt", pictures + "/stderr.txt");
     if (!saved)
         fprintf(stderr, "tour: cannot save the output in %s\n", pictures.c_str());
     return ended && saved ? 0 : 1;
