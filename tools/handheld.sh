@@ -25,8 +25,8 @@
 #   build-handheld/32bpp/           booted at 32 bits per pixel: the video mode
 #                                   fails and the launcher gets --view-main
 #
-# It uses the package and sysroot from tools/device.sh armhf, and runs that
-# first if they are missing.
+# It uses the package, the bullseye sysroot and the tests' device library from
+# tools/device.sh armhf, and runs that first if one is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -68,7 +68,7 @@ wait_for() {
 
 step "package"
 packages=(build-armhf/tvout-*-armhf.tar.gz)
-if [ ! -f "${packages[0]}" ] || [ ! -d "$userland" ]; then
+if [ ! -f "${packages[0]}" ] || [ ! -d "$userland" ] || [ ! -f "$devicelib" ]; then
     tools/device.sh armhf
     packages=(build-armhf/tvout-*-armhf.tar.gz)
 fi
@@ -175,7 +175,6 @@ app=${app#"$fs"}
 add_libraries "$fs$app/tvout"
 loader=$("$triplet-readelf" -l "$fs$app/tvout" | sed -n 's/.*interpreter: \(.*\)]/\1/p')
 cp -L "$userland$loader" "$fs$loader"
-[ -f "$devicelib" ] || fail "no device library $devicelib (tools/device.sh armhf makes it)"
 cp "$devicelib" "$fs/lib/"
 add_libraries "$devicelib"
 cp /usr/share/fonts/truetype/nanum/NanumGothicBold.ttf "$fs/usr/vanu/HYUni_KLR_B_V1.01.ttf"
