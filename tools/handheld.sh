@@ -49,6 +49,7 @@ stopped() { ! running; }
 stop_vm() {
     if running; then
         kill "$qemu" 2>/dev/null || true
+        wait_for 10 stopped || kill -KILL "$qemu" 2>/dev/null || true
         wait "$qemu" 2>/dev/null || true
     fi
     qemu=""
@@ -229,7 +230,8 @@ boot() {
     started=$SECONDS
     wait_for 60 booted || true
     if [ ! -s "$dir/booted" ]; then
-        running || fail "$name: the emulator stopped before the handheld booted"
+        running || fail "$name: the emulator stopped before the handheld booted" \
+            "(its console: $dir/console.txt)"
         fail "$name: the handheld did not boot within 60 s (its console: $dir/console.txt)"
     fi
     [ "$(cat "$dir/booted")" = "$2" ] ||
