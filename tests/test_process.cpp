@@ -39,7 +39,7 @@ class ProcessTest : public ::testing::Test
     // catches every signal itself.
     void Quit(ChildProcess& child)
     {
-        ASSERT_TRUE(child.WaitForOpenFile(LABEL_FONT_PATH, kTimeoutMs)) << child.Err();
+        ASSERT_TRUE(child.WaitForOpenFile(LABEL_FONT_PATH, kTimeoutMs)) << child.Why();
         child.Signal(SIGTERM);
     }
 };
@@ -147,8 +147,8 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         if (row.quit)
             Quit(child);
         ASSERT_TRUE(child.WaitExit(kTimeoutMs));
-        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Err();
-        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Err();
+        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Why();
+        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Why();
         EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
         EXPECT_TRUE(LauncherRecord().empty());
     }

@@ -268,7 +268,8 @@ class EndToEnd : public ::testing::Test
         Image seen;
         ASSERT_TRUE(
             run.WaitForScreen([&](const Image& i) { return Shows(i, expected); }, Limit(), &seen))
-            << name << ": " << Seen(seen, expected, name) << "\nstderr: " << run.Child().Err();
+            << name << ": " << Seen(seen, expected, name) << "\n"
+            << run.Child().Why();
     }
 
     // Button 1 goes down on `at`.
@@ -282,8 +283,7 @@ class EndToEnd : public ::testing::Test
     {
         ASSERT_TRUE(run.WaitExit(Limit())) << "the program did not end";
         const int status = run.Child().Status();
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "status " << status << "\nstderr: " << run.Child().Err();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << run.Child().Why();
         EXPECT_EQ(launcher, LauncherRecord());
         EXPECT_EQ(log, ParseLog(run.Child().Out())) << run.Child().Out();
     }
@@ -321,7 +321,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
     EXPECT_TRUE(run.DeviceCalls().empty()) << "a press alone sets nothing";
 
     run.Input().Release();
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
     ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "pal-released"));
     std::vector<std::string> calls = {kBeforeMode, kPalMode};
     EXPECT_EQ(calls, run.DeviceCalls());
@@ -344,7 +344,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
         run.Input().TapKey(move.key);
         calls.push_back(move.record);
         middle.push_back({kView, move.logged});
-        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Err();
+        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Why();
         EXPECT_EQ(calls, run.DeviceCalls());
     }
 
@@ -362,13 +362,13 @@ TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
     // before the mode's calls.
     run.Input().TapKey(XK_KP_0);
     run.Input().TapKey(XK_KP_Subtract);
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
     std::vector<std::string> calls = {kBeforeMode, kNtscMode};
     EXPECT_EQ(calls, run.DeviceCalls());
 
     run.Input().TapKey(XK_KP_0);
     calls.push_back("SDL_TvConfig 05 00 00 00 40 01 00 00 fa 00 00 00");
-    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Why();
     EXPECT_EQ(calls, run.DeviceCalls());
 
     run.Input().CtrlC();
@@ -420,7 +420,7 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
         }
         // A mode and its log line before the flood, both to be kept.
         one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
         // Moves all over the screen, clicks beside the buttons, keys without
         // an action: none of it may change anything.
         for (int i = 0; i < row.flood; i += 6)
@@ -614,7 +614,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
             one.Input().Release();
         }
         one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
 
         // A press on a button that is there paints after all of the above;
         // it stays pressed, as releasing would click it. Without one, no

@@ -24,7 +24,7 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
     }
     if (!child.WaitUntil([this] { return x.FindWindow(SCREEN_WIDTH, SCREEN_HEIGHT); }, timeoutMs))
     {
-        *error = "no 320x240 window appeared; standard error: " + child.Err();
+        *error = "no 320x240 window appeared; " + child.Why();
         return false;
     }
     return true;
