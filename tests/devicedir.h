@@ -20,4 +20,10 @@ void PrepareDeviceDir(bool withLauncher, bool withFont);
 // argv entry. Empty when it did not run.
 std::vector<std::string> LauncherRecord();
 
+// Where the program must find its label font.
+std::string LabelFontPath();
+// The screen pixels the version label covers, rendered from that font as
+// the device must render it (12 points, solid) at the label's place.
+std::vector<std::pair<int, int>> LabelInk();
+
 #endif

@@ -2,9 +2,9 @@
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
+#include "tests/expected.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -29,6 +29,7 @@ namespace
 namespace fs = std::filesystem;
 using Log = std::vector<LogLine>;
 using Layout::Point;
+using namespace expected;
 
 // Each wait gives up after kWaitMs, and all of them together once the
 // suite has used its budget, so that even a broken program cannot hold the
@@ -87,32 +88,6 @@ bool IsAt(const Image& i, Point p, const Rgb& c)
     return Near(i.At(p.x, p.y), c);
 }
 
-// The pixels "v0.95" covers when rendered as the program renders it (12
-// points, the device font, solid), placed at the label's origin.
-std::vector<Point> LabelGlyphs()
-{
-    std::vector<Point> ink;
-    TTF_Init();
-    TTF_Font* font = TTF_OpenFont(LABEL_FONT_PATH, LABEL_FONT_POINTS);
-    SDL_Color black = {0, 0, 0, 0};
-    SDL_Surface* text = font ? TTF_RenderText_Solid(font, "v0.95", black) : nullptr;
-    if (text && SDL_LockSurface(text) == 0)
-    {
-        // An 8-bit surface: index 0 is the transparent background.
-        for (int y = 0; y < text->h; ++y)
-            for (int x = 0; x < text->w; ++x)
-                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
-                    ink.push_back({Layout::kLabelOrigin.x + x, Layout::kLabelOrigin.y + y});
-        SDL_UnlockSurface(text);
-    }
-    if (text)
-        SDL_FreeSurface(text);
-    if (font)
-        TTF_CloseFont(font);
-    TTF_Quit();
-    return ink;
-}
-
 // A PNG of the artwork as 8-bit RGB; empty when it cannot be loaded.
 Image LoadRgb(const std::string& path)
 {
@@ -156,22 +131,22 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     Image screen;
     if (!look.background)
     {
-        screen.width = SCREEN_WIDTH;
-        screen.height = SCREEN_HEIGHT;
-        screen.pixels.assign(SCREEN_WIDTH * SCREEN_HEIGHT, kBlack);
+        screen.width = kScreenW;
+        screen.height = kScreenH;
+        screen.pixels.assign(kScreenW * kScreenH, kBlack);
         return screen;
     }
-    screen = LoadRgb(workDir + "/" + BACKGROUND_PATH);
+    screen = LoadRgb(workDir + "/" + kBackgroundFile);
     const struct
     {
         int frame;
-        ButtonPlacement at;
-    } buttons[] = {{look.ntsc, NTSC_BUTTON}, {look.pal, PAL_BUTTON}, {look.cancel, CANCEL_BUTTON}};
+        Placed at;
+    } buttons[] = {{look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
     for (const auto& b : buttons)
     {
         if (b.frame == kHidden)
             continue;
-        const Image strip = LoadRgb(workDir + "/" + b.at.path);
+        const Image strip = LoadRgb(workDir + "/" + b.at.file);
         const int w = strip.width / 4;
         for (int y = 0; y < strip.height; ++y)
             for (int x = 0; x < w; ++x)
@@ -179,8 +154,8 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
                     strip.At(b.frame * w + x, y);
     }
     if (look.label)
-        for (Point p : LabelGlyphs())
-            screen.pixels[p.y * screen.width + p.x] = kBlack;
+        for (auto [x, y] : LabelInk())
+            screen.pixels[y * screen.width + x] = kBlack;
     return screen;
 }
 
@@ -425,7 +400,7 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
         // an action: none of it may change anything.
         for (int i = 0; i < row.flood; i += 6)
         {
-            one.Input().MoveTo(i * 7 % SCREEN_WIDTH, i * 3 % SCREEN_HEIGHT);
+            one.Input().MoveTo(i * 7 % kScreenW, i * 3 % kScreenH);
             one.Input().MoveTo(10 + i % 100, 100 + i % 50);
             one.Input().Press();
             one.Input().Release();
@@ -547,7 +522,7 @@ std::string FontError(const std::string& path)
 {
     TTF_Init();
     SDL_ClearError();
-    TTF_Font* font = TTF_OpenFont(path.c_str(), LABEL_FONT_POINTS);
+    TTF_Font* font = TTF_OpenFont(path.c_str(), kLabelPoints);
     const std::string error = SDL_GetError();
     if (font)
         TTF_CloseFont(font);
@@ -577,7 +552,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
         {"font missing", nullptr, false, kFont, true, true, true, true},
     };
-    const std::string fontPath = LABEL_FONT_PATH;
+    const std::string fontPath = LabelFontPath();
     int index = 0;
     for (const auto& row : rows)
     {
