@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/mainmenuapp.h"
+#include "core/debugprint.h"
 #include "core/userevents.h"
 #include "platform/hosttv.h"
 #include "tests/childprocess.h"
@@ -25,6 +27,17 @@
 #include "tests/testevents.h"
 #include "tests/testimages.h"
 #include "widgets/button.h"
+
+#include <dlfcn.h>
+
+// Counts the flips on their way to SDL's own.
+static int flips = 0;
+extern "C" int SDL_Flip(SDL_Surface* screen)
+{
+    ++flips;
+    static const auto real = reinterpret_cast<int (*)(SDL_Surface*)>(dlsym(RTLD_NEXT, "SDL_Flip"));
+    return real(screen);
+}
 
 namespace
 {
@@ -522,6 +535,7 @@ TEST_F(FontViewTest, InitializeWithAllResources)
     LogCapture capture;
     fresh.reset();
     EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
+    EXPECT_EQ(TTF_WasInit(), 0) << "the view that opened the font shuts the library down";
 }
 
 // The committed artwork fits the layout: each strip splits into four
@@ -617,10 +631,12 @@ TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
     EXPECT_EQ(TTF_WasInit(), 0);
 
     Fill(kUntouched);
+    flips = 0;
     view->OnButton(false, 8);
     view->Draw(screen);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
     EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+    EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
 
     // No button exists, so pointer events hit nothing.
     for (int b = 0; b < 3; ++b)
@@ -912,6 +928,32 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         EXPECT_FALSE(subject.IsModeChosen());
         EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
         EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+    }
+}
+
+// Every diagnostic line starts with the bare name of the call site's file and
+// its line, right-aligned in four columns.
+TEST(DebugPrint, PrefixNamesTheFileAndLineOfTheCallSite)
+{
+    const struct
+    {
+        std::function<void()> print;
+        const char* file;
+        int line;
+        const char* message;
+    } rows[] = {
+        {[] { DebugPrint("/src/app/main.cpp", 7, "%s (%d)\n", "UP", 250); }, "main.cpp", 7,
+         "UP (250)\n"},
+        {[] { DEBUG_PRINT("here\n"); }, "test_view.cpp", __LINE__, "here\n"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.line);
+        char prefix[64];
+        snprintf(prefix, sizeof(prefix), kLogPrefix, row.file, row.line);
+        LogCapture log;
+        row.print();
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{prefix + std::string(row.message)});
     }
 }
 
