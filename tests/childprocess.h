@@ -39,8 +39,8 @@ class ChildProcess
     int Status() const { return status; } // raw waitpid status
     const std::string& Out() const { return out; }
     const std::string& Err() const { return err; }
-    // For a failure message: how the child ended (or that it runs), and the
-    // last lines of its standard output and error.
+    // For a failure message: how the child ended (or that it runs), and how
+    // its standard output and error end.
     std::string Why() const;
 
   private:
