@@ -155,9 +155,10 @@ bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
     const long end = NowMs() + timeoutMs;
     while (!done())
     {
-        if (NowMs() >= end)
+        if (exited || NowMs() >= end)
             return false;
-        Pump(20);
+        if (!Ended())
+            Pump(20);
     }
     return true;
 }
@@ -198,17 +199,35 @@ void ChildProcess::CloseOut()
 bool ChildProcess::WaitExit(int timeoutMs)
 {
     const long end = NowMs() + timeoutMs;
-    while (!exited)
+    while (!Ended())
     {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            exited = true;
-        else if (NowMs() >= end)
+        if (NowMs() >= end)
             return false;
-        else
-            Pump(20);
+        Pump(20);
     }
+    return true;
+}
+
+bool ChildProcess::Ended()
+{
+    if (exited || pid <= 0 || waitpid(pid, &status, WNOHANG) != pid)
+        return exited;
+    exited = true;
     // The pipes may outlive the child if it handed them on; read what is left.
-    while ((outFd >= 0 || errFd >= 0) && NowMs() < end + 2000)
+    const long end = NowMs() + 2000;
+    while ((outFd >= 0 || errFd >= 0) && NowMs() < end)
         Pump(20);
     return true;
+}
+
+std::string ChildProcess::Why() const
+{
+    const auto tail = [](const std::string& text)
+    { return text.substr(text.size() > 800 ? text.size() - 800 : 0); };
+    const std::string how = !exited ? "runs"
+                            : WIFSIGNALED(status)
+                                ? "was killed by signal " + std::to_string(WTERMSIG(status))
+                                : "exited with status " + std::to_string(WEXITSTATUS(status));
+    return "the program " + how + "; its standard output ends:\n" + tail(out) +
+           "\nits standard error ends:\n" + tail(err);
 }

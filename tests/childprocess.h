@@ -27,7 +27,8 @@ class ChildProcess
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
-    // something else, such as its window.
+    // something else, such as its window. Gives up at once when the child
+    // has ended and `done` still does not hold: Why() then says how.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Signal(int signal);
     // Closes the reading end of standard output: the reader goes away.
@@ -38,9 +39,14 @@ class ChildProcess
     int Status() const { return status; } // raw waitpid status
     const std::string& Out() const { return out; }
     const std::string& Err() const { return err; }
+    // For a failure message: how the child ended (or that it runs), and how
+    // its standard output and error end.
+    std::string Why() const;
 
   private:
     void Pump(int timeoutMs);
+    // True once the child has ended; then reaps it and reads its pipes out.
+    bool Ended();
 
     pid_t pid = -1;
     int outFd = -1;

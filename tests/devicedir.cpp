@@ -1,6 +1,8 @@
 #include "tests/devicedir.h"
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
+#include "tests/expected.h"
+
+#include <SDL_ttf.h>
 
 #include <stdio.h>
 #include <sys/stat.h>
@@ -46,8 +48,8 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();
     mkdir(dir.c_str(), 0755);
-    const std::string launcher = LAUNCHER_PATH;
-    const std::string font = LABEL_FONT_PATH;
+    const std::string launcher = dir + "/" + expected::kLauncherFile;
+    const std::string font = LabelFontPath();
     unlink((dir + "/launcher.log").c_str());
     unlink(DeviceCallsFile().c_str());
     unlink(launcher.c_str());
@@ -81,4 +83,33 @@ std::vector<std::string> RecordedDeviceCalls(const std::string& file)
         if (call.compare(0, prefix.size(), prefix) == 0)
             call.erase(0, prefix.size());
     return calls;
+}
+
+std::string LabelFontPath()
+{
+    return DeviceDir() + "/" + expected::kFontFile;
+}
+
+std::vector<std::pair<int, int>> LabelInk()
+{
+    std::vector<std::pair<int, int>> ink;
+    TTF_Init(); // counted: the TTF_Quit below leaves the library as it was
+    TTF_Font* font = TTF_OpenFont(LabelFontPath().c_str(), expected::kLabelPoints);
+    SDL_Color black = {0, 0, 0, 0};
+    SDL_Surface* text = font ? TTF_RenderText_Solid(font, expected::kLabelText, black) : nullptr;
+    if (text && SDL_LockSurface(text) == 0)
+    {
+        // An 8-bit surface: index 0 is the transparent background.
+        for (int y = 0; y < text->h; ++y)
+            for (int x = 0; x < text->w; ++x)
+                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
+                    ink.push_back({expected::kLabelX + x, expected::kLabelY + y});
+        SDL_UnlockSurface(text);
+    }
+    if (text)
+        SDL_FreeSurface(text);
+    if (font)
+        TTF_CloseFont(font);
+    TTF_Quit();
+    return ink;
 }

@@ -28,4 +28,10 @@ void ClearDeviceCalls();
 // The calls recorded in `file`, each without its "tvout: " prefix.
 std::vector<std::string> RecordedDeviceCalls(const std::string& file = DeviceCallsFile());
 
+// Where the program must find its label font.
+std::string LabelFontPath();
+// The screen pixels the version label covers, rendered from that font as
+// the device must render it (12 points, solid) at the label's place.
+std::vector<std::pair<int, int>> LabelInk();
+
 #endif

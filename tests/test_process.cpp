@@ -1,7 +1,6 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +38,7 @@ class ProcessTest : public ::testing::Test
     // catches every signal itself.
     void Quit(ChildProcess& child)
     {
-        ASSERT_TRUE(child.WaitForOpenFile(LABEL_FONT_PATH, kTimeoutMs)) << child.Err();
+        ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
         child.Signal(SIGTERM);
     }
 };
@@ -147,8 +146,8 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         if (row.quit)
             Quit(child);
         ASSERT_TRUE(child.WaitExit(kTimeoutMs));
-        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Err();
-        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Err();
+        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Why();
+        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Why();
         EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
         EXPECT_TRUE(LauncherRecord().empty());
     }

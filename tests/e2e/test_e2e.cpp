@@ -2,9 +2,9 @@
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
+#include "tests/expected.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -29,6 +29,7 @@ namespace
 namespace fs = std::filesystem;
 using Log = std::vector<LogLine>;
 using Layout::Point;
+using namespace expected;
 
 // Each wait gives up after kWaitMs, and all of them together once the
 // suite has used its budget, so that even a broken program cannot hold the
@@ -87,32 +88,6 @@ bool IsAt(const Image& i, Point p, const Rgb& c)
     return Near(i.At(p.x, p.y), c);
 }
 
-// The pixels "v0.95" covers when rendered as the program renders it (12
-// points, the device font, solid), placed at the label's origin.
-std::vector<Point> LabelGlyphs()
-{
-    std::vector<Point> ink;
-    TTF_Init();
-    TTF_Font* font = TTF_OpenFont(LABEL_FONT_PATH, LABEL_FONT_POINTS);
-    SDL_Color black = {0, 0, 0, 0};
-    SDL_Surface* text = font ? TTF_RenderText_Solid(font, "v0.95", black) : nullptr;
-    if (text && SDL_LockSurface(text) == 0)
-    {
-        // An 8-bit surface: index 0 is the transparent background.
-        for (int y = 0; y < text->h; ++y)
-            for (int x = 0; x < text->w; ++x)
-                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
-                    ink.push_back({Layout::kLabelOrigin.x + x, Layout::kLabelOrigin.y + y});
-        SDL_UnlockSurface(text);
-    }
-    if (text)
-        SDL_FreeSurface(text);
-    if (font)
-        TTF_CloseFont(font);
-    TTF_Quit();
-    return ink;
-}
-
 // A PNG of the artwork as 8-bit RGB; empty when it cannot be loaded.
 Image LoadRgb(const std::string& path)
 {
@@ -156,22 +131,22 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     Image screen;
     if (!look.background)
     {
-        screen.width = SCREEN_WIDTH;
-        screen.height = SCREEN_HEIGHT;
-        screen.pixels.assign(SCREEN_WIDTH * SCREEN_HEIGHT, kBlack);
+        screen.width = kScreenW;
+        screen.height = kScreenH;
+        screen.pixels.assign(kScreenW * kScreenH, kBlack);
         return screen;
     }
-    screen = LoadRgb(workDir + "/" + BACKGROUND_PATH);
+    screen = LoadRgb(workDir + "/" + kBackgroundFile);
     const struct
     {
         int frame;
-        ButtonPlacement at;
-    } buttons[] = {{look.ntsc, NTSC_BUTTON}, {look.pal, PAL_BUTTON}, {look.cancel, CANCEL_BUTTON}};
+        Placed at;
+    } buttons[] = {{look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
     for (const auto& b : buttons)
     {
         if (b.frame == kHidden)
             continue;
-        const Image strip = LoadRgb(workDir + "/" + b.at.path);
+        const Image strip = LoadRgb(workDir + "/" + b.at.file);
         const int w = strip.width / 4;
         for (int y = 0; y < strip.height; ++y)
             for (int x = 0; x < w; ++x)
@@ -179,8 +154,8 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
                     strip.At(b.frame * w + x, y);
     }
     if (look.label)
-        for (Point p : LabelGlyphs())
-            screen.pixels[p.y * screen.width + p.x] = kBlack;
+        for (auto [x, y] : LabelInk())
+            screen.pixels[y * screen.width + x] = kBlack;
     return screen;
 }
 
@@ -268,7 +243,8 @@ class EndToEnd : public ::testing::Test
         Image seen;
         ASSERT_TRUE(
             run.WaitForScreen([&](const Image& i) { return Shows(i, expected); }, Limit(), &seen))
-            << name << ": " << Seen(seen, expected, name) << "\nstderr: " << run.Child().Err();
+            << name << ": " << Seen(seen, expected, name) << "\n"
+            << run.Child().Why();
     }
 
     // Button 1 goes down on `at`.
@@ -282,8 +258,7 @@ class EndToEnd : public ::testing::Test
     {
         ASSERT_TRUE(run.WaitExit(Limit())) << "the program did not end";
         const int status = run.Child().Status();
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "status " << status << "\nstderr: " << run.Child().Err();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << run.Child().Why();
         EXPECT_EQ(launcher, LauncherRecord());
         EXPECT_EQ(log, ParseLog(run.Child().Out())) << run.Child().Out();
     }
@@ -321,7 +296,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
     EXPECT_TRUE(run.DeviceCalls().empty()) << "a press alone sets nothing";
 
     run.Input().Release();
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
     ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "pal-released"));
     std::vector<std::string> calls = {kBeforeMode, kPalMode};
     EXPECT_EQ(calls, run.DeviceCalls());
@@ -344,7 +319,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
         run.Input().TapKey(move.key);
         calls.push_back(move.record);
         middle.push_back({kView, move.logged});
-        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Err();
+        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Why();
         EXPECT_EQ(calls, run.DeviceCalls());
     }
 
@@ -362,13 +337,13 @@ TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
     // before the mode's calls.
     run.Input().TapKey(XK_KP_0);
     run.Input().TapKey(XK_KP_Subtract);
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
     std::vector<std::string> calls = {kBeforeMode, kNtscMode};
     EXPECT_EQ(calls, run.DeviceCalls());
 
     run.Input().TapKey(XK_KP_0);
     calls.push_back("SDL_TvConfig 05 00 00 00 40 01 00 00 fa 00 00 00");
-    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Why();
     EXPECT_EQ(calls, run.DeviceCalls());
 
     run.Input().CtrlC();
@@ -420,12 +395,12 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
         }
         // A mode and its log line before the flood, both to be kept.
         one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
         // Moves all over the screen, clicks beside the buttons, keys without
         // an action: none of it may change anything.
         for (int i = 0; i < row.flood; i += 6)
         {
-            one.Input().MoveTo(i * 7 % SCREEN_WIDTH, i * 3 % SCREEN_HEIGHT);
+            one.Input().MoveTo(i * 7 % kScreenW, i * 3 % kScreenH);
             one.Input().MoveTo(10 + i % 100, 100 + i % 50);
             one.Input().Press();
             one.Input().Release();
@@ -567,7 +542,7 @@ std::string FontError(const std::string& path)
 {
     TTF_Init();
     SDL_ClearError();
-    TTF_Font* font = TTF_OpenFont(path.c_str(), LABEL_FONT_POINTS);
+    TTF_Font* font = TTF_OpenFont(path.c_str(), kLabelPoints);
     const std::string error = SDL_GetError();
     if (font)
         TTF_CloseFont(font);
@@ -597,7 +572,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
         {"font missing", nullptr, false, kFont, true, true, true, true},
     };
-    const std::string fontPath = LABEL_FONT_PATH;
+    const std::string fontPath = LabelFontPath();
     int index = 0;
     for (const auto& row : rows)
     {
@@ -634,7 +609,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
             one.Input().Release();
         }
         one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
 
         // A press on a button that is there paints after all of the above;
         // it stays pressed, as releasing would click it. Without one, no

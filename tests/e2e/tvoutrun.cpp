@@ -24,9 +24,10 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
         *error = "cannot start " + program;
         return false;
     }
-    if (!child.WaitUntil([this] { return x.FindWindow(SCREEN_WIDTH, SCREEN_HEIGHT); }, timeoutMs))
+    if (!child.WaitUntil([this] { return x.FindWindow(expected::kScreenW, expected::kScreenH); },
+                         timeoutMs))
     {
-        *error = "no 320x240 window appeared; standard error: " + child.Err();
+        *error = "no 320x240 window appeared; " + child.Why();
         return false;
     }
     return true;
