@@ -4,6 +4,7 @@
 #include "core/debugprint.h"
 #include "core/displayformat.h"
 #include "core/devicepaths.h"
+#include "core/resourcefile.h"
 #include "core/userevents.h"
 #include "platform/tvconfig.h"
 #include "text/euckr.h"
@@ -111,7 +112,7 @@ int CTvOutView::Initialize()
 
     if (!background)
     {
-        background = IMG_Load(BACKGROUND_PATH);
+        background = IsResourceFile(BACKGROUND_PATH) ? IMG_Load(BACKGROUND_PATH) : NULL;
         if (!background)
         {
             DEBUG_PRINT("Not found image. %s\n", SDL_GetError());
@@ -136,7 +137,7 @@ bool CTvOutView::LoadFont(const char* path)
 {
     if (font)
         TTF_CloseFont(font);
-    font = TTF_OpenFont(path, LABEL_FONT_POINTS);
+    font = IsResourceFile(path) ? TTF_OpenFont(path, LABEL_FONT_POINTS) : NULL;
     if (!font)
     {
         DEBUG_PRINT("Unable to load font: %s(%s)\n", path, SDL_GetError());
