@@ -13,6 +13,7 @@
 
 #include <SDL_image.h>
 
+#include <new>
 #include <string.h>
 
 namespace
@@ -57,8 +58,12 @@ bool PlaceButton(CButton*& slot, const ButtonPlacement& placement)
 {
     if (slot)
         return true;
-    slot = new CButton;
-    if (!slot->Load(placement.path))
+    // Out of memory, the slot stays empty, like that of a button whose
+    // strip failed.
+    slot = new (std::nothrow) CButton;
+    if (!slot)
+        SDL_OutOfMemory();
+    if (!slot || !slot->Load(placement.path))
     {
         DEBUG_PRINT("Error = %s\n", SDL_GetError());
         return false;
