@@ -21,6 +21,17 @@ void CopyFile(const std::string& from, const std::string& to, mode_t mode)
     out.close();
     chmod(to.c_str(), mode);
 }
+
+std::vector<std::string> FileLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return SplitLines(text.str());
+}
+
+// A cross build's program runs in an emulator, and so does its hand-off.
+const bool kStateIsTheProgram = !*TEST_LAUNCH_PREFIX;
 } // namespace
 
 std::string DeviceDir()
@@ -41,6 +52,7 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
     const std::string launcher = LAUNCHER_PATH;
     const std::string font = LABEL_FONT_PATH;
     unlink((dir + "/launcher.log").c_str());
+    unlink((dir + "/launcher.state").c_str());
     unlink(launcher.c_str());
     unlink(font.c_str());
     if (withLauncher)
@@ -51,8 +63,20 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 
 std::vector<std::string> LauncherRecord()
 {
-    std::ifstream in(DeviceDir() + "/launcher.log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return SplitLines(text.str());
+    std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
+    if (kStateIsTheProgram)
+    {
+        const std::vector<std::string> state = FileLines(DeviceDir() + "/launcher.state");
+        record.insert(record.end(), state.begin(), state.end());
+    }
+    return record;
+}
+
+std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
+                                             const std::string& ignored)
+{
+    std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
+    if (kStateIsTheProgram)
+        record.insert(record.end(), {"ignored:" + ignored, "blocked:", "descriptors: 3"});
+    return record;
 }
