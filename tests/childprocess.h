@@ -10,6 +10,16 @@
 #include <string>
 #include <vector>
 
+// How a child starts besides its environment. Every child starts with each
+// signal at its default and none blocked, and with no descriptor above 2
+// but 3, open on /dev/null: one the program must hand on to its launcher.
+struct ChildOptions
+{
+    std::vector<int> closed; // standard descriptors it starts without
+    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size never read
+    int ignoredSignal = 0;   // a signal it starts with ignored
+};
+
 class ChildProcess
 {
   public:
@@ -21,7 +31,7 @@ class ChildProcess
     // Starts `path` with no arguments in `cwd`, with `env` added to (or,
     // for an empty value, removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
-               const std::map<std::string, std::string>& env);
+               const std::map<std::string, std::string>& env, const ChildOptions& options = {});
 
     // True once the child holds the file at `path` open.
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
@@ -51,6 +61,7 @@ class ChildProcess
     pid_t pid = -1;
     int outFd = -1;
     int errFd = -1;
+    int unreadFd = -1;
     bool exited = false;
     int status = 0;
     std::string out;

@@ -31,6 +31,9 @@ std::vector<std::string> FileLines(const std::string& path)
     text << in.rdbuf();
     return SplitLines(text.str());
 }
+
+// A cross build's program runs in an emulator, and so does its hand-off.
+const bool kStateIsTheProgram = !*TEST_LAUNCH_PREFIX;
 } // namespace
 
 std::string DeviceDir()
@@ -52,6 +55,7 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
     const std::string font = LabelFontPath();
     unlink((dir + "/launcher.log").c_str());
     unlink(DeviceCallsFile().c_str());
+    unlink((dir + "/launcher.state").c_str());
     unlink(launcher.c_str());
     unlink(font.c_str());
     if (withLauncher)
@@ -62,7 +66,13 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 
 std::vector<std::string> LauncherRecord()
 {
-    return FileLines(DeviceDir() + "/launcher.log");
+    std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
+    if (kStateIsTheProgram)
+    {
+        const std::vector<std::string> state = FileLines(DeviceDir() + "/launcher.state");
+        record.insert(record.end(), state.begin(), state.end());
+    }
+    return record;
 }
 
 std::string DeviceCallsFile()
@@ -112,4 +122,13 @@ std::vector<std::pair<int, int>> LabelInk()
         TTF_CloseFont(font);
     TTF_Quit();
     return ink;
+}
+
+std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
+                                             const std::string& ignored)
+{
+    std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
+    if (kStateIsTheProgram)
+        record.insert(record.end(), {"ignored:" + ignored, "blocked:", "descriptors: 3"});
+    return record;
 }

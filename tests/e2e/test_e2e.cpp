@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -74,11 +76,6 @@ Log Whole(const std::string& workDir, const Log& middle, const std::string& laun
     log.push_back({kView, "~CTvOutView()"});
     log.push_back({"main.cpp", "exit code(" + launcherView + ") !!"});
     return log;
-}
-
-std::vector<std::string> LauncherStartedWith(const std::string& launcherView)
-{
-    return {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
 }
 
 // ---------------------------------------------------------------- screen
@@ -215,23 +212,23 @@ class EndToEnd : public ::testing::Test
     }
 
     // Starts the program in `workDir` (by default the source tree, which
-    // holds ./res/) and waits for its window.
+    // holds ./res/) with `env` added and waits for its window.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR,
-                      std::map<std::string, std::string> env = {})
+                      std::map<std::string, std::string> env = {}, const ChildOptions& options = {})
     {
         std::string error;
         // A sanitized program checks for leaks when it ends without a
         // launcher to replace it; libX11's own are known and suppressed.
-        env.insert({{"ASAN_OPTIONS", "detect_leaks=1:verify_asan_link_order=0"},
-                    {"LSAN_OPTIONS",
-                     "suppressions=" TEST_SOURCE_DIR "/tests/e2e/lsan.supp:print_suppressions=0"}});
-        ASSERT_TRUE(run.Start(TVOUT_PATH, workDir, env, Limit(), &error)) << error;
+        env.emplace("ASAN_OPTIONS", "detect_leaks=1:verify_asan_link_order=0");
+        env.emplace("LSAN_OPTIONS",
+                    "suppressions=" TEST_SOURCE_DIR "/tests/e2e/lsan.supp:print_suppressions=0");
+        ASSERT_TRUE(run.Start(TVOUT_PATH, workDir, env, Limit(), &error, options)) << error;
     }
 
-    static void StartShowingFirstFrame(TvOutRun& run,
-                                       const std::map<std::string, std::string>& env = {})
+    static void StartShowingFirstFrame(TvOutRun& run, std::map<std::string, std::string> env = {},
+                                       const ChildOptions& options = {})
     {
-        ASSERT_NO_FATAL_FAILURE(Start(run, TEST_SOURCE_DIR, env));
+        ASSERT_NO_FATAL_FAILURE(Start(run, TEST_SOURCE_DIR, env, options));
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
     }
 
@@ -370,26 +367,54 @@ TEST_F(EndToEnd, KeypadEightShowsTheVersionLabelAndTabHidesIt)
 
 TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
 {
+    // A session the program is handed on its own event queue once the
+    // pointer enters its window: tap PAL, 300 moves, the label, tap Cancel.
+    const std::map<std::string, std::string> session = {{"LD_PRELOAD", SESSION_INPUT_LIB},
+                                                        {"SESSION_MOVES", "300"}};
+    // With a standard descriptor closed at the start, the X connection must
+    // not take its number: the device calls or the log would go into it.
     const struct
     {
         const char* what;
-        int flood; // pointer and key events sent in a burst before the tap
-    } rows[] = {{"at once", 0}, {"after an input flood", 3000}};
+        int flood;      // pointer and key events sent in a burst before the tap
+        bool ntscFirst; // keypad minus chooses NTSC before the tap
+        int closed;     // standard descriptor the program starts without, or -1
+        bool scripted;  // the session above, not the test, taps Cancel
+    } rows[] = {{"at once", 0, false, -1, false},
+                {"after an input flood", 3000, false, -1, false},
+                {"stderr closed, after choosing NTSC", 0, true, 2, false},
+                {"stdout closed, after 300 scripted moves", 0, false, 1, true}};
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
+        ChildOptions options;
+        if (row.closed >= 0)
+            options.closed = {row.closed};
+        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(
+            one, row.scripted ? session : std::map<std::string, std::string>(), options));
+        if (row.scripted)
+        {
+            one.Input().MoveTo(200, 150);
+            std::vector<std::string> calls = {kBeforeMode, kPalMode};
+            calls.insert(calls.end(), 300, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+            ExpectEnd(one, LauncherStartedWith("--view-apps"), {});
+            EXPECT_EQ(calls, one.DeviceCalls());
+            continue;
+        }
         if (!row.flood)
         {
+            if (row.ntscFirst)
+                one.Input().TapKey(XK_KP_Subtract);
             PressOn(one, Layout::kCancelRing);
             ASSERT_NO_FATAL_FAILURE(WaitFor(one, {0, 0, 1, false, true}, "cancel-pressed"));
             one.Input().Release();
             // The log is a pipe here, so fully buffered: the hand-off line
             // must still come out, and last.
+            const Log mode = {{kView, ">> SET_MODE : TV+LCD & NTSC"}};
             ExpectEnd(one, LauncherStartedWith("--view-apps"),
-                      Whole(TEST_SOURCE_DIR, {}, "--view-apps"));
+                      Whole(TEST_SOURCE_DIR, row.ntscFirst ? mode : Log(), "--view-apps"));
             EXPECT_TRUE(one.DeviceCalls().empty());
             continue;
         }
@@ -472,20 +497,47 @@ TEST_F(EndToEnd, KeypadEnterEnablesTheLcdThenLeavesToTheAppsView)
 
 TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
 {
+    const Log handOff = {{"main.cpp", "exit code(--view-main) !!"}};
+    Log serverGone = Opening(TEST_SOURCE_DIR);
+    serverGone.insert(serverGone.end(), handOff.begin(), handOff.end());
     const struct
     {
         const char* what;
-        void (XDriver::*leave)();
-    } rows[] = {{"Ctrl+C", &XDriver::CtrlC}, {"close request", &XDriver::RequestClose}};
+        std::function<void(TvOutRun&)> leave;
+        int failingNew; // operator new fails at this call (1: the view), or 0
+        Log log;
+    } rows[] = {
+        {"Ctrl+C", [](TvOutRun& r) { r.Input().CtrlC(); }, 0,
+         Whole(TEST_SOURCE_DIR, {}, "--view-main")},
+        {"close request", [](TvOutRun& r) { r.Input().RequestClose(); }, 0,
+         Whole(TEST_SOURCE_DIR, {}, "--view-main")},
+        // Xlib ends the program: the hand-off runs with the font still open.
+        {"X server gone", [](TvOutRun& r) { r.StopServer(); }, 0, serverGone},
+        // Nothing of the view runs and nothing is drawn, so nothing shows
+        // when the program takes input: Ctrl+C goes again until it leaves.
+        {"Ctrl+C, no memory for the view",
+         [](TvOutRun& r)
+         {
+             do
+                 r.Input().CtrlC();
+             while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
+         },
+         1,
+         {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
+    };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
-        (one.Input().*row.leave)();
-        ExpectEnd(one, LauncherStartedWith("--view-main"),
-                  Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+        if (row.failingNew)
+            ASSERT_NO_FATAL_FAILURE(Start(
+                one, TEST_SOURCE_DIR,
+                {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(row.failingNew)}}));
+        else
+            ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
+        row.leave(one);
+        ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
     }
 }
@@ -501,8 +553,8 @@ TEST_F(EndToEnd, WithoutALauncherTheProgramEndsByItselfWithStatusZero)
 // ---------------------------------------------------------------- missing resources
 
 // A working folder whose res/ is a copy of the artwork with `file` removed
-// or, with `empty`, replaced by an empty file.
-std::string WorkDirWithout(const std::string& name, const char* file, bool empty)
+// or, with `empty`, replaced by an empty file or, with `fifo`, by a FIFO.
+std::string WorkDirWithout(const std::string& name, const char* file, bool empty, bool fifo)
 {
     const fs::path dir = fs::path(TEST_BUILD_DIR) / "e2e-work" / name;
     fs::remove_all(dir);
@@ -514,6 +566,8 @@ std::string WorkDirWithout(const std::string& name, const char* file, bool empty
         {
             if (empty)
                 std::ofstream(to).close();
+            if (fifo)
+                mkfifo(to.c_str(), 0644);
         }
         else
             fs::copy_file(entry.path(), to);
@@ -565,12 +619,20 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         bool empty;       // replaced by an empty file rather than removed
         Kind kind;
         bool background, ntsc, pal, cancel; // what the screen shows
+        const char* message = nullptr;      // when not SDL's error after the same load
+        bool fifo = false;                  // `file` replaced by a FIFO
+        int failingNew = 0;                 // operator new fails at this call, or 0
     } rows[] = {
         {"background removed", "app_tvout.png", false, kBackground, false, false, false, false},
         {"NTSC strip removed", "app_tvout_ntsc.png", false, kButton, true, false, false, false},
         {"PAL strip empty", "app_tvout_pal.png", true, kButton, true, true, false, false},
         {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
         {"font missing", nullptr, false, kFont, true, true, true, true},
+        {"PAL strip a FIFO", "app_tvout_pal.png", false, kButton, true, true, false, false,
+         "Error = Couldn't open ./res/app_tvout_pal.png", true},
+        // Calls 1 and 2 make the view and the NTSC button.
+        {"no memory for the PAL button", nullptr, false, kButton, true, true, false, false,
+         "Error = Out of memory", false, 3},
     };
     const std::string fontPath = LabelFontPath();
     int index = 0;
@@ -578,10 +640,12 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "missing-" + std::to_string(index++);
-        const std::string dir = WorkDirWithout(name, row.file, row.empty);
+        const std::string dir = WorkDirWithout(name, row.file, row.empty, row.fifo);
         PrepareDeviceDir(true, row.kind != kFont);
         std::string message;
-        if (row.kind == kBackground)
+        if (row.message)
+            message = row.message;
+        else if (row.kind == kBackground)
             message = "Not found image. " + ImageError(dir, "./res/app_tvout.png");
         else if (row.kind == kButton)
             message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
@@ -595,7 +659,10 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
                      row.background};
 
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(Start(one, dir));
+        std::map<std::string, std::string> env;
+        if (row.failingNew)
+            env = {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(row.failingNew)}};
+        ASSERT_NO_FATAL_FAILURE(Start(one, dir, env));
         // Without a background the first paint is a flip of a black screen.
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 

@@ -7,7 +7,8 @@ const char kDeviceCallPrefix[] = "tvout: ";
 }
 
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
-                     std::map<std::string, std::string> env, int timeoutMs, std::string* error)
+                     std::map<std::string, std::string> env, int timeoutMs, std::string* error,
+                     const ChildOptions& options)
 {
     if (!server.Start(timeoutMs, error))
         return false;
@@ -19,7 +20,7 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
     env["DISPLAY"] = server.DisplayName();
     callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
-    if (!child.Start(program, workDir, env))
+    if (!child.Start(program, workDir, env, options))
     {
         *error = "cannot start " + program;
         return false;

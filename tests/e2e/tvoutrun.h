@@ -48,7 +48,8 @@ class TvOutRun
     // `env` added, and waits until its window is up; each of the two waits
     // is bounded by `timeoutMs`.
     bool Start(const std::string& program, const std::string& workDir,
-               std::map<std::string, std::string> env, int timeoutMs, std::string* error);
+               std::map<std::string, std::string> env, int timeoutMs, std::string* error,
+               const ChildOptions& options = {});
 
     // Polls the window until `ok` holds for its pixels; `last` gets the
     // last picture read (empty when none could be read).
@@ -66,6 +67,12 @@ class TvOutRun
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 
     bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
+    // The X server goes away under the running program.
+    void StopServer()
+    {
+        x.Close();
+        server.Stop();
+    }
 
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }
