@@ -6,6 +6,7 @@
 #include "view/tvoutview.h"
 
 #include <errno.h>
+#include <new>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -31,7 +32,9 @@ void PrintWorkingDirectory()
 CMainMenuApp::CMainMenuApp() : screen(NULL), view(NULL), joystick(NULL)
 {
     SetExitArgument("--view-main");
-    view = new CTvOutView;
+    // Without memory for it the screen runs without a view: every use
+    // checks for one.
+    view = new (std::nothrow) CTvOutView;
 }
 
 CMainMenuApp::~CMainMenuApp()

@@ -1,5 +1,6 @@
 #include "tests/childprocess.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -37,6 +38,37 @@ bool ReadSome(int& fd, std::string& into)
         fd = -1;
     }
     return false;
+}
+
+// In the child, before exec: the start every child gets (see ChildOptions).
+// The descriptors above 2 that the test holds are only marked close-on-exec:
+// under an emulator, the emulator may still need its own.
+void SetUpChild(const ChildOptions& options)
+{
+    if (DIR* dir = opendir("/proc/self/fd"))
+    {
+        while (dirent* entry = readdir(dir))
+        {
+            const int fd = atoi(entry->d_name);
+            if (fd > 2 && fd != dirfd(dir))
+                fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        closedir(dir);
+    }
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, 3);
+    if (null > 3)
+        close(null);
+    for (int fd : options.closed)
+        close(fd);
+
+    for (int sig = 1; sig < NSIG; ++sig)
+        signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (options.ignoredSignal)
+        signal(options.ignoredSignal, SIG_IGN);
 }
 } // namespace
 
@@ -86,13 +118,18 @@ ChildProcess::~ChildProcess()
         close(outFd);
     if (errFd >= 0)
         close(errFd);
+    if (unreadFd >= 0)
+        close(unreadFd);
 }
 
 bool ChildProcess::Start(const std::string& path, const std::string& cwd,
-                         const std::map<std::string, std::string>& env)
+                         const std::map<std::string, std::string>& env, const ChildOptions& options)
 {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
+        return false;
+    if (options.unreadOutBytes > 0 &&
+        fcntl(outPipe[0], F_SETPIPE_SZ, options.unreadOutBytes) < options.unreadOutBytes)
         return false;
     pid = fork();
     if (pid < 0)
@@ -108,6 +145,7 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
         close(outPipe[1]);
         close(errPipe[0]);
         close(errPipe[1]);
+        SetUpChild(options);
         for (const auto& kv : env)
         {
             if (kv.second.empty())
@@ -127,7 +165,7 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
     }
     close(outPipe[1]);
     close(errPipe[1]);
-    outFd = outPipe[0];
+    (options.unreadOutBytes > 0 ? unreadFd : outFd) = outPipe[0];
     errFd = errPipe[0];
     fcntl(outFd, F_SETFL, O_NONBLOCK);
     fcntl(errFd, F_SETFL, O_NONBLOCK);
@@ -155,9 +193,10 @@ bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
     const long end = NowMs() + timeoutMs;
     while (!done())
     {
-        if (NowMs() >= end)
+        if (exited || NowMs() >= end)
             return false;
-        Pump(20);
+        if (!Ended())
+            Pump(20);
     }
     return true;
 }
@@ -198,17 +237,35 @@ void ChildProcess::CloseOut()
 bool ChildProcess::WaitExit(int timeoutMs)
 {
     const long end = NowMs() + timeoutMs;
-    while (!exited)
+    while (!Ended())
     {
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            exited = true;
-        else if (NowMs() >= end)
+        if (NowMs() >= end)
             return false;
-        else
-            Pump(20);
+        Pump(20);
     }
+    return true;
+}
+
+bool ChildProcess::Ended()
+{
+    if (exited || pid <= 0 || waitpid(pid, &status, WNOHANG) != pid)
+        return exited;
+    exited = true;
     // The pipes may outlive the child if it handed them on; read what is left.
-    while ((outFd >= 0 || errFd >= 0) && NowMs() < end + 2000)
+    const long end = NowMs() + 2000;
+    while ((outFd >= 0 || errFd >= 0) && NowMs() < end)
         Pump(20);
     return true;
+}
+
+std::string ChildProcess::Why() const
+{
+    const auto tail = [](const std::string& text)
+    { return text.substr(text.size() > 800 ? text.size() - 800 : 0); };
+    const std::string how = !exited ? "runs"
+                            : WIFSIGNALED(status)
+                                ? "was killed by signal " + std::to_string(WTERMSIG(status))
+                                : "exited with status " + std::to_string(WEXITSTATUS(status));
+    return "the program " + how + "; its standard output ends:\n" + tail(out) +
+           "\nits standard error ends:\n" + tail(err);
 }

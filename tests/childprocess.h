@@ -10,6 +10,16 @@
 #include <string>
 #include <vector>
 
+// How a child starts besides its environment. Every child starts with each
+// signal at its default and none blocked, and with no descriptor above 2
+// but 3, open on /dev/null: one the program must hand on to its launcher.
+struct ChildOptions
+{
+    std::vector<int> closed; // standard descriptors it starts without
+    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size never read
+    int ignoredSignal = 0;   // a signal it starts with ignored
+};
+
 class ChildProcess
 {
   public:
@@ -21,13 +31,14 @@ class ChildProcess
     // Starts `path` with no arguments in `cwd`, with `env` added to (or,
     // for an empty value, removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
-               const std::map<std::string, std::string>& env);
+               const std::map<std::string, std::string>& env, const ChildOptions& options = {});
 
     // True once the child holds the file at `path` open.
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
-    // something else, such as its window.
+    // something else, such as its window. Gives up at once when the child
+    // has ended and `done` still does not hold: Why() then says how.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Signal(int signal);
     // Closes the reading end of standard output: the reader goes away.
@@ -38,13 +49,19 @@ class ChildProcess
     int Status() const { return status; } // raw waitpid status
     const std::string& Out() const { return out; }
     const std::string& Err() const { return err; }
+    // For a failure message: how the child ended (or that it runs), and how
+    // its standard output and error end.
+    std::string Why() const;
 
   private:
     void Pump(int timeoutMs);
+    // True once the child has ended; then reaps it and reads its pipes out.
+    bool Ended();
 
     pid_t pid = -1;
     int outFd = -1;
     int errFd = -1;
+    int unreadFd = -1;
     bool exited = false;
     int status = 0;
     std::string out;

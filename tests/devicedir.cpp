@@ -1,6 +1,8 @@
 #include "tests/devicedir.h"
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
+#include "tests/expected.h"
+
+#include <SDL_ttf.h>
 
 #include <stdio.h>
 #include <sys/stat.h>
@@ -29,6 +31,9 @@ std::vector<std::string> FileLines(const std::string& path)
     text << in.rdbuf();
     return SplitLines(text.str());
 }
+
+// A cross build's program runs in an emulator, and so does its hand-off.
+const bool kStateIsTheProgram = !*TEST_LAUNCH_PREFIX;
 } // namespace
 
 std::string DeviceDir()
@@ -46,10 +51,11 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();
     mkdir(dir.c_str(), 0755);
-    const std::string launcher = LAUNCHER_PATH;
-    const std::string font = LABEL_FONT_PATH;
+    const std::string launcher = dir + "/" + expected::kLauncherFile;
+    const std::string font = LabelFontPath();
     unlink((dir + "/launcher.log").c_str());
     unlink(DeviceCallsFile().c_str());
+    unlink((dir + "/launcher.state").c_str());
     unlink(launcher.c_str());
     unlink(font.c_str());
     if (withLauncher)
@@ -60,7 +66,13 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 
 std::vector<std::string> LauncherRecord()
 {
-    return FileLines(DeviceDir() + "/launcher.log");
+    std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
+    if (kStateIsTheProgram)
+    {
+        const std::vector<std::string> state = FileLines(DeviceDir() + "/launcher.state");
+        record.insert(record.end(), state.begin(), state.end());
+    }
+    return record;
 }
 
 std::string DeviceCallsFile()
@@ -81,4 +93,42 @@ std::vector<std::string> RecordedDeviceCalls(const std::string& file)
         if (call.compare(0, prefix.size(), prefix) == 0)
             call.erase(0, prefix.size());
     return calls;
+}
+
+std::string LabelFontPath()
+{
+    return DeviceDir() + "/" + expected::kFontFile;
+}
+
+std::vector<std::pair<int, int>> LabelInk()
+{
+    std::vector<std::pair<int, int>> ink;
+    TTF_Init(); // counted: the TTF_Quit below leaves the library as it was
+    TTF_Font* font = TTF_OpenFont(LabelFontPath().c_str(), expected::kLabelPoints);
+    SDL_Color black = {0, 0, 0, 0};
+    SDL_Surface* text = font ? TTF_RenderText_Solid(font, expected::kLabelText, black) : nullptr;
+    if (text && SDL_LockSurface(text) == 0)
+    {
+        // An 8-bit surface: index 0 is the transparent background.
+        for (int y = 0; y < text->h; ++y)
+            for (int x = 0; x < text->w; ++x)
+                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
+                    ink.push_back({expected::kLabelX + x, expected::kLabelY + y});
+        SDL_UnlockSurface(text);
+    }
+    if (text)
+        SDL_FreeSurface(text);
+    if (font)
+        TTF_CloseFont(font);
+    TTF_Quit();
+    return ink;
+}
+
+std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
+                                             const std::string& ignored)
+{
+    std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
+    if (kStateIsTheProgram)
+        record.insert(record.end(), {"ignored:" + ignored, "blocked:", "descriptors: 3"});
+    return record;
 }

@@ -18,7 +18,10 @@ std::string DeviceDir();
 void PrepareDeviceDir(bool withLauncher, bool withFont);
 
 // What the stand-in launcher recorded: its working directory, then each
-// argv entry. Empty when it did not run.
+// argv entry, then on a PC build what it inherited: "ignored:" and
+// "blocked:" with the signal numbers, "descriptors:" with those above 2.
+// Under an emulator the launcher inherits the emulator's state instead, so a
+// cross build's record ends with the arguments. Empty when it did not run.
 std::vector<std::string> LauncherRecord();
 
 // The tests' device library (testdevicetv.c) appends each TV call to the
@@ -27,5 +30,17 @@ std::string DeviceCallsFile();
 void ClearDeviceCalls();
 // The calls recorded in `file`, each without its "tvout: " prefix.
 std::vector<std::string> RecordedDeviceCalls(const std::string& file = DeviceCallsFile());
+
+// Where the program must find its label font.
+std::string LabelFontPath();
+// The screen pixels the version label covers, rendered from that font as
+// the device must render it (12 points, solid) at the label's place.
+std::vector<std::pair<int, int>> LabelInk();
+
+// The record of a launcher started with `launcherView` by a program that
+// was started as every test child is (ChildOptions), with `ignored` the
+// signal numbers it was started ignoring (" 13").
+std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
+                                             const std::string& ignored = "");
 
 #endif

@@ -1,13 +1,41 @@
 #!/bin/sh
 # Stand-in for the device's menu launcher in tests: writes its working
 # directory and then its path and arguments, one per line, to launcher.log
-# beside itself (and a last line if it was started with SIGPIPE ignored),
-# then exits. A script, so that an ARM build of the program run under
-# qemu-arm (which cannot start an ARM program itself) starts it too.
-ignored=$(sed -n 's/^SigIgn:[[:space:]]*//p' /proc/$$/status)
+# beside itself, and to launcher.state what it inherited: the signals it
+# ignores and those it blocks, and its descriptors above 2. Then it exits. A
+# script, so that an ARM build of the program run under qemu-arm (which
+# cannot start an ARM program itself) starts it too.
+dir=$(dirname "$0")
+
+# Descriptors first, before this script opens any of its own: the shell
+# holds only the script itself open, and the directory read for the list is
+# closed again when the loop runs.
+fds=
+for fd in /proc/$$/fd/*; do
+    n=${fd##*/}
+    if [ "$n" -gt 2 ] && [ -e "$fd" ] && ! [ "$fd" -ef "$0" ]; then
+        fds="$fds $n"
+    fi
+done
+
+# The signal numbers set in one of the masks of /proc/<pid>/status.
+signals() {
+    mask=$(sed -n "s/^$1:[[:space:]]*//p" /proc/$$/status)
+    list=
+    n=1
+    while [ $n -lt 64 ]; do
+        [ $((0x$mask >> (n - 1) & 1)) -eq 0 ] || list="$list $n"
+        n=$((n + 1))
+    done
+    echo "$list"
+}
+
 {
     pwd -P
     printf '%s\n' "$0" "$@"
-    # The program ignores SIGPIPE for itself; the launcher must get the default.
-    [ $((0x$ignored >> 12 & 1)) -eq 0 ] || echo "SIGPIPE ignored"
-} >"$(dirname "$0")/launcher.log"
+} >"$dir/launcher.log"
+{
+    echo "ignored:$(signals SigIgn)"
+    echo "blocked:$(signals SigBlk)"
+    echo "descriptors:$fds"
+} >"$dir/launcher.state"

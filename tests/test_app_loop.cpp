@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <setjmp.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,27 @@ extern "C" int usleep(useconds_t)
     if (pollLimit && --pollsLeft < 0)
         longjmp(*pollLimit, 1);
     return 0;
+}
+
+// Joystick 0 is there and opens; every close is recorded.
+namespace
+{
+char joystickZero[16];
+SDL_Joystick* const kJoystickZero = reinterpret_cast<SDL_Joystick*>(joystickZero);
+std::vector<SDL_Joystick*> joysticksClosed;
+} // namespace
+
+extern "C" int SDL_NumJoysticks(void)
+{
+    return 1;
+}
+extern "C" SDL_Joystick* SDL_JoystickOpen(int index)
+{
+    return index == 0 ? kJoystickZero : nullptr;
+}
+extern "C" void SDL_JoystickClose(SDL_Joystick* joystick)
+{
+    joysticksClosed.push_back(joystick);
 }
 
 namespace
@@ -224,12 +247,23 @@ TEST(QuitKey, OnlyControlCKeyDownQuits)
 TEST(AppLifecycle, StartUpDrawsAndTeardownReleasesEachResourceOnce)
 {
     Recorded() = RecordedViews();
+    joysticksClosed.clear();
+    // The working directory is printed whole, also when longer than 128 bytes.
+    std::string deep = "/tmp/tvout-cwd-" + std::string(200, 'd') + "XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(deep.data()));
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(deep);
     {
         CMainMenuApp app;
         EXPECT_EQ(1, Recorded().constructed);
         EXPECT_STREQ("--view-main", app.GetExitArgument());
 
+        fflush(stdout);
+        testing::internal::CaptureStdout();
         SDL_Surface* screen = app.InitApp();
+        EXPECT_EQ(deep + "\n", testing::internal::GetCapturedStdout());
+        std::filesystem::current_path(before);
+        rmdir(deep.c_str());
         ASSERT_NE(nullptr, screen);
         EXPECT_EQ(320, screen->w);
         EXPECT_EQ(240, screen->h);
@@ -251,6 +285,7 @@ TEST(AppLifecycle, StartUpDrawsAndTeardownReleasesEachResourceOnce)
         EXPECT_EQ(nullptr, app.GetView());
         EXPECT_EQ(nullptr, app.GetScreen());
         EXPECT_EQ(0u, SDL_WasInit(SDL_INIT_EVERYTHING));
+        EXPECT_EQ(std::vector<SDL_Joystick*>{kJoystickZero}, joysticksClosed);
 
         app.Release();
         EXPECT_EQ(1, Recorded().destroyed);
@@ -258,6 +293,7 @@ TEST(AppLifecycle, StartUpDrawsAndTeardownReleasesEachResourceOnce)
         EXPECT_EQ(2u, Recorded().calls.size());
     }
     EXPECT_EQ(1, Recorded().destroyed) << "the destructor repeats the teardown harmlessly";
+    EXPECT_EQ(std::vector<SDL_Joystick*>{kJoystickZero}, joysticksClosed);
 }
 
 TEST(AppLifecycle, ExitArgumentIsCopiedWithABound)

@@ -4,7 +4,6 @@
 
 #include <stdlib.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -267,15 +266,21 @@ TEST_F(ButtonTest, EachStateDrawsItsFrameOfItsGroup)
     ASSERT_TRUE(
         button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
     button.SetPosition(30, 20);
-    for (int state = 0; state < 16; ++state)
+    const struct
     {
-        SCOPED_TRACE(testing::Message() << "state " << state);
-        CButtonTestAccess::SetState(button, state);
+        int32 state;
+        int group, frame;
+    } rows[] = {{0, 0, 0}, {1, 0, 1},  {2, 0, 2},  {3, 0, 3},
+                {5, 1, 1}, {10, 2, 2}, {12, 3, 0}, {15, 3, 3}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(testing::Message() << "state " << row.state);
+        CButtonTestAccess::SetState(button, row.state);
         Redraw(button);
-        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(state / 4, state % 4)), 0);
+        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, row.frame)), 0);
         button.Disable();
         Redraw(button);
-        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(state / 4, 3)), 0);
+        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, 3)), 0);
         button.Enable();
     }
 }
@@ -308,32 +313,34 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
 
 TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
 {
+    // Where the 50 x 40 frame is placed, and the part of it on the screen.
     struct Case
     {
         int16 x, y;
+        int visibleX, visibleY, visibleW, visibleH;
     };
-    const Case cases[] = {{300, 10}, {-20, 10}, {10, 220}, {10, -20}};
+    const Case cases[] = {{300, 10, 300, 10, 20, 40},
+                          {-20, 10, 0, 10, 30, 40},
+                          {10, 220, 10, 220, 50, 20},
+                          {10, -20, 10, 0, 50, 20}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "at (" << c.x << ", " << c.y << ")");
         CButton button;
         ASSERT_TRUE(button.Load(Strip(0).c_str()));
         button.SetPosition(c.x, c.y);
-        const int visibleX = std::max<int>(c.x, 0), visibleY = std::max<int>(c.y, 0);
-        const int visibleW = std::min(c.x + kFrameW, 320) - visibleX;
-        const int visibleH = std::min(c.y + kFrameH, 240) - visibleY;
 
         Redraw(button);
-        EXPECT_EQ(Mismatches(visibleX, visibleY, visibleW, visibleH, FrameColour(0, 0)), 0);
+        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 0)), 0);
         EXPECT_EQ(button.GetRect().x, c.x);
         EXPECT_EQ(button.GetRect().y, c.y);
         EXPECT_EQ(button.GetRect().w, kFrameW);
         EXPECT_EQ(button.GetRect().h, kFrameH);
 
-        button.HandleMouse(MOUSE_PRESS, visibleX + 1, visibleY + 1);
+        button.HandleMouse(MOUSE_PRESS, c.visibleX + 1, c.visibleY + 1);
         ASSERT_EQ(button.GetState(), 1);
         Redraw(button);
-        EXPECT_EQ(Mismatches(visibleX, visibleY, visibleW, visibleH, FrameColour(0, 1)), 0);
+        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 1)), 0);
         // The far corner beyond the screen still belongs to the button.
         button.HandleMouse(MOUSE_RELEASE, c.x + kFrameW, c.y + kFrameH);
         EXPECT_EQ(button.GetState(), 0);
@@ -482,32 +489,34 @@ TEST_F(ButtonTest, LoadGroupRejectsBadLists)
 
 TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
 {
+    // Left in a group at or past the new count of 2, a press takes the first
+    // group's pressed frame.
     for (const char* bad : kBadFiles)
-    {
-        SCOPED_TRACE(bad);
-        const std::string badPath = dir.File(bad), s0 = Strip(0);
-        const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
-        CButton button;
-        ASSERT_TRUE(
-            button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
-        for (int g = 0; g < 3; ++g)
-            button.NextGroup();
-        EXPECT_FALSE(button.LoadGroup(list));
-        EXPECT_EQ(std::string(SDL_GetError()),
-                  "File was not found(" + badPath + ") or The wrong image size !!");
-        EXPECT_EQ(button.GetGroupCount(), 2);
-        // Left in group 3 of now 2: a press takes the first group's pressed frame.
-        EXPECT_EQ(button.GetState(), 12);
-        button.HandleMouse(MOUSE_PRESS, 1, 1);
-        EXPECT_EQ(button.GetState(), 1);
-        ExpectPushed(&button, EVENT_BUTTON_PRESSED);
-        for (int state : {0, 4, 8, 12})
+        for (const auto& row : {std::pair{2, 8}, std::pair{3, 12}})
         {
-            CButtonTestAccess::SetState(button, state);
-            Redraw(button);
-            EXPECT_EQ(PaintedPixels(), 0) << "state " << state;
+            SCOPED_TRACE(testing::Message() << bad << ", group " << row.first);
+            const std::string badPath = dir.File(bad), s0 = Strip(0);
+            const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
+            CButton button;
+            ASSERT_TRUE(button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(),
+                                    Strip(3).c_str()));
+            for (int g = 0; g < row.first; ++g)
+                button.NextGroup();
+            EXPECT_FALSE(button.LoadGroup(list));
+            EXPECT_EQ(std::string(SDL_GetError()),
+                      "File was not found(" + badPath + ") or The wrong image size !!");
+            EXPECT_EQ(button.GetGroupCount(), 2);
+            EXPECT_EQ(button.GetState(), row.second);
+            button.HandleMouse(MOUSE_PRESS, 1, 1);
+            EXPECT_EQ(button.GetState(), 1);
+            ExpectPushed(&button, EVENT_BUTTON_PRESSED);
+            for (int state : {0, 4, 8, 12})
+            {
+                CButtonTestAccess::SetState(button, state);
+                Redraw(button);
+                EXPECT_EQ(PaintedPixels(), 0) << "state " << state;
+            }
         }
-    }
 }
 
 TEST_F(ButtonTest, LoadGroupWithFewerGroupsStartsOnTheFirst)

@@ -61,17 +61,6 @@ uint16 PairUnit(int lead, int trail)
     return units[0];
 }
 
-int32 Entry(int lead, int trail)
-{
-    return ksc5601ToUnicode[(lead - 0xA1) * 94 + (trail - 0xA1)];
-}
-
-uint16 CellUnit(int lead, int trail)
-{
-    const int32 code = Entry(lead, trail);
-    return code == kEmpty ? 0 : static_cast<uint16>(code);
-}
-
 // ---- The table ----
 
 TEST(Ksc5601Table, CoversRowsA1ToFD)
@@ -85,10 +74,11 @@ TEST(Ksc5601Table, SampleCells)
     EXPECT_EQ(0x3000, ksc5601ToUnicode[0]);    // 0xA1A1 ideographic space
     EXPECT_EQ(0xAC00, ksc5601ToUnicode[1410]); // 0xB0A1 first Hangul syllable
     EXPECT_EQ(0x8A70, ksc5601ToUnicode[8741]); // 0xFDFE last Hanja
-    EXPECT_EQ(0x3164, Entry(0xA4, 0xD4));      // Hangul filler, a cell like any other
-    EXPECT_EQ(kEmpty, Entry(0xA2, 0xE6));      // euro sign, 1998 edition only
-    EXPECT_EQ(kEmpty, Entry(0xA2, 0xE7));      // registered sign, 1998 edition only
-    EXPECT_EQ(kEmpty, Entry(0xA2, 0xE8));      // 2002 edition only
+    EXPECT_EQ(0x3164, ksc5601ToUnicode[333]);  // 0xA4D4 Hangul filler, a cell like any other
+    EXPECT_EQ(kEmpty, ksc5601ToUnicode[163]);  // 0xA2E6 euro sign, 1998 edition only
+    EXPECT_EQ(kEmpty, ksc5601ToUnicode[164]);  // 0xA2E7 registered sign, 1998 edition only
+    EXPECT_EQ(kEmpty, ksc5601ToUnicode[165]);  // 0xA2E8, 2002 edition only
+    EXPECT_EQ(kEmpty, ksc5601ToUnicode[1314]); // 0xAEFD
 }
 
 TEST(Ksc5601Table, EveryCodePointOnceAndInTheBmp)
@@ -184,52 +174,35 @@ TEST(EucKrToUcs2, AnyTrailByteIsConsumedWithItsLead)
 
 // ---- Index arithmetic: only the combined index is bounded ----
 
-TEST(EucKrToUcs2Index, EveryCellReadsItsOwnEntry)
+// A pair reads the cell (lead - 0xA1) * 94 + (trail - 0xA1), a trail byte out
+// of its range included: then the cell lies in a neighbouring row.
+TEST(EucKrToUcs2Index, EachPairReadsTheCellOfItsCombinedIndex)
 {
-    for (int lead = 0xA1; lead <= 0xFD; ++lead)
+    const struct
     {
-        for (int trail = 0xA1; trail <= 0xFE; ++trail)
-        {
-            ASSERT_EQ(CellUnit(lead, trail), PairUnit(lead, trail))
-                << std::hex << lead << " " << trail;
-        }
-    }
-}
-
-TEST(EucKrToUcs2Index, LowTrailBytesReadEarlierRows)
-{
-    EXPECT_EQ(0, PairUnit(0xB0, 0x41)); // entry 1314, cell 0xAEFD, which is empty
-    EXPECT_EQ(kEmpty, ksc5601ToUnicode[1314]);
-    EXPECT_EQ(kEmpty, Entry(0xAE, 0xFD));
-
-    EXPECT_EQ(CellUnit(0xB0, 0xFE), PairUnit(0xB1, 0xA0)); // one cell back
-    EXPECT_EQ(CellUnit(0xB0, 0xA1), PairUnit(0xB1, 0x43)); // a whole row back
-    EXPECT_EQ(CellUnit(0xB0, 0xFE), PairUnit(0xB2, 0x42)); // into the row before that
-    EXPECT_EQ(CellUnit(0xB0, 0xFD), PairUnit(0xB2, 0x41));
-    EXPECT_EQ(CellUnit(0xFD, 0xFE), PairUnit(0xFE, 0xA0));
-    EXPECT_NE(0, PairUnit(0xB2, 0x41));
-
-    // In general the cell (0xA1 - trail) places before the start of the row.
-    for (int lead = 0xA3; lead <= 0xFD; ++lead)
+        int lead, trail;
+        uint16 unit;
+        const char* what;
+    } rows[] = {
+        {0xA1, 0xA1, 0x3000, "the first cell"},
+        {0xB0, 0xFE, 0xAD06, "the last cell of row 0xB0"},
+        {0xB1, 0xA1, 0xAD0C, "the first cell of row 0xB1"},
+        {0xFD, 0xFE, 0x8A70, "the last cell"},
+        {0xA2, 0xE6, 0, "an empty cell"},
+        {0xB1, 0xA0, 0xAD06, "one cell back: 0xB0FE"},
+        {0xB1, 0x43, 0xAC00, "a whole row back: 0xB0A1"},
+        {0xB2, 0x42, 0xAD06, "into the row before that: 0xB0FE"},
+        {0xB2, 0x41, 0xAD04, "0xB0FD"},
+        {0xB0, 0x41, 0, "entry 1314, the empty cell 0xAEFD"},
+        {0xFE, 0xA0, 0x8A70, "0xFDFE"},
+        {0xB0, 0xFF, 0xAD0C, "the next row: 0xB1A1"},
+        {0xFD, 0xFF, 0, "one past the last entry"},
+    };
+    for (const auto& row : rows)
     {
-        for (int trail = 0x01; trail <= 0xA0; ++trail)
-        {
-            const int32 code = ksc5601ToUnicode[(lead - 0xA1) * 94 - (0xA1 - trail)];
-            ASSERT_EQ(code == kEmpty ? 0 : code, PairUnit(lead, trail))
-                << std::hex << lead << " " << trail;
-        }
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(row.unit, PairUnit(row.lead, row.trail));
     }
-}
-
-TEST(EucKrToUcs2Index, TrailFFReadsTheNextRow)
-{
-    EXPECT_EQ(CellUnit(0xB1, 0xA1), PairUnit(0xB0, 0xFF));
-    EXPECT_NE(0, PairUnit(0xB0, 0xFF));
-    for (int lead = 0xA1; lead <= 0xFC; ++lead)
-    {
-        EXPECT_EQ(CellUnit(lead + 1, 0xA1), PairUnit(lead, 0xFF)) << std::hex << lead;
-    }
-    EXPECT_EQ(0, PairUnit(0xFD, 0xFF)); // one past the last entry
 }
 
 TEST(EucKrToUcs2Index, LeadBelowA1GivesZeroExceptA0FF)

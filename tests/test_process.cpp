@@ -1,7 +1,6 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,8 @@
 namespace
 {
 const int kTimeoutMs = 15000;
+// From the leave to the launcher's start, whatever the log's reader does.
+const int kHandOffMs = 5000;
 
 using Log = std::vector<LogLine>;
 
@@ -26,11 +27,12 @@ class ProcessTest : public ::testing::Test
     }
 
     // Starts the program from the source tree, where ./res/ is found.
-    void Start(ChildProcess& child, std::map<std::string, std::string> env)
+    void Start(ChildProcess& child, std::map<std::string, std::string> env,
+               const ChildOptions& options = {})
     {
         env.emplace("SDL_VIDEODRIVER", "dummy");
         env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
-        ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env));
+        ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, options));
     }
 
     // Leaves the running program the way a quit request does. SDL handles
@@ -39,12 +41,12 @@ class ProcessTest : public ::testing::Test
     // catches every signal itself.
     void Quit(ChildProcess& child)
     {
-        ASSERT_TRUE(child.WaitForOpenFile(LABEL_FONT_PATH, kTimeoutMs)) << child.Err();
+        ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
         child.Signal(SIGTERM);
     }
 };
 
-TEST_F(ProcessTest, NormalLeaveHandsTheLauncherTheMainViewAndLosesNoLogLine)
+TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 {
     // Standard output is a pipe here, so it is fully buffered: the hand-off
     // line must still arrive, and last.
@@ -53,25 +55,46 @@ TEST_F(ProcessTest, NormalLeaveHandsTheLauncherTheMainViewAndLosesNoLogLine)
                        {"tvoutview.cpp", "CTvOutView::Initialize()"},
                        {"tvoutview.cpp", "~CTvOutView()"},
                        {"main.cpp", "exit code(--view-main) !!"}};
+    // Tap PAL, 150 moves, the label, tap Cancel: the log fills a 4 KiB pipe
+    // once, and its tail waits in stdio's buffer when the program leaves.
+    const std::map<std::string, std::string> session = {{"LD_PRELOAD", SESSION_INPUT_LIB},
+                                                        {"SESSION_MOVES", "150"}};
     const struct
     {
         const char* what;
         bool readerGone; // the log's reader has closed its end before any write
+        ChildOptions options;
+        std::map<std::string, std::string> env; // a scripted session leaves by itself
+        std::vector<std::string> launcher;
         Log log;
-    } rows[] = {{"reader stays", false, whole}, {"reader gone", true, {}}};
+    } rows[] = {
+        {"reader stays", false, {}, {}, LauncherStartedWith("--view-main"), whole},
+        {"reader gone", true, {}, {}, LauncherStartedWith("--view-main"), {}},
+        {"started with SIGPIPE ignored",
+         false,
+         {{}, 0, SIGPIPE},
+         {},
+         LauncherStartedWith("--view-main", " 13"),
+         whole},
+        {"reader stalled", false, {{}, 4096, 0}, session, LauncherStartedWith("--view-apps"), {}},
+    };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         ChildProcess child;
-        Start(child, {});
+        Start(child, row.env, row.options);
         if (row.readerGone)
             child.CloseOut();
-        Quit(child);
-        ASSERT_TRUE(child.WaitExit(kTimeoutMs));
+        if (row.env.empty())
+            Quit(child);
+        else // the mode and 150 moves on standard error; the label and Cancel follow
+            ASSERT_TRUE(
+                child.WaitUntil([&] { return SplitLines(child.Err()).size() >= 152; }, kTimeoutMs))
+                << child.Err();
+        ASSERT_TRUE(child.WaitExit(kHandOffMs)) << "no hand-off within 5 s of the leave";
 
-        EXPECT_EQ((std::vector<std::string>{DeviceDir(), DeviceDir() + "/vanumenu", "--view-main"}),
-                  LauncherRecord());
+        EXPECT_EQ(row.launcher, LauncherRecord());
         EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0)
             << "status " << child.Status();
         EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
@@ -85,8 +108,7 @@ TEST_F(ProcessTest, StartUpFailureStillHandsOffTheMainView)
     Start(child, {{"SDL_VIDEODRIVER", "nonesuch"}});
     ASSERT_TRUE(child.WaitExit(kTimeoutMs));
 
-    EXPECT_EQ((std::vector<std::string>{DeviceDir(), DeviceDir() + "/vanumenu", "--view-main"}),
-              LauncherRecord());
+    EXPECT_EQ(LauncherStartedWith("--view-main"), LauncherRecord());
     const Log expected = {{"tvoutview.cpp", "CTvOutView()"},
                           {"", TEST_SOURCE_DIR},
                           {"main.cpp", "exit code(--view-main) !!"}};
@@ -100,12 +122,14 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         const char* what;
         std::map<std::string, std::string> env;
         bool quit;
+        bool readerGone; // the log's reader has closed its end before any write
         int status;
         Log log;
     } rows[] = {
         {"normal run",
          {},
          true,
+         false,
          0,
          {{"tvoutview.cpp", "CTvOutView()"},
           {"", TEST_SOURCE_DIR},
@@ -115,6 +139,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         {"SDL cannot start",
          {{"SDL_VIDEODRIVER", "nonesuch"}},
          false,
+         false,
          1,
          {{"tvoutview.cpp", "CTvOutView()"},
           {"", TEST_SOURCE_DIR},
@@ -122,6 +147,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
           {"tvoutview.cpp", "~CTvOutView()"}}},
         {"video mode refused",
          {{"LD_PRELOAD", REFUSE_VIDEO_LIB}},
+         false,
          false,
          2,
          {{"tvoutview.cpp", "CTvOutView()"},
@@ -132,11 +158,15 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         {"joystick 0 cannot be opened",
          {{"LD_PRELOAD", FAIL_JOYSTICK_LIB}},
          false,
+         false,
          1,
          {{"tvoutview.cpp", "CTvOutView()"},
           {"", TEST_SOURCE_DIR},
           {"main.cpp", "exit code(--view-main) !!"},
           {"tvoutview.cpp", "~CTvOutView()"}}},
+        // The log written after the failed hand-off must not end the
+        // process by SIGPIPE.
+        {"SDL cannot start, reader gone", {{"SDL_VIDEODRIVER", "nonesuch"}}, false, true, 1, {}},
     };
     for (const auto& row : rows)
     {
@@ -144,11 +174,13 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         PrepareDeviceDir(false, true);
         ChildProcess child;
         Start(child, row.env);
+        if (row.readerGone)
+            child.CloseOut();
         if (row.quit)
             Quit(child);
         ASSERT_TRUE(child.WaitExit(kTimeoutMs));
-        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Err();
-        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Err();
+        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Why();
+        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Why();
         EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
         EXPECT_TRUE(LauncherRecord().empty());
     }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -17,36 +18,47 @@
 #include <vector>
 
 #include "app/mainmenuapp.h"
+#include "core/debugprint.h"
 #include "core/userevents.h"
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
 #include "tests/devicedir.h"
+#include "tests/expected.h"
 #include "tests/testevents.h"
 #include "tests/testimages.h"
-#include "view/tvoutlayout.h"
 #include "widgets/button.h"
+
+#include <dlfcn.h>
+
+// Counts the flips on their way to SDL's own.
+static int flips = 0;
+extern "C" int SDL_Flip(SDL_Surface* screen)
+{
+    ++flips;
+    static const auto real = reinterpret_cast<int (*)(SDL_Surface*)>(dlsym(RTLD_NEXT, "SDL_Flip"));
+    return real(screen);
+}
 
 namespace
 {
 
+using namespace expected;
 using namespace testimages;
 
 const Rgb kBackground = {232, 232, 96};
 const Rgb kOtherBackground = {96, 232, 232};
 const Rgb kUntouched = {248, 0, 248}; // screen before drawing
 const Rgb kBlack = {0, 0, 0};
-const char* const kBackgroundFile = BACKGROUND_PATH;
 
 struct ButtonSpec
 {
-    ButtonPlacement at;
+    Placed at;
     int frameW, frameH;
 };
 // Frame sizes differ per button so a mix-up shows.
 const ButtonSpec kButtons[3] = {
-    {NTSC_BUTTON, 24, 14},
-    {PAL_BUTTON, 30, 16},
-    {CANCEL_BUTTON, 40, 20},
+    {kNtsc, 24, 14},
+    {kPal, 30, 16},
+    {kCancel, 40, 20},
 };
 enum
 {
@@ -182,7 +194,7 @@ class ViewTest : public ::testing::Test
         setenv("TVOUT_DEVICE_CALLS", DeviceCallsFile().c_str(), 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         sdlStarted = true;
-        screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, 0);
+        screen = SDL_SetVideoMode(kScreenW, kScreenH, kScreenBpp, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         DrainEvents();
         ClearDeviceCalls();
@@ -191,7 +203,7 @@ class ViewTest : public ::testing::Test
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::create_directory(dir.File("res"));
         cwd.emplace(dir.Path());
-        ASSERT_TRUE(WriteSolid(kBackgroundFile, SCREEN_WIDTH, SCREEN_HEIGHT, kBackground));
+        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
         for (int b = 0; b < 3; ++b)
             ASSERT_TRUE(WriteButton(b, 0));
         view = std::make_unique<CTvOutView>();
@@ -217,7 +229,7 @@ class ViewTest : public ::testing::Test
         const ButtonSpec& s = kButtons[b];
         const Rgb colours[4] = {FrameColour(b, 0, variant), FrameColour(b, 1, variant),
                                 FrameColour(b, 2, variant), FrameColour(b, 3, variant)};
-        return WriteStrip(s.at.path, s.frameW, s.frameH, colours);
+        return WriteStrip(s.at.file, s.frameW, s.frameH, colours);
     }
 
     CButton* Button(int b) { return ButtonOf(*view, b); }
@@ -230,17 +242,21 @@ class ViewTest : public ::testing::Test
 
     void Fill(Rgb colour) { testimages::Fill(screen, colour); }
 
-    // Pixels differing from `base` with `boxes` painted over it; pixels of
-    // `ignore` (the label) are not looked at.
-    int Mismatches(Rgb base, const std::vector<Box>& boxes, const SDL_Rect* ignore = nullptr)
+    // Pixels differing from `base` with `boxes` painted over it and, with
+    // `label`, the version label's glyphs in black on top.
+    int Mismatches(Rgb base, std::vector<Box> boxes, bool label = false)
     {
+        if (label)
+        {
+            const std::vector<std::pair<int, int>> ink = LabelInk();
+            EXPECT_FALSE(ink.empty()) << "the label font rendered nothing";
+            for (auto [x, y] : ink)
+                boxes.push_back(Box{x, y, 1, 1, kBlack});
+        }
         int count = 0;
         for (int y = 0; y < screen->h; ++y)
             for (int x = 0; x < screen->w; ++x)
             {
-                if (ignore && x >= ignore->x && x < ignore->x + ignore->w && y >= ignore->y &&
-                    y < ignore->y + ignore->h)
-                    continue;
                 Rgb want = base;
                 for (const Box& b : boxes)
                     if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h)
@@ -267,25 +283,6 @@ class ViewTest : public ::testing::Test
         if (x1 < 0)
             return SDL_Rect{0, 0, 0, 0};
         return SDL_Rect{Sint16(x0), Sint16(y0), Uint16(x1 - x0 + 1), Uint16(y1 - y0 + 1)};
-    }
-
-    // The label's ink lies within this box and starts near its corner.
-    static constexpr SDL_Rect kLabelBox = {130, 215, 60, 25};
-    void ExpectLabel(bool shown)
-    {
-        const SDL_Rect ink = BlackArea();
-        if (!shown)
-        {
-            EXPECT_EQ(ink.w, 0) << "black at " << ink.x << ", " << ink.y;
-            return;
-        }
-        ASSERT_GT(ink.w, 0) << "no label";
-        EXPECT_GE(ink.x, 130);
-        EXPECT_LE(ink.x, 133);
-        EXPECT_GE(ink.y, 215);
-        EXPECT_LE(ink.y, 221);
-        EXPECT_LE(ink.x + ink.w, kLabelBox.x + kLabelBox.w);
-        EXPECT_LE(ink.y + ink.h, kLabelBox.y + kLabelBox.h);
     }
 
     int Initialize()
@@ -539,6 +536,7 @@ TEST_F(FontViewTest, InitializeWithAllResources)
     LogCapture capture;
     fresh.reset();
     EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
+    EXPECT_EQ(TTF_WasInit(), 0) << "the view that opened the font shuts the library down";
 }
 
 // The committed artwork fits the layout: each strip splits into four
@@ -546,25 +544,25 @@ TEST_F(FontViewTest, InitializeWithAllResources)
 TEST(Artwork, CommittedStripsFitTheLayout)
 {
     const std::string root = TEST_SOURCE_DIR "/";
-    SDL_Surface* background = IMG_Load((root + BACKGROUND_PATH).c_str());
+    SDL_Surface* background = IMG_Load((root + kBackgroundFile).c_str());
     ASSERT_NE(background, nullptr) << SDL_GetError();
-    EXPECT_EQ(background->w, SCREEN_WIDTH);
-    EXPECT_EQ(background->h, SCREEN_HEIGHT);
+    EXPECT_EQ(background->w, kScreenW);
+    EXPECT_EQ(background->h, kScreenH);
     SDL_FreeSurface(background);
 
     SDL_Rect frames[3];
     for (int b = 0; b < 3; ++b)
     {
-        const ButtonPlacement& at = kButtons[b].at;
-        SCOPED_TRACE(at.path);
-        SDL_Surface* strip = IMG_Load((root + at.path).c_str());
+        const Placed& at = kButtons[b].at;
+        SCOPED_TRACE(at.file);
+        SDL_Surface* strip = IMG_Load((root + at.file).c_str());
         ASSERT_NE(strip, nullptr) << SDL_GetError();
-        EXPECT_EQ(strip->w % CButton::FRAMES_PER_GROUP, 0);
-        frames[b] = {at.x, at.y, Uint16(strip->w / CButton::FRAMES_PER_GROUP), Uint16(strip->h)};
+        EXPECT_EQ(strip->w % 4, 0);
+        frames[b] = {Sint16(at.x), Sint16(at.y), Uint16(strip->w / 4), Uint16(strip->h)};
         SDL_FreeSurface(strip);
         EXPECT_GT(frames[b].w, 0);
-        EXPECT_LE(at.x + frames[b].w, SCREEN_WIDTH);
-        EXPECT_LE(at.y + frames[b].h, SCREEN_HEIGHT);
+        EXPECT_LE(at.x + frames[b].w, kScreenW);
+        EXPECT_LE(at.y + frames[b].h, kScreenH);
         for (int other = 0; other < b; ++other)
         {
             const SDL_Rect& o = frames[other];
@@ -582,18 +580,15 @@ TEST_F(FontViewTest, DrawPaintsBackgroundButtonsAndLabelOnlyWhenShown)
     Fill(kUntouched);
     view->Draw(screen);
     EXPECT_EQ(Mismatches(kBackground, normal), 0);
-    ExpectLabel(false);
 
     // The codes only request the repaint; the loop delivers it.
     view->OnButton(false, 8);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kBackground, normal, &kLabelBox), 0);
-    ExpectLabel(true);
+    EXPECT_EQ(Mismatches(kBackground, normal, true), 0);
 
     view->OnButton(false, 9);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
     EXPECT_EQ(Mismatches(kBackground, normal), 0);
-    ExpectLabel(false);
 }
 
 TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
@@ -637,10 +632,12 @@ TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
     EXPECT_EQ(TTF_WasInit(), 0);
 
     Fill(kUntouched);
+    flips = 0;
     view->OnButton(false, 8);
     view->Draw(screen);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
     EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+    EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
 
     // No button exists, so pointer events hit nothing.
     for (int b = 0; b < 3; ++b)
@@ -661,9 +658,9 @@ TEST_F(FontViewTest, FailingButtonStripStopsLoading)
             for (int b = 0; b < 3; ++b)
                 ASSERT_TRUE(WriteButton(b, 0));
             if (empty)
-                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].at.path));
+                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].at.file));
             else
-                std::filesystem::remove(kButtons[failing].at.path);
+                std::filesystem::remove(kButtons[failing].at.file);
             view = std::make_unique<CTvOutView>();
 
             EXPECT_EQ(Initialize(), -2);
@@ -718,8 +715,8 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
     PrepareDeviceDir(false, false);
     EXPECT_EQ(Initialize(), -3);
     ASSERT_EQ(lastLog.size(), 2u);
-    const std::string font = LABEL_FONT_PATH;
-    EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
+    EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + LabelFontPath() + "("))
+        << lastLog[1];
     EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
 
     Fill(kUntouched);
@@ -727,12 +724,11 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
     Pump(*view);
     EXPECT_EQ(
         Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), 0);
-    ExpectLabel(false);
 }
 
 TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 {
-    std::filesystem::remove(kButtons[PAL].at.path);
+    std::filesystem::remove(kButtons[PAL].at.file);
     ASSERT_EQ(Initialize(), -2);
     CButton* ntsc = Button(NTSC);
     CButton* pal = Button(PAL);
@@ -740,7 +736,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     ASSERT_EQ(Button(CANCEL), nullptr);
 
     // New files everywhere: only the Cancel button and the font are taken.
-    ASSERT_TRUE(WriteSolid(kBackgroundFile, SCREEN_WIDTH, SCREEN_HEIGHT, kOtherBackground));
+    ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kOtherBackground));
     for (int b = 0; b < 3; ++b)
         ASSERT_TRUE(WriteButton(b, 1));
     view->OnButton(false, 8);
@@ -761,9 +757,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 
         Fill(kUntouched);
         view->Draw(screen);
-        EXPECT_EQ(
-            Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}, &kLabelBox), 0);
-        ExpectLabel(true);
+        EXPECT_EQ(Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}, true), 0);
     }
 
     // The font is opened anew on every call, so a vanished file shows.
@@ -771,7 +765,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     EXPECT_EQ(Initialize(), -3);
     Fill(kUntouched);
     view->Draw(screen);
-    ExpectLabel(false);
+    EXPECT_EQ(Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}), 0);
 }
 
 // The images are kept in the screen's format; the frame must be the one the
@@ -779,21 +773,21 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 // strip with a colour that shares the key's 16-bit value.
 TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 {
-    for (const char* file : {kBackgroundFile, kButtons[NTSC].at.path, kButtons[PAL].at.path})
+    for (const char* file : {kBackgroundFile, kButtons[NTSC].at.file, kButtons[PAL].at.file})
         std::filesystem::copy_file(std::string(TEST_SOURCE_DIR "/") + file, file,
                                    std::filesystem::copy_options::overwrite_existing);
-    std::ofstream(kButtons[CANCEL].at.path) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
+    std::ofstream(kButtons[CANCEL].at.file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
                                                "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
                                                "\" .x .x .\", \"x. x. x \"};\n";
     ASSERT_EQ(Initialize(), 1);
     Fill(kUntouched);
     view->Draw(screen);
 
-    SDL_Surface* expected = CreateScreen16(SCREEN_WIDTH, SCREEN_HEIGHT, kUntouched);
+    SDL_Surface* expected = CreateScreen16(kScreenW, kScreenH, kUntouched);
     ASSERT_NE(expected, nullptr);
     for (int i = 0; i < 4; ++i)
     {
-        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].at.path);
+        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].at.file);
         ASSERT_NE(loaded, nullptr) << SDL_GetError();
         const bool button = i > 0;
         SDL_Rect source = {0, 0, Uint16(loaded->w / (button ? 4 : 1)), Uint16(loaded->h)};
@@ -803,8 +797,8 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
         SDL_FreeSurface(loaded);
     }
     int differing = 0;
-    for (int y = 0; y < SCREEN_HEIGHT; ++y)
-        for (int x = 0; x < SCREEN_WIDTH; ++x)
+    for (int y = 0; y < kScreenH; ++y)
+        for (int x = 0; x < kScreenW; ++x)
             differing += static_cast<Uint16*>(screen->pixels)[y * screen->pitch / 2 + x] !=
                          static_cast<Uint16*>(expected->pixels)[y * expected->pitch / 2 + x];
     EXPECT_EQ(differing, 0);
@@ -935,6 +929,32 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         EXPECT_FALSE(subject.IsModeChosen());
         EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
         EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+    }
+}
+
+// Every diagnostic line starts with the bare name of the call site's file and
+// its line, right-aligned in four columns.
+TEST(DebugPrint, PrefixNamesTheFileAndLineOfTheCallSite)
+{
+    const struct
+    {
+        std::function<void()> print;
+        const char* file;
+        int line;
+        const char* message;
+    } rows[] = {
+        {[] { DebugPrint("/src/app/main.cpp", 7, "%s (%d)\n", "UP", 250); }, "main.cpp", 7,
+         "UP (250)\n"},
+        {[] { DEBUG_PRINT("here\n"); }, "test_view.cpp", __LINE__, "here\n"},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.line);
+        char prefix[64];
+        snprintf(prefix, sizeof(prefix), kLogPrefix, row.file, row.line);
+        LogCapture log;
+        row.print();
+        EXPECT_EQ(log.Messages(), std::vector<std::string>{prefix + std::string(row.message)});
     }
 }
 

@@ -6,7 +6,8 @@ namespace
 const int32 kFirstCell = 0xA1 * 94 + 0xA1; // lead 0xA1, trail 0xA1: index 0
 
 // Only the combined index is bounded, so an out-of-range trail byte reads a
-// neighbouring row and a lead byte below 0xA1 falls before the table.
+// neighbouring row, and a lead byte below 0xA1 falls before the table except
+// in 0xA0 0xFF, which reads entry 0.
 uint16 DoubleByteUnit(int32 lead, int32 trail)
 {
     const int32 index = lead * 94 + trail - kFirstCell;

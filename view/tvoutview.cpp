@@ -4,6 +4,7 @@
 #include "core/debugprint.h"
 #include "core/displayformat.h"
 #include "core/devicepaths.h"
+#include "core/resourcefile.h"
 #include "core/userevents.h"
 #include "platform/tvconfig.h"
 #include "text/euckr.h"
@@ -12,6 +13,7 @@
 
 #include <SDL_image.h>
 
+#include <new>
 #include <string.h>
 
 namespace
@@ -56,8 +58,12 @@ bool PlaceButton(CButton*& slot, const ButtonPlacement& placement)
 {
     if (slot)
         return true;
-    slot = new CButton;
-    if (!slot->Load(placement.path))
+    // Out of memory, the slot stays empty, like that of a button whose
+    // strip failed.
+    slot = new (std::nothrow) CButton;
+    if (!slot)
+        SDL_OutOfMemory();
+    if (!slot || !slot->Load(placement.path))
     {
         DEBUG_PRINT("Error = %s\n", SDL_GetError());
         return false;
@@ -111,7 +117,7 @@ int CTvOutView::Initialize()
 
     if (!background)
     {
-        background = IMG_Load(BACKGROUND_PATH);
+        background = IsResourceFile(BACKGROUND_PATH) ? IMG_Load(BACKGROUND_PATH) : NULL;
         if (!background)
         {
             DEBUG_PRINT("Not found image. %s\n", SDL_GetError());
@@ -136,7 +142,7 @@ bool CTvOutView::LoadFont(const char* path)
 {
     if (font)
         TTF_CloseFont(font);
-    font = TTF_OpenFont(path, LABEL_FONT_POINTS);
+    font = IsResourceFile(path) ? TTF_OpenFont(path, LABEL_FONT_POINTS) : NULL;
     if (!font)
     {
         DEBUG_PRINT("Unable to load font: %s(%s)\n", path, SDL_GetError());

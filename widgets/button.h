@@ -52,7 +52,8 @@ class CButton
     int GetFrameOffset(int frameState) const;
     void Draw(SDL_Surface* screen);
 
-    // Read-only views of the state, for the view and for tests.
+    // Read-only views of the state, for tests and the fuzzer; the view does
+    // not use them.
     const SDL_Rect& GetRect() const { return rect; }
     int32 GetGroupCount() const { return groupCount; }
     int32 GetState() const { return state; }

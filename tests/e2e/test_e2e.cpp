@@ -2,9 +2,9 @@
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
-#include "core/devicepaths.h"
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
+#include "tests/expected.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -29,6 +31,7 @@ namespace
 namespace fs = std::filesystem;
 using Log = std::vector<LogLine>;
 using Layout::Point;
+using namespace expected;
 
 // Each wait gives up after kWaitMs, and all of them together once the
 // suite has used its budget, so that even a broken program cannot hold the
@@ -75,42 +78,11 @@ Log Whole(const std::string& workDir, const Log& middle, const std::string& laun
     return log;
 }
 
-std::vector<std::string> LauncherStartedWith(const std::string& launcherView)
-{
-    return {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
-}
-
 // ---------------------------------------------------------------- screen
 
 bool IsAt(const Image& i, Point p, const Rgb& c)
 {
     return Near(i.At(p.x, p.y), c);
-}
-
-// The pixels "v0.95" covers when rendered as the program renders it (12
-// points, the device font, solid), placed at the label's origin.
-std::vector<Point> LabelGlyphs()
-{
-    std::vector<Point> ink;
-    TTF_Init();
-    TTF_Font* font = TTF_OpenFont(LABEL_FONT_PATH, LABEL_FONT_POINTS);
-    SDL_Color black = {0, 0, 0, 0};
-    SDL_Surface* text = font ? TTF_RenderText_Solid(font, "v0.95", black) : nullptr;
-    if (text && SDL_LockSurface(text) == 0)
-    {
-        // An 8-bit surface: index 0 is the transparent background.
-        for (int y = 0; y < text->h; ++y)
-            for (int x = 0; x < text->w; ++x)
-                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
-                    ink.push_back({Layout::kLabelOrigin.x + x, Layout::kLabelOrigin.y + y});
-        SDL_UnlockSurface(text);
-    }
-    if (text)
-        SDL_FreeSurface(text);
-    if (font)
-        TTF_CloseFont(font);
-    TTF_Quit();
-    return ink;
 }
 
 // A PNG of the artwork as 8-bit RGB; empty when it cannot be loaded.
@@ -156,22 +128,22 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     Image screen;
     if (!look.background)
     {
-        screen.width = SCREEN_WIDTH;
-        screen.height = SCREEN_HEIGHT;
-        screen.pixels.assign(SCREEN_WIDTH * SCREEN_HEIGHT, kBlack);
+        screen.width = kScreenW;
+        screen.height = kScreenH;
+        screen.pixels.assign(kScreenW * kScreenH, kBlack);
         return screen;
     }
-    screen = LoadRgb(workDir + "/" + BACKGROUND_PATH);
+    screen = LoadRgb(workDir + "/" + kBackgroundFile);
     const struct
     {
         int frame;
-        ButtonPlacement at;
-    } buttons[] = {{look.ntsc, NTSC_BUTTON}, {look.pal, PAL_BUTTON}, {look.cancel, CANCEL_BUTTON}};
+        Placed at;
+    } buttons[] = {{look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
     for (const auto& b : buttons)
     {
         if (b.frame == kHidden)
             continue;
-        const Image strip = LoadRgb(workDir + "/" + b.at.path);
+        const Image strip = LoadRgb(workDir + "/" + b.at.file);
         const int w = strip.width / 4;
         for (int y = 0; y < strip.height; ++y)
             for (int x = 0; x < w; ++x)
@@ -179,8 +151,8 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
                     strip.At(b.frame * w + x, y);
     }
     if (look.label)
-        for (Point p : LabelGlyphs())
-            screen.pixels[p.y * screen.width + p.x] = kBlack;
+        for (auto [x, y] : LabelInk())
+            screen.pixels[y * screen.width + x] = kBlack;
     return screen;
 }
 
@@ -240,23 +212,23 @@ class EndToEnd : public ::testing::Test
     }
 
     // Starts the program in `workDir` (by default the source tree, which
-    // holds ./res/) and waits for its window.
+    // holds ./res/) with `env` added and waits for its window.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR,
-                      std::map<std::string, std::string> env = {})
+                      std::map<std::string, std::string> env = {}, const ChildOptions& options = {})
     {
         std::string error;
         // A sanitized program checks for leaks when it ends without a
         // launcher to replace it; libX11's own are known and suppressed.
-        env.insert({{"ASAN_OPTIONS", "detect_leaks=1:verify_asan_link_order=0"},
-                    {"LSAN_OPTIONS",
-                     "suppressions=" TEST_SOURCE_DIR "/tests/e2e/lsan.supp:print_suppressions=0"}});
-        ASSERT_TRUE(run.Start(TVOUT_PATH, workDir, env, Limit(), &error)) << error;
+        env.emplace("ASAN_OPTIONS", "detect_leaks=1:verify_asan_link_order=0");
+        env.emplace("LSAN_OPTIONS",
+                    "suppressions=" TEST_SOURCE_DIR "/tests/e2e/lsan.supp:print_suppressions=0");
+        ASSERT_TRUE(run.Start(TVOUT_PATH, workDir, env, Limit(), &error, options)) << error;
     }
 
-    static void StartShowingFirstFrame(TvOutRun& run,
-                                       const std::map<std::string, std::string>& env = {})
+    static void StartShowingFirstFrame(TvOutRun& run, std::map<std::string, std::string> env = {},
+                                       const ChildOptions& options = {})
     {
-        ASSERT_NO_FATAL_FAILURE(Start(run, TEST_SOURCE_DIR, env));
+        ASSERT_NO_FATAL_FAILURE(Start(run, TEST_SOURCE_DIR, env, options));
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
     }
 
@@ -268,7 +240,8 @@ class EndToEnd : public ::testing::Test
         Image seen;
         ASSERT_TRUE(
             run.WaitForScreen([&](const Image& i) { return Shows(i, expected); }, Limit(), &seen))
-            << name << ": " << Seen(seen, expected, name) << "\nstderr: " << run.Child().Err();
+            << name << ": " << Seen(seen, expected, name) << "\n"
+            << run.Child().Why();
     }
 
     // Button 1 goes down on `at`.
@@ -282,8 +255,7 @@ class EndToEnd : public ::testing::Test
     {
         ASSERT_TRUE(run.WaitExit(Limit())) << "the program did not end";
         const int status = run.Child().Status();
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "status " << status << "\nstderr: " << run.Child().Err();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << run.Child().Why();
         EXPECT_EQ(launcher, LauncherRecord());
         EXPECT_EQ(log, ParseLog(run.Child().Out())) << run.Child().Out();
     }
@@ -321,7 +293,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
     EXPECT_TRUE(run.DeviceCalls().empty()) << "a press alone sets nothing";
 
     run.Input().Release();
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
     ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "pal-released"));
     std::vector<std::string> calls = {kBeforeMode, kPalMode};
     EXPECT_EQ(calls, run.DeviceCalls());
@@ -344,7 +316,7 @@ TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
         run.Input().TapKey(move.key);
         calls.push_back(move.record);
         middle.push_back({kView, move.logged});
-        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Err();
+        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Why();
         EXPECT_EQ(calls, run.DeviceCalls());
     }
 
@@ -362,13 +334,13 @@ TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
     // before the mode's calls.
     run.Input().TapKey(XK_KP_0);
     run.Input().TapKey(XK_KP_Subtract);
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
     std::vector<std::string> calls = {kBeforeMode, kNtscMode};
     EXPECT_EQ(calls, run.DeviceCalls());
 
     run.Input().TapKey(XK_KP_0);
     calls.push_back("SDL_TvConfig 05 00 00 00 40 01 00 00 fa 00 00 00");
-    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Err();
+    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Why();
     EXPECT_EQ(calls, run.DeviceCalls());
 
     run.Input().CtrlC();
@@ -395,37 +367,65 @@ TEST_F(EndToEnd, KeypadEightShowsTheVersionLabelAndTabHidesIt)
 
 TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
 {
+    // A session the program is handed on its own event queue once the
+    // pointer enters its window: tap PAL, 300 moves, the label, tap Cancel.
+    const std::map<std::string, std::string> session = {{"LD_PRELOAD", SESSION_INPUT_LIB},
+                                                        {"SESSION_MOVES", "300"}};
+    // With a standard descriptor closed at the start, the X connection must
+    // not take its number: the device calls or the log would go into it.
     const struct
     {
         const char* what;
-        int flood; // pointer and key events sent in a burst before the tap
-    } rows[] = {{"at once", 0}, {"after an input flood", 3000}};
+        int flood;      // pointer and key events sent in a burst before the tap
+        bool ntscFirst; // keypad minus chooses NTSC before the tap
+        int closed;     // standard descriptor the program starts without, or -1
+        bool scripted;  // the session above, not the test, taps Cancel
+    } rows[] = {{"at once", 0, false, -1, false},
+                {"after an input flood", 3000, false, -1, false},
+                {"stderr closed, after choosing NTSC", 0, true, 2, false},
+                {"stdout closed, after 300 scripted moves", 0, false, 1, true}};
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
+        ChildOptions options;
+        if (row.closed >= 0)
+            options.closed = {row.closed};
+        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(
+            one, row.scripted ? session : std::map<std::string, std::string>(), options));
+        if (row.scripted)
+        {
+            one.Input().MoveTo(200, 150);
+            std::vector<std::string> calls = {kBeforeMode, kPalMode};
+            calls.insert(calls.end(), 300, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+            ExpectEnd(one, LauncherStartedWith("--view-apps"), {});
+            EXPECT_EQ(calls, one.DeviceCalls());
+            continue;
+        }
         if (!row.flood)
         {
+            if (row.ntscFirst)
+                one.Input().TapKey(XK_KP_Subtract);
             PressOn(one, Layout::kCancelRing);
             ASSERT_NO_FATAL_FAILURE(WaitFor(one, {0, 0, 1, false, true}, "cancel-pressed"));
             one.Input().Release();
             // The log is a pipe here, so fully buffered: the hand-off line
             // must still come out, and last.
+            const Log mode = {{kView, ">> SET_MODE : TV+LCD & NTSC"}};
             ExpectEnd(one, LauncherStartedWith("--view-apps"),
-                      Whole(TEST_SOURCE_DIR, {}, "--view-apps"));
+                      Whole(TEST_SOURCE_DIR, row.ntscFirst ? mode : Log(), "--view-apps"));
             EXPECT_TRUE(one.DeviceCalls().empty());
             continue;
         }
         // A mode and its log line before the flood, both to be kept.
         one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
         // Moves all over the screen, clicks beside the buttons, keys without
         // an action: none of it may change anything.
         for (int i = 0; i < row.flood; i += 6)
         {
-            one.Input().MoveTo(i * 7 % SCREEN_WIDTH, i * 3 % SCREEN_HEIGHT);
+            one.Input().MoveTo(i * 7 % kScreenW, i * 3 % kScreenH);
             one.Input().MoveTo(10 + i % 100, 100 + i % 50);
             one.Input().Press();
             one.Input().Release();
@@ -497,20 +497,47 @@ TEST_F(EndToEnd, KeypadEnterEnablesTheLcdThenLeavesToTheAppsView)
 
 TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
 {
+    const Log handOff = {{"main.cpp", "exit code(--view-main) !!"}};
+    Log serverGone = Opening(TEST_SOURCE_DIR);
+    serverGone.insert(serverGone.end(), handOff.begin(), handOff.end());
     const struct
     {
         const char* what;
-        void (XDriver::*leave)();
-    } rows[] = {{"Ctrl+C", &XDriver::CtrlC}, {"close request", &XDriver::RequestClose}};
+        std::function<void(TvOutRun&)> leave;
+        int failingNew; // operator new fails at this call (1: the view), or 0
+        Log log;
+    } rows[] = {
+        {"Ctrl+C", [](TvOutRun& r) { r.Input().CtrlC(); }, 0,
+         Whole(TEST_SOURCE_DIR, {}, "--view-main")},
+        {"close request", [](TvOutRun& r) { r.Input().RequestClose(); }, 0,
+         Whole(TEST_SOURCE_DIR, {}, "--view-main")},
+        // Xlib ends the program: the hand-off runs with the font still open.
+        {"X server gone", [](TvOutRun& r) { r.StopServer(); }, 0, serverGone},
+        // Nothing of the view runs and nothing is drawn, so nothing shows
+        // when the program takes input: Ctrl+C goes again until it leaves.
+        {"Ctrl+C, no memory for the view",
+         [](TvOutRun& r)
+         {
+             do
+                 r.Input().CtrlC();
+             while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
+         },
+         1,
+         {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
+    };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
-        (one.Input().*row.leave)();
-        ExpectEnd(one, LauncherStartedWith("--view-main"),
-                  Whole(TEST_SOURCE_DIR, {}, "--view-main"));
+        if (row.failingNew)
+            ASSERT_NO_FATAL_FAILURE(Start(
+                one, TEST_SOURCE_DIR,
+                {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(row.failingNew)}}));
+        else
+            ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
+        row.leave(one);
+        ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
     }
 }
@@ -526,8 +553,8 @@ TEST_F(EndToEnd, WithoutALauncherTheProgramEndsByItselfWithStatusZero)
 // ---------------------------------------------------------------- missing resources
 
 // A working folder whose res/ is a copy of the artwork with `file` removed
-// or, with `empty`, replaced by an empty file.
-std::string WorkDirWithout(const std::string& name, const char* file, bool empty)
+// or, with `empty`, replaced by an empty file or, with `fifo`, by a FIFO.
+std::string WorkDirWithout(const std::string& name, const char* file, bool empty, bool fifo)
 {
     const fs::path dir = fs::path(TEST_BUILD_DIR) / "e2e-work" / name;
     fs::remove_all(dir);
@@ -539,6 +566,8 @@ std::string WorkDirWithout(const std::string& name, const char* file, bool empty
         {
             if (empty)
                 std::ofstream(to).close();
+            if (fifo)
+                mkfifo(to.c_str(), 0644);
         }
         else
             fs::copy_file(entry.path(), to);
@@ -567,7 +596,7 @@ std::string FontError(const std::string& path)
 {
     TTF_Init();
     SDL_ClearError();
-    TTF_Font* font = TTF_OpenFont(path.c_str(), LABEL_FONT_POINTS);
+    TTF_Font* font = TTF_OpenFont(path.c_str(), kLabelPoints);
     const std::string error = SDL_GetError();
     if (font)
         TTF_CloseFont(font);
@@ -590,23 +619,33 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         bool empty;       // replaced by an empty file rather than removed
         Kind kind;
         bool background, ntsc, pal, cancel; // what the screen shows
+        const char* message = nullptr;      // when not SDL's error after the same load
+        bool fifo = false;                  // `file` replaced by a FIFO
+        int failingNew = 0;                 // operator new fails at this call, or 0
     } rows[] = {
         {"background removed", "app_tvout.png", false, kBackground, false, false, false, false},
         {"NTSC strip removed", "app_tvout_ntsc.png", false, kButton, true, false, false, false},
         {"PAL strip empty", "app_tvout_pal.png", true, kButton, true, true, false, false},
         {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
         {"font missing", nullptr, false, kFont, true, true, true, true},
+        {"PAL strip a FIFO", "app_tvout_pal.png", false, kButton, true, true, false, false,
+         "Error = Couldn't open ./res/app_tvout_pal.png", true},
+        // Calls 1 and 2 make the view and the NTSC button.
+        {"no memory for the PAL button", nullptr, false, kButton, true, true, false, false,
+         "Error = Out of memory", false, 3},
     };
-    const std::string fontPath = LABEL_FONT_PATH;
+    const std::string fontPath = LabelFontPath();
     int index = 0;
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "missing-" + std::to_string(index++);
-        const std::string dir = WorkDirWithout(name, row.file, row.empty);
+        const std::string dir = WorkDirWithout(name, row.file, row.empty, row.fifo);
         PrepareDeviceDir(true, row.kind != kFont);
         std::string message;
-        if (row.kind == kBackground)
+        if (row.message)
+            message = row.message;
+        else if (row.kind == kBackground)
             message = "Not found image. " + ImageError(dir, "./res/app_tvout.png");
         else if (row.kind == kButton)
             message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
@@ -620,7 +659,10 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
                      row.background};
 
         TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(Start(one, dir));
+        std::map<std::string, std::string> env;
+        if (row.failingNew)
+            env = {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(row.failingNew)}};
+        ASSERT_NO_FATAL_FAILURE(Start(one, dir, env));
         // Without a background the first paint is a flip of a black screen.
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 
@@ -634,7 +676,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
             one.Input().Release();
         }
         one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Err();
+        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
 
         // A press on a button that is there paints after all of the above;
         // it stays pressed, as releasing would click it. Without one, no

@@ -16,7 +16,8 @@ bool Save(const std::string& text, const std::string& path)
 } // namespace
 
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
-                     std::map<std::string, std::string> env, int timeoutMs, std::string* error)
+                     std::map<std::string, std::string> env, int timeoutMs, std::string* error,
+                     const ChildOptions& options)
 {
     if (!server.Start(timeoutMs, error))
         return false;
@@ -28,14 +29,15 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
     env["DISPLAY"] = server.DisplayName();
     callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
-    if (!child.Start(program, workDir, env))
+    if (!child.Start(program, workDir, env, options))
     {
         *error = "cannot start " + program;
         return false;
     }
-    if (!child.WaitUntil([this] { return x.FindWindow(SCREEN_WIDTH, SCREEN_HEIGHT); }, timeoutMs))
+    if (!child.WaitUntil([this] { return x.FindWindow(expected::kScreenW, expected::kScreenH); },
+                         timeoutMs))
     {
-        *error = "no 320x240 window appeared; standard error: " + child.Err();
+        *error = "no 320x240 window appeared; " + child.Why();
         return false;
     }
     return true;

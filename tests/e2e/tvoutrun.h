@@ -5,7 +5,7 @@
 
 #include "tests/childprocess.h"
 #include "tests/e2e/virtualx.h"
-#include "view/tvoutlayout.h"
+#include "tests/expected.h"
 
 #include <functional>
 #include <map>
@@ -22,9 +22,9 @@ struct Point
 };
 
 // Points on the plain ring 4-7 px inside each button frame.
-const Point kNtscRing = {NTSC_BUTTON.x + 4, NTSC_BUTTON.y + 4};
-const Point kPalRing = {PAL_BUTTON.x + 4, PAL_BUTTON.y + 4};
-const Point kCancelRing = {CANCEL_BUTTON.x + 4, CANCEL_BUTTON.y + 4};
+const Point kNtscRing = {expected::kNtsc.x + 4, expected::kNtsc.y + 4};
+const Point kPalRing = {expected::kPal.x + 4, expected::kPal.y + 4};
+const Point kCancelRing = {expected::kCancel.x + 4, expected::kCancel.y + 4};
 
 // Button frames by number: normal, pressed, highlight, disabled.
 const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
@@ -37,10 +37,8 @@ const Point kTitlePoints[] = {{300, 8}, {200, 14}};
 const Rgb kFooter = {220, 227, 233};
 const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
 
-// The area around the version label "v0.95" at (VERSION_X, VERSION_Y): plain
-// footer while the label is hidden.
+// The area around the version label: plain footer while it is hidden.
 const int kLabelLeft = 125, kLabelTop = 211, kLabelRight = 194, kLabelBottom = 234;
-const Point kLabelOrigin = {VERSION_X, VERSION_Y};
 } // namespace Layout
 
 class TvOutRun
@@ -50,7 +48,8 @@ class TvOutRun
     // `env` added, and waits until its window is up; each of the two waits
     // is bounded by `timeoutMs`.
     bool Start(const std::string& program, const std::string& workDir,
-               std::map<std::string, std::string> env, int timeoutMs, std::string* error);
+               std::map<std::string, std::string> env, int timeoutMs, std::string* error,
+               const ChildOptions& options = {});
 
     // Polls the window until `ok` holds for its pixels; `last` gets the
     // last picture read (empty when none could be read).
@@ -71,6 +70,12 @@ class TvOutRun
     // Writes what the program wrote so far on standard output and error
     // into two files.
     bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
+    // The X server goes away under the running program.
+    void StopServer()
+    {
+        x.Close();
+        server.Stop();
+    }
 
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }

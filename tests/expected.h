@@ -1,0 +1,34 @@
+// What the program must do, written down here and never read from its own
+// headers: a slip there would otherwise be both what is drawn and what is
+// expected.
+#ifndef TESTS_EXPECTED_H
+#define TESTS_EXPECTED_H
+
+namespace expected
+{
+const int kScreenW = 320, kScreenH = 240, kScreenBpp = 16;
+
+const char* const kBackgroundFile = "./res/app_tvout.png";
+
+struct Placed
+{
+    const char* file;
+    int x, y;
+};
+const Placed kNtsc = {"./res/app_tvout_ntsc.png", 162, 44};
+const Placed kPal = {"./res/app_tvout_pal.png", 237, 44};
+const Placed kCancel = {"./res/app_tvout_cancel.png", 253, 204};
+
+// The version label: its text, top-left corner and size in points.
+const char* const kLabelText = "v0.95";
+const int kLabelX = 130, kLabelY = 215, kLabelPoints = 12;
+
+// In the device's system folder.
+const char* const kLauncherFile = "vanumenu";
+const char* const kFontFile = "HYUni_KLR_B_V1.01.ttf";
+
+// Every diagnostic line starts so: bare file name, line number.
+const char* const kLogPrefix = "%s_%4d]  ";
+} // namespace expected
+
+#endif
