@@ -4,10 +4,11 @@
 # which view it was asked to open, and a Korean TrueType font.
 #
 # With an X display the program opens its window. Without one (DISPLAY unset
-# or empty) a short tour runs it on a virtual X server instead: tap PAL,
-# nudge the picture, show the version label, tap Cancel. It saves a PNG of
-# the screen after each step in build/tour/, prints the program's log and
-# the device calls, and exits 0 when every step happened.
+# or empty) a short tour runs it on a virtual X server instead: show the
+# version label, tap PAL, nudge the picture, tap Cancel. It saves a PNG of
+# the screen after each step and the program's output in build/tour/, prints
+# the program's log and the device calls, and exits 0 when every step
+# happened.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh

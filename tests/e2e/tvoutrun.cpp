@@ -1,10 +1,19 @@
 #include "tests/e2e/tvoutrun.h"
 #include "tests/devicedir.h"
 
+#include <fstream>
+
 namespace
 {
 const char kDeviceCallPrefix[] = "tvout: ";
+
+bool Save(const std::string& text, const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
 }
+} // namespace
 
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
                      std::map<std::string, std::string> env, int timeoutMs, std::string* error,
@@ -82,4 +91,9 @@ bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
             return DeviceCalls().size() + recorded >= count;
         },
         timeoutMs);
+}
+
+bool TvOutRun::SaveOutput(const std::string& outPath, const std::string& errPath) const
+{
+    return Save(child.Out(), outPath) && Save(child.Err(), errPath);
 }

@@ -67,6 +67,9 @@ class TvOutRun
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 
     bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
+    // Writes what the program wrote so far on standard output and error
+    // into two files.
+    bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
     // The X server goes away under the running program.
     void StopServer()
     {

@@ -14,18 +14,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 namespace
 {
 const int kWaitMs = 20000; // generous: the program may run in an emulator
-
-bool Save(const std::string& text, const char* path)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out.flush());
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -96,5 +88,5 @@ int main(int argc, char** argv)
                 "session: the program did not follow; standard output:\n%s\nstandard "
                 "error:\n%s\n",
                 run.Child().Out().c_str(), run.Child().Err().c_str());
-    return ok && Save(run.Child().Out(), argv[3]) && Save(run.Child().Err(), argv[4]) ? 0 : 1;
+    return ok && run.SaveOutput(argv[3], argv[4]) ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 // A short tour of the program for a machine without a display: it runs the
-// program in a virtual X server, taps PAL, nudges the picture, shows the
-// version label and taps Cancel, saving a PNG of the screen at each step;
-// then it prints the program's log and the device calls.
+// program in a virtual X server, shows the version label, taps PAL, nudges
+// the picture and taps Cancel, saving a PNG of the screen at each step;
+// then it prints the program's log and the device calls, and keeps its
+// standard output and error as stdout.txt and stderr.txt beside the pictures.
 //
 //   tvout-tour <tvout binary> <working folder holding res/> <picture folder>
 #include "tests/e2e/tvoutrun.h"
@@ -108,7 +109,10 @@ int main(int argc, char** argv)
                        tour.Pixel(pal, Layout::kNtscPalFrames[0]);
             }) &&
         tour.Step(
-            "02-pal-pressed.png", "PAL pressed",
+            "02-label.png", "keypad 8: version label", [&] { in.TapKey(XK_KP_8); },
+            [&] { return tour.Screen(LabelShown); }) &&
+        tour.Step(
+            "03-pal-pressed.png", "PAL pressed",
             [&]
             {
                 in.MoveTo(pal.x, pal.y);
@@ -116,18 +120,15 @@ int main(int argc, char** argv)
             },
             [&] { return tour.Pixel(pal, Layout::kNtscPalFrames[1]); }) &&
         tour.Step(
-            "03-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)",
+            "04-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)",
             [&] { in.Release(); },
             [&] {
                 return run.WaitForDeviceCalls(2, kWaitMs) &&
                        tour.Pixel(pal, Layout::kNtscPalFrames[0]);
             }) &&
         tour.Step(
-            "04-moved-right.png", "keypad 6: TV picture moved right (LCD as before)",
+            "05-moved-right.png", "keypad 6: TV picture moved right (LCD as before)",
             [&] { in.TapKey(XK_KP_6); }, [&] { return run.WaitForDeviceCalls(3, kWaitMs); }) &&
-        tour.Step(
-            "05-version-label.png", "keypad 8: version label", [&] { in.TapKey(XK_KP_8); },
-            [&] { return tour.Screen(LabelShown); }) &&
         tour.Step(
             "06-cancel-pressed.png", "Cancel pressed",
             [&]
@@ -145,5 +146,8 @@ int main(int argc, char** argv)
     if (ok && !ended)
         fprintf(stderr, "tour: the program did not end after Cancel\n");
     PrintOutput(run);
-    return ended ? 0 : 1;
+    const bool saved = run.SaveOutput(pictures + "/stdout.txt", pictures + "/stderr.txt");
+    if (!saved)
+        fprintf(stderr, "tour: cannot save the output in %s\n", pictures.c_str());
+    return ended && saved ? 0 : 1;
 }
