@@ -529,6 +529,19 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
          },
          1,
          {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
+        // Input for a view that is not there is passed over.
+        {"a tap and a key, then Ctrl+C, no memory for the view",
+         [](TvOutRun& r)
+         {
+             PressOn(r, Layout::kPalRing);
+             r.Input().Release();
+             r.Input().TapKey(XK_KP_6);
+             do
+                 r.Input().CtrlC();
+             while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
+         },
+         1,
+         {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
     };
     for (const auto& row : rows)
     {
@@ -544,6 +557,12 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         row.leave(one);
         ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
+        // SDL's parachute would turn a crash into an exit, and so into a
+        // hand-off as well; only its report on standard error tells.
+        if (row.failingNew)
+        {
+            EXPECT_EQ("", one.Child().Err());
+        }
     }
 }
 
