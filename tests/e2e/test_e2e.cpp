@@ -410,8 +410,8 @@ TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
             PressOn(one, Layout::kCancelRing);
             ASSERT_NO_FATAL_FAILURE(WaitFor(one, {0, 0, 1, false, true}, "cancel-pressed"));
             one.Input().Release();
-            // The log is a pipe here, so fully buffered: the hand-off line
-            // must still come out, and last.
+            // The log is a pipe here: the hand-off line must still come
+            // out, and last.
             const Log mode = {{kView, ">> SET_MODE : TV+LCD & NTSC"}};
             ExpectEnd(one, LauncherStartedWith("--view-apps"),
                       Whole(TEST_SOURCE_DIR, row.ntscFirst ? mode : Log(), "--view-apps"));
