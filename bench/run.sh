@@ -88,10 +88,10 @@ if [ $quick = 0 ]; then
         out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/libsessioninput.so" \
             "$build/handoff" 15 "$reader" "$build/tvout/tvout")
         if [ "$out" = none ]; then
-            row "leave to launcher, ms, log $reader (min / median)" none - - "<= 1000 NOT MET"
+            row "leave to launcher, ms, log $reader (min/median)" none - - "<= 1000 NOT MET"
         else
             read -r hmin hmed <<<"$out"
-            row "leave to launcher, ms, log $reader (min / median)" "$hmin / $hmed" - - \
+            row "leave to launcher, ms, log $reader (min/median)" "$hmin / $hmed" - - \
                 "$(goal "$hmed" 1000)"
         fi
     done
