@@ -85,18 +85,19 @@ void CMainMenuApp::Run()
     for (;;)
     {
         usleep(0);
-        if (!SDL_PollEvent(&event))
-            continue;
-
-        if (event.type == SDL_QUIT)
+        if (SDL_PollEvent(&event) && HandleEvent(event))
             return;
-        if (event.type == SDL_USEREVENT && event.user.code == EVENT_LEAVE_VIEW)
-            return;
-        if (IsQuitKey(event))
-            return;
-
-        ProcessEvent(event);
     }
+}
+
+bool CMainMenuApp::HandleEvent(const SDL_Event& event)
+{
+    // The leave event is consumed here and never reaches the view.
+    if (event.type == SDL_QUIT || IsQuitKey(event) ||
+        (event.type == SDL_USEREVENT && event.user.code == EVENT_LEAVE_VIEW))
+        return true;
+    ProcessEvent(event);
+    return false;
 }
 
 bool CMainMenuApp::IsQuitKey(const SDL_Event& event)

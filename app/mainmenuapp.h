@@ -23,6 +23,9 @@ class CMainMenuApp
 
     // The event loop: returns on SDL_QUIT, Ctrl+C or EVENT_LEAVE_VIEW.
     void Run();
+    // One step of the loop: true when `event` leaves the screen, otherwise
+    // the event goes to ProcessEvent.
+    bool HandleEvent(const SDL_Event& event);
     void ProcessEvent(const SDL_Event& event);
     static bool IsQuitKey(const SDL_Event& event);
 

@@ -14,10 +14,9 @@ mkdir -p "$out"
 flags="-std=c++11 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all"
 clang++ $flags -o "$out/fuzz_euckr" fuzz/fuzz_euckr.cpp text/euckr.cpp text/ksc5601table.cpp
 # shellcheck disable=SC2046
-clang++ $flags $(pkg-config --cflags sdl SDL_image) -o "$out/fuzz_button" \
-    fuzz/fuzz_button.cpp widgets/button.cpp core/displayformat.cpp core/resourcefile.cpp \
-    core/userevents.cpp \
-    $(pkg-config --libs sdl SDL_image)
+clang++ $flags $(pkg-config --cflags sdl SDL_image SDL_ttf) -o "$out/fuzz_button" \
+    fuzz/fuzz_button.cpp widgets/button.cpp core/resourceloader.cpp core/userevents.cpp \
+    $(pkg-config --libs sdl SDL_image SDL_ttf)
 
 for target in fuzz_euckr fuzz_button; do
     mkdir -p "$out/corpus-$target"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -78,6 +79,8 @@ class ButtonTest : public ::testing::Test
         ASSERT_TRUE(WriteEmptyFile(dir.File("empty.png")));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerowide.tga"), 0, 8, kBackground));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerohigh.tga"), 8, 0, kBackground));
+        ASSERT_EQ(mkfifo(dir.File("fifo.png").c_str(), 0644), 0);
+        ASSERT_EQ(mkdir(dir.File("folder.png").c_str(), 0755), 0);
         screen = CreateScreen16(320, 240, kBackground);
         ASSERT_NE(screen, nullptr);
     }
@@ -389,17 +392,28 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
     EXPECT_EQ(mixed.GetRect().h, 20);
 }
 
-// A missing file, a 0-byte file (IMG_Load gives null for both), and images
-// of zero width or height (the TGA loader hands those out).
-const char* const kBadFiles[] = {"missing.bmp", "empty.png", "zerowide.tga", "zerohigh.tga"};
+// A missing file, a 0-byte file (IMG_Load gives null for both), what is not
+// a regular file (a FIFO must fail at once, not wait for a writer), and
+// images of zero width or height (the TGA loader hands those out). `error`
+// is SDL's error after loading the file alone, "%s" standing for its path;
+// null where it is the image library's own text.
+const struct BadFile
+{
+    const char* name;
+    const char* error;
+} kBadFiles[] = {
+    {"missing.bmp", nullptr},         {"empty.png", nullptr},
+    {"fifo.png", "Couldn't open %s"}, {"folder.png", "Couldn't open %s"},
+    {"zerowide.tga", "earlier"},      {"zerohigh.tga", "earlier"},
+};
 
 TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
 {
-    for (const char* bad : kBadFiles)
+    for (const BadFile& bad : kBadFiles)
         for (int count : {1, 2, 4})
         {
-            SCOPED_TRACE(testing::Message() << bad << " last of " << count);
-            const std::string badPath = dir.File(bad), good = Strip(0);
+            SCOPED_TRACE(testing::Message() << bad.name << " last of " << count);
+            const std::string badPath = dir.File(bad.name), good = Strip(0);
             SDL_SetError("earlier");
             CButton fresh;
             bool ok = count == 1 ? fresh.Load(badPath.c_str())
@@ -412,9 +426,12 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
             EXPECT_EQ(fresh.GetRect().h, 0);
             // The button sets no text of its own for a zero-sized image (a BMP
             // loaded before it clears the text, so look only at single loads).
-            if (count == 1 && std::string(bad).find(".tga") != std::string::npos)
+            if (count == 1 && bad.error)
             {
-                EXPECT_STREQ(SDL_GetError(), "earlier");
+                std::string error = bad.error;
+                if (error.find("%s") != std::string::npos)
+                    error.replace(error.find("%s"), 2, badPath);
+                EXPECT_EQ(SDL_GetError(), error);
             }
             Redraw(fresh);
             EXPECT_EQ(PaintedPixels(), 0);
@@ -426,16 +443,16 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
 TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
 {
     const std::string other = dir.File("other.bmp");
-    for (const char* bad : kBadFiles)
+    for (const BadFile& bad : kBadFiles)
     {
-        SCOPED_TRACE(bad);
+        SCOPED_TRACE(bad.name);
         CButton button;
         ASSERT_TRUE(
             button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
         button.SetPosition(10, 10);
         button.NextGroup();
         button.NextGroup();
-        const std::string badPath = dir.File(bad);
+        const std::string badPath = dir.File(bad.name);
         EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3).c_str()));
         EXPECT_EQ(button.GetGroupCount(), 4);
         EXPECT_EQ(button.GetState(), 8);
@@ -491,11 +508,11 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
 {
     // Left in a group at or past the new count of 2, a press takes the first
     // group's pressed frame.
-    for (const char* bad : kBadFiles)
+    for (const BadFile& bad : kBadFiles)
         for (const auto& row : {std::pair{2, 8}, std::pair{3, 12}})
         {
-            SCOPED_TRACE(testing::Message() << bad << ", group " << row.first);
-            const std::string badPath = dir.File(bad), s0 = Strip(0);
+            SCOPED_TRACE(testing::Message() << bad.name << ", group " << row.first);
+            const std::string badPath = dir.File(bad.name), s0 = Strip(0);
             const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
             CButton button;
             ASSERT_TRUE(button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(),

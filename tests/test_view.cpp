@@ -6,6 +6,7 @@
 #include <SDL_ttf.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -619,33 +620,45 @@ TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
     }
 }
 
+// A FIFO in the background's place fails at once, in the words of a file
+// that cannot be opened, instead of waiting for a writer.
 TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
 {
-    std::filesystem::remove(kBackgroundFile);
-    EXPECT_EQ(Initialize(), -1);
-    ASSERT_EQ(lastLog.size(), 2u);
-    EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
-    EXPECT_TRUE(StartsWith(lastLog[1], "Not found image. ")) << lastLog[1];
-    EXPECT_NE(lastLog[1].find("app_tvout.png"), std::string::npos) << lastLog[1];
-    for (int b = 0; b < 3; ++b)
-        EXPECT_EQ(Button(b), nullptr);
-    EXPECT_EQ(TTF_WasInit(), 0);
-
-    Fill(kUntouched);
-    flips = 0;
-    view->OnButton(false, 8);
-    view->Draw(screen);
-    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kUntouched, {}), 0);
-    EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
-
-    // No button exists, so pointer events hit nothing.
-    for (int b = 0; b < 3; ++b)
+    for (bool fifo : {false, true})
     {
-        view->OnMouse(MOUSE_PRESS, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
-        view->OnMouse(MOUSE_RELEASE, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
+        SCOPED_TRACE(fifo ? "FIFO" : "removed");
+        std::filesystem::remove(kBackgroundFile);
+        ASSERT_TRUE(!fifo || mkfifo(kBackgroundFile, 0644) == 0);
+        view = std::make_unique<CTvOutView>();
+        EXPECT_EQ(Initialize(), -1);
+        ASSERT_EQ(lastLog.size(), 2u);
+        EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
+        EXPECT_TRUE(StartsWith(lastLog[1], "Not found image. ")) << lastLog[1];
+        EXPECT_NE(lastLog[1].find("app_tvout.png"), std::string::npos) << lastLog[1];
+        if (fifo)
+        {
+            EXPECT_EQ(lastLog[1], "Not found image. Couldn't open ./res/app_tvout.png\n");
+        }
+        for (int b = 0; b < 3; ++b)
+            EXPECT_EQ(Button(b), nullptr);
+        EXPECT_EQ(TTF_WasInit(), 0);
+
+        Fill(kUntouched);
+        flips = 0;
+        view->OnButton(false, 8);
+        view->Draw(screen);
+        EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+        EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+        EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
+
+        // No button exists, so pointer events hit nothing.
+        for (int b = 0; b < 3; ++b)
+        {
+            view->OnMouse(MOUSE_PRESS, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
+            view->OnMouse(MOUSE_RELEASE, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
+        }
+        EXPECT_TRUE(DrainEvents().empty());
     }
-    EXPECT_TRUE(DrainEvents().empty());
 }
 
 TEST_F(FontViewTest, FailingButtonStripStopsLoading)
@@ -712,18 +725,32 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
 {
     if (!DeviceDirIsForTests())
         GTEST_SKIP() << "DEVICE_SYSTEM_DIR lies outside the build tree";
-    PrepareDeviceDir(false, false);
-    EXPECT_EQ(Initialize(), -3);
-    ASSERT_EQ(lastLog.size(), 2u);
-    EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + LabelFontPath() + "("))
-        << lastLog[1];
-    EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
+    const std::string font = LabelFontPath();
+    // A FIFO in the font's place fails at once, in the words of a file that
+    // cannot be opened.
+    for (bool fifo : {false, true})
+    {
+        SCOPED_TRACE(fifo ? "FIFO" : "missing");
+        PrepareDeviceDir(false, false);
+        ASSERT_TRUE(!fifo || mkfifo(font.c_str(), 0644) == 0);
+        view = std::make_unique<CTvOutView>();
+        EXPECT_EQ(Initialize(), -3);
+        ASSERT_EQ(lastLog.size(), 2u);
+        EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
+        EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
+        if (fifo)
+        {
+            EXPECT_EQ(lastLog[1],
+                      "Unable to load font: " + font + "(Couldn't open " + font + ")\n");
+        }
 
-    Fill(kUntouched);
-    view->OnButton(false, 8);
-    Pump(*view);
-    EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), 0);
+        Fill(kUntouched);
+        view->OnButton(false, 8);
+        Pump(*view);
+        EXPECT_EQ(
+            Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}),
+            0);
+    }
 }
 
 TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)

@@ -2,16 +2,13 @@
 
 #include "app/mainmenuapp.h"
 #include "core/debugprint.h"
-#include "core/displayformat.h"
 #include "core/devicepaths.h"
-#include "core/resourcefile.h"
+#include "core/resourceloader.h"
 #include "core/userevents.h"
 #include "platform/tvconfig.h"
 #include "text/euckr.h"
 #include "view/tvoutlayout.h"
 #include "widgets/button.h"
-
-#include <SDL_image.h>
 
 #include <new>
 #include <string.h>
@@ -117,13 +114,12 @@ int CTvOutView::Initialize()
 
     if (!background)
     {
-        background = IsResourceFile(BACKGROUND_PATH) ? IMG_Load(BACKGROUND_PATH) : NULL;
+        background = LoadImageFile(BACKGROUND_PATH);
         if (!background)
         {
             DEBUG_PRINT("Not found image. %s\n", SDL_GetError());
             return -1;
         }
-        background = ToDisplayFormat(background);
     }
     ResetBackgroundRect();
 
@@ -142,7 +138,7 @@ bool CTvOutView::LoadFont(const char* path)
 {
     if (font)
         TTF_CloseFont(font);
-    font = IsResourceFile(path) ? TTF_OpenFont(path, LABEL_FONT_POINTS) : NULL;
+    font = OpenFontFile(path, LABEL_FONT_POINTS);
     if (!font)
     {
         DEBUG_PRINT("Unable to load font: %s(%s)\n", path, SDL_GetError());

@@ -1,9 +1,6 @@
 #include "widgets/button.h"
 
-#include <SDL_image.h>
-
-#include "core/displayformat.h"
-#include "core/resourcefile.h"
+#include "core/resourceloader.h"
 #include "core/userevents.h"
 
 CButton::CButton() : groupCount(0), state(0), pressed(0), disabled(0)
@@ -46,10 +43,9 @@ int CButton::ReplaceImages(const char* const* files, int count)
         FreeImage(i);
     for (int i = 0; i < count; ++i)
     {
-        images[i] = IsResourceFile(files[i]) ? IMG_Load(files[i]) : NULL;
+        images[i] = LoadImageFile(files[i]);
         if (images[i] == NULL || images[i]->w <= 0 || images[i]->h <= 0)
             return i;
-        images[i] = ToDisplayFormat(images[i]);
     }
     return -1;
 }
