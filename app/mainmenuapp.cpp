@@ -7,7 +7,6 @@
 
 #include <errno.h>
 #include <new>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -19,13 +18,14 @@ namespace
 const int KEY_REPEAT_DELAY_MS = 500;
 const int KEY_REPEAT_INTERVAL_MS = 30;
 
+// Bare, without DebugPrint's prefix, but written the same way.
 void PrintWorkingDirectory()
 {
     char path[1024];
     if (getcwd(path, sizeof(path)))
-        printf("%s\n", path);
+        PrintLine(STDOUT_FILENO, "%s\n", path);
     else
-        printf("(working directory unreadable: %s)\n", strerror(errno));
+        PrintLine(STDOUT_FILENO, "(working directory unreadable: %s)\n", strerror(errno));
 }
 } // namespace
 

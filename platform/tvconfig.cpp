@@ -5,10 +5,15 @@
 // program linked without PIE; otherwise the linker would fix it to null.
 //
 // Without the device's calls, the PC stand-in reports each call on standard
-// error, one line per call, instead of driving the TV encoder and the LCD.
+// error, one line per call, instead of driving the TV encoder and the LCD;
+// its lines are written as the log's are, so a stalled reader of standard
+// error cannot hold a call up.
 #include "platform/tvconfig.h"
 
+#include "core/debugprint.h"
+
 #include <stdio.h>
+#include <unistd.h>
 
 extern "C"
 {
@@ -21,13 +26,12 @@ int DeviceTvConfig(TvConfigRecord* config)
     if (SDL_TvConfig)
         return SDL_TvConfig(config);
 
-    // The record's bytes in memory order, as the device receives them; one
-    // write per line, since standard error is unbuffered.
+    // The record's bytes in memory order, as the device receives them.
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(config);
     char hex[3 * sizeof(TvConfigRecord) + 1];
     for (size_t i = 0; i < sizeof(TvConfigRecord); ++i)
         snprintf(hex + 3 * i, sizeof(hex) - 3 * i, " %02x", bytes[i]);
-    fprintf(stderr, "tvout: SDL_TvConfig%s\n", hex);
+    PrintLine(STDERR_FILENO, "tvout: SDL_TvConfig%s\n", hex);
     return 0;
 }
 
@@ -36,6 +40,6 @@ int DeviceSetLcdChange(int mode, int arg)
     if (SDL_SetLcdChange)
         return SDL_SetLcdChange(mode, arg);
 
-    fprintf(stderr, "tvout: SDL_SetLcdChange(%d, %d)\n", mode, arg);
+    PrintLine(STDERR_FILENO, "tvout: SDL_SetLcdChange(%d, %d)\n", mode, arg);
     return 0;
 }

@@ -7,10 +7,12 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -56,11 +58,22 @@ void SetUpChild(const ChildOptions& options)
         closedir(dir);
     }
     const int null = open("/dev/null", O_RDONLY);
-    dup2(null, 3);
-    if (null > 3)
+    for (int fd : options.open)
+        dup2(null, fd);
+    if (std::find(options.open.begin(), options.open.end(), null) == options.open.end())
         close(null);
     for (int fd : options.closed)
         close(fd);
+    if (!options.outFile.empty())
+        dup2(open(options.outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644),
+             STDOUT_FILENO);
+    if (options.errOnOut)
+        dup2(STDOUT_FILENO, STDERR_FILENO);
+    if (options.sizeLimit)
+    {
+        const rlimit limit = {options.sizeLimit, options.sizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
 
     for (int sig = 1; sig < NSIG; ++sig)
         signal(sig, SIG_DFL);
@@ -69,6 +82,13 @@ void SetUpChild(const ChildOptions& options)
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (options.ignoredSignal)
         signal(options.ignoredSignal, SIG_IGN);
+    if (options.blockedSignal)
+    {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, options.blockedSignal);
+        sigprocmask(SIG_SETMASK, &blocked, nullptr);
+    }
 }
 } // namespace
 

@@ -12,12 +12,18 @@
 
 // How a child starts besides its environment. Every child starts with each
 // signal at its default and none blocked, and with no descriptor above 2
-// but 3, open on /dev/null: one the program must hand on to its launcher.
+// but those in `open` (by default 3), open on /dev/null: ones the program
+// must hand on to its launcher.
 struct ChildOptions
 {
     std::vector<int> closed; // standard descriptors it starts without
     int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size never read
     int ignoredSignal = 0;   // a signal it starts with ignored
+    int blockedSignal = 0;   // a signal it starts with blocked
+    std::vector<int> open = {3};
+    bool errOnOut = false;       // standard error goes where standard output goes
+    std::string outFile = "";    // standard output written to this file instead
+    unsigned long sizeLimit = 0; // > 0: RLIMIT_FSIZE, in bytes
 };
 
 class ChildProcess

@@ -125,10 +125,12 @@ std::vector<std::pair<int, int>> LabelInk()
 }
 
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
-                                             const std::string& ignored)
+                                             const std::string& ignored, const std::string& blocked,
+                                             const std::string& descriptors)
 {
     std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
     if (kStateIsTheProgram)
-        record.insert(record.end(), {"ignored:" + ignored, "blocked:", "descriptors: 3"});
+        record.insert(record.end(),
+                      {"ignored:" + ignored, "blocked:" + blocked, "descriptors:" + descriptors});
     return record;
 }

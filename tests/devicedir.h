@@ -38,9 +38,12 @@ std::string LabelFontPath();
 std::vector<std::pair<int, int>> LabelInk();
 
 // The record of a launcher started with `launcherView` by a program that
-// was started as every test child is (ChildOptions), with `ignored` the
-// signal numbers it was started ignoring (" 13").
+// was started as every test child is (ChildOptions), with `ignored` and
+// `blocked` the signal numbers it was started ignoring and blocking (" 13")
+// and `descriptors` those it was started with above 2.
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
-                                             const std::string& ignored = "");
+                                             const std::string& ignored = "",
+                                             const std::string& blocked = "",
+                                             const std::string& descriptors = " 3");
 
 #endif

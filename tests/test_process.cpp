@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 namespace
@@ -48,17 +50,29 @@ class ProcessTest : public ::testing::Test
 
 TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 {
-    // Standard output is a pipe here, so it is fully buffered: the hand-off
-    // line must still arrive, and last.
+    // Every line must arrive, and the hand-off line last.
     const Log whole = {{"tvoutview.cpp", "CTvOutView()"},
                        {"", TEST_SOURCE_DIR},
                        {"tvoutview.cpp", "CTvOutView::Initialize()"},
                        {"tvoutview.cpp", "~CTvOutView()"},
                        {"main.cpp", "exit code(--view-main) !!"}};
-    // Tap PAL, 150 moves, the label, tap Cancel: the log fills a 4 KiB pipe
-    // once, and its tail waits in stdio's buffer when the program leaves.
-    const std::map<std::string, std::string> session = {{"LD_PRELOAD", SESSION_INPUT_LIB},
-                                                        {"SESSION_MOVES", "150"}};
+    // Tap PAL, N moves, the label, tap Cancel: 150 moves fill a 4 KiB pipe
+    // twice over.
+    const auto session = [](const char* moves, std::map<std::string, std::string> more = {})
+    {
+        std::string& preload = more["LD_PRELOAD"];
+        preload = SESSION_INPUT_LIB + (preload.empty() ? "" : " " + preload);
+        more["SESSION_MOVES"] = moves;
+        return more;
+    };
+    // The device library records the calls, so a stalled log cannot hide
+    // one: PAL's two, then the moves.
+    std::vector<std::string> thousandMoves = {"SDL_SetLcdChange(5, 0)",
+                                              "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
+    thousandMoves.insert(thousandMoves.end(), 1000,
+                         "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+    const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
+    const ChildOptions stalled = {{}, 4096};
     const struct
     {
         const char* what;
@@ -67,6 +81,10 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         std::map<std::string, std::string> env; // a scripted session leaves by itself
         std::vector<std::string> launcher;
         Log log;
+        // The session's device calls before its leave (on standard error, or
+        // recorded), when they can be seen; those recorded.
+        size_t callsBeforeLeave = 0;
+        std::vector<std::string> recorded = {};
     } rows[] = {
         {"reader stays", false, {}, {}, LauncherStartedWith("--view-main"), whole},
         {"reader gone", true, {}, {}, LauncherStartedWith("--view-main"), {}},
@@ -76,7 +94,61 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
          {},
          LauncherStartedWith("--view-main", " 13"),
          whole},
-        {"reader stalled", false, {{}, 4096, 0}, session, LauncherStartedWith("--view-apps"), {}},
+        {"reader stalled",
+         false,
+         stalled,
+         session("150"),
+         LauncherStartedWith("--view-apps"),
+         {},
+         152},
+        {"reader stalled, 1000 moves to the device library",
+         false,
+         stalled,
+         session("1000",
+                 {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}}),
+         LauncherStartedWith("--view-apps"),
+         {},
+         1002,
+         thousandMoves},
+        {"standard output and error on one stalled pipe",
+         false,
+         {{}, 4096, 0, 0, {3}, true},
+         session("150"),
+         LauncherStartedWith("--view-apps"),
+         {}},
+        {"log file at its size limit",
+         false,
+         {{}, 0, 0, 0, {3}, false, sizeLimited, 1000},
+         session("150"),
+         LauncherStartedWith("--view-apps"),
+         {},
+         152},
+        {"SIGTERM after the leave, reader stalled",
+         false,
+         stalled,
+         session("150", {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
+         LauncherStartedWith("--view-apps"),
+         {},
+         152},
+        {"SIGINT after the leave, reader stalled",
+         false,
+         stalled,
+         session("150", {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
+         LauncherStartedWith("--view-apps"),
+         {},
+         152},
+        {"started with SIGUSR1 blocked",
+         false,
+         {{}, 0, 0, SIGUSR1},
+         {},
+         LauncherStartedWith("--view-main", "", " 10"),
+         whole},
+        {"started with descriptors 3, 4 and 40",
+         false,
+         {{}, 0, 0, 0, {3, 4, 40}},
+         {},
+         LauncherStartedWith("--view-main", "", "", " 3 4 40"),
+         whole},
     };
     for (const auto& row : rows)
     {
@@ -86,18 +158,37 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         Start(child, row.env, row.options);
         if (row.readerGone)
             child.CloseOut();
+        int handOffMs = kHandOffMs;
         if (row.env.empty())
             Quit(child);
-        else // the mode and 150 moves on standard error; the label and Cancel follow
-            ASSERT_TRUE(
-                child.WaitUntil([&] { return SplitLines(child.Err()).size() >= 152; }, kTimeoutMs))
-                << child.Err();
-        ASSERT_TRUE(child.WaitExit(kHandOffMs)) << "no hand-off within 5 s of the leave";
+        else if (row.callsBeforeLeave)
+            ASSERT_TRUE(child.WaitUntil(
+                [&] {
+                    return SplitLines(child.Err()).size() + RecordedDeviceCalls().size() >=
+                           row.callsBeforeLeave;
+                },
+                kTimeoutMs))
+                << child.Why();
+        else // the leave cannot be seen: the session's whole run counts
+            handOffMs = kTimeoutMs;
+        ASSERT_TRUE(child.WaitExit(handOffMs)) << "no hand-off within 5 s of the leave";
 
         EXPECT_EQ(row.launcher, LauncherRecord());
-        EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0)
-            << "status " << child.Status();
+        EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0) << child.Why();
         EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
+        EXPECT_EQ(row.recorded, RecordedDeviceCalls());
+        if (row.options.sizeLimit)
+        {
+            // Filled to within one line of the limit, and no line cut.
+            std::ifstream file(row.options.outFile, std::ios::binary);
+            const std::string log((std::istreambuf_iterator<char>(file)),
+                                  std::istreambuf_iterator<char>());
+            EXPECT_LE(log.size(), 1000u);
+            EXPECT_GT(log.size(), 950u);
+            EXPECT_EQ('\n', log.empty() ? 0 : log.back()) << log;
+            for (const LogLine& line : ParseLog(log))
+                EXPECT_TRUE(!line.first.empty() || line.second == TEST_SOURCE_DIR) << line.second;
+        }
     }
 }
 
