@@ -5,6 +5,7 @@
 #include <SDL_ttf.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,8 +14,6 @@
 
 namespace
 {
-const char* const kFontSource = "/usr/share/fonts/truetype/nanum/NanumGothicBold.ttf";
-
 void CopyFile(const std::string& from, const std::string& to, mode_t mode)
 {
     std::ifstream in(from, std::ios::binary);
@@ -59,9 +58,11 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
     unlink(launcher.c_str());
     unlink(font.c_str());
     if (withLauncher)
-        CopyFile(TEST_LAUNCHER_PATH, launcher, 0755);
+        CopyFile(LAUNCHER_SOURCE, launcher, 0755);
+    // Children inherit it: a launcher line would end the program's log.
+    setenv("TVOUT_LAUNCHER_QUIET", "1", 1);
     if (withFont)
-        CopyFile(kFontSource, font, 0644);
+        CopyFile(LABEL_FONT_SOURCE, font, 0644);
 }
 
 std::vector<std::string> LauncherRecord()

@@ -1,5 +1,5 @@
 // The device system folder compiled into the program (DEVICE_SYSTEM_DIR),
-// laid out for one run: a recording stand-in launcher and the label font,
+// laid out for one run: the stand-in launcher and the label font,
 // each present or absent; and the TV calls the tests' device library
 // records.
 #ifndef TESTS_DEVICEDIR_H
@@ -14,7 +14,8 @@ bool DeviceDirIsForTests();
 std::string DeviceDir();
 
 // Resets the folder: the launcher and the font present or not, and no
-// record of an earlier launcher run or of earlier device calls.
+// record of an earlier launcher run or of earlier device calls. Children
+// started from then on get a launcher that records but says nothing.
 void PrepareDeviceDir(bool withLauncher, bool withFont);
 
 // What the stand-in launcher recorded: its working directory, then each

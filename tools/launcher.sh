@@ -1,10 +1,14 @@
 #!/bin/sh
-# Stand-in for the device's menu launcher in tests: writes its working
-# directory and then its path and arguments, one per line, to launcher.log
-# beside itself, and to launcher.state what it inherited: the signals it
-# ignores and those it blocks, and its descriptors above 2. Then it exits. A
-# script, so that an ARM build of the program run under qemu-arm (which
-# cannot start an ARM program itself) starts it too.
+# Stand-in for the device's menu launcher, laid out as vanumenu in the
+# device folder (CMake target devicefolder, and the tests per case). It
+# writes down how it was started, beside itself: launcher.log holds its
+# working directory and then its path and arguments, one per line, and
+# launcher.state what it inherited: the signals it ignores and those it
+# blocks, and its descriptors above 2. Then it says which view it was asked
+# to open on standard output, unless TVOUT_LAUNCHER_QUIET is set (the tests
+# read the program's log to its end). A script, so that an ARM build of the
+# program run under qemu-arm (which cannot start an ARM program itself)
+# starts it too.
 dir=$(dirname "$0")
 
 # Descriptors first, before this script opens any of its own: the shell
@@ -39,3 +43,6 @@ signals() {
     echo "blocked:$(signals SigBlk)"
     echo "descriptors:$fds"
 } >"$dir/launcher.state"
+
+[ -n "${TVOUT_LAUNCHER_QUIET:-}" ] ||
+    echo "launcher: asked to open ${1:-nothing} (working directory $(pwd))"
