@@ -125,6 +125,26 @@ ChildProcess::~ChildProcess()
 bool ChildProcess::Start(const std::string& path, const std::string& cwd,
                          const std::map<std::string, std::string>& env, const ChildOptions& options)
 {
+    // A cross build's program runs in the emulator.
+    if (*TEST_LAUNCH_PREFIX)
+        return Launch({TEST_LAUNCH_PREFIX, path}, cwd, env, options);
+    return Launch({path}, cwd, env, options);
+}
+
+bool ChildProcess::StartNative(const std::string& path, const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {path};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return Launch(argv, "/", {}, {});
+}
+
+bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::string& cwd,
+                          const std::map<std::string, std::string>& env,
+                          const ChildOptions& options)
+{
+    exited = false;
+    out.clear();
+    err.clear();
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
         return false;
@@ -155,12 +175,11 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
         }
         if (chdir(cwd.c_str()) != 0)
             _exit(126);
-        // A cross build's program runs in the emulator.
-        const char* prefix = TEST_LAUNCH_PREFIX;
-        if (*prefix)
-            execl(prefix, prefix, path.c_str(), (char*)nullptr);
-        else
-            execl(path.c_str(), path.c_str(), (char*)nullptr);
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -248,7 +267,9 @@ bool ChildProcess::WaitExit(int timeoutMs)
 
 bool ChildProcess::Ended()
 {
-    if (exited || pid <= 0 || waitpid(pid, &status, WNOHANG) != pid)
+    if (pid <= 0) // never started: nothing to wait for
+        exited = true;
+    if (exited || waitpid(pid, &status, WNOHANG) != pid)
         return exited;
     exited = true;
     // The pipes may outlive the child if it handed them on; read what is left.

@@ -1,4 +1,4 @@
-// Runs the real program as a child process for whole-program tests: its
+// Runs a child process, the real program or the tests' X server: its
 // standard output and error go to pipes, and every wait is bounded.
 #ifndef TESTS_CHILDPROCESS_H
 #define TESTS_CHILDPROCESS_H
@@ -28,10 +28,13 @@ class ChildProcess
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess(); // kills a child that is still running
 
-    // Starts `path` with no arguments in `cwd`, with `env` added to (or,
-    // for an empty value, removed from) this process's environment.
+    // Starts `path` in `cwd`, with `env` added to (or, for an empty value,
+    // removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env, const ChildOptions& options = {});
+    // Starts a program of this machine, never in a cross build's emulator,
+    // with `args`, in the root folder.
+    bool StartNative(const std::string& path, const std::vector<std::string>& args);
 
     // True once the child holds the file at `path` open.
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
@@ -54,6 +57,8 @@ class ChildProcess
     std::string Why() const;
 
   private:
+    bool Launch(const std::vector<std::string>& argv, const std::string& cwd,
+                const std::map<std::string, std::string>& env, const ChildOptions& options);
     void Pump(int timeoutMs);
     // True once the child has ended; then reaps it and reads its pipes out.
     bool Ended();

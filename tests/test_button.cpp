@@ -102,23 +102,16 @@ class ButtonTest : public ::testing::Test
         button.Draw(screen);
     }
 
-    // Pixels that differ from "the rectangle in `colour`, background elsewhere";
-    // an empty rectangle means nothing may be painted.
-    int Mismatches(int x, int y, int w, int h, Rgb colour)
+    // How the screen differs from "the rectangle in `colour`, background
+    // elsewhere"; an empty rectangle means nothing may be painted.
+    std::string Mismatches(int x, int y, int w, int h, Rgb colour)
     {
-        const Rgb inside = AsStored(screen, colour);
-        const Rgb outside = AsStored(screen, kBackground);
-        int count = 0;
-        for (int py = 0; py < screen->h; ++py)
-            for (int px = 0; px < screen->w; ++px)
-            {
-                bool in = px >= x && px < x + w && py >= y && py < y + h;
-                if (PixelAt(screen, px, py) != (in ? inside : outside))
-                    ++count;
-            }
-        return count;
+        Image expected(screen->w, screen->h, AsStored(screen, kBackground));
+        expected.Fill(x, y, w, h, AsStored(screen, colour));
+        return ScreenMismatch(screen, expected,
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    int PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
+    std::string PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
 
     TempDir dir;
     SDL_Surface* screen = nullptr;
@@ -277,10 +270,10 @@ TEST_F(ButtonTest, EachStateDrawsItsFrameOfItsGroup)
         SCOPED_TRACE(testing::Message() << "state " << row.state);
         CButtonTestAccess::SetState(button, row.state);
         Redraw(button);
-        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, row.frame)), 0);
+        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, row.frame)), "");
         button.Disable();
         Redraw(button);
-        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, 3)), 0);
+        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, 3)), "");
         button.Enable();
     }
 }
@@ -294,7 +287,7 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
         SCOPED_TRACE(testing::Message() << "state " << state);
         CButtonTestAccess::SetState(button, state);
         Redraw(button);
-        EXPECT_EQ(PaintedPixels(), 0);
+        EXPECT_EQ(PaintedPixels(), "");
     }
 
     // Narrower than four pixels: a valid image whose frames are 0 wide.
@@ -304,11 +297,11 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
     ASSERT_TRUE(narrow.Load(dir.File("narrow.bmp").c_str()));
     EXPECT_EQ(narrow.GetRect().w, 0);
     Redraw(narrow);
-    EXPECT_EQ(PaintedPixels(), 0);
+    EXPECT_EQ(PaintedPixels(), "");
 
     CButton unloaded;
     Redraw(unloaded);
-    EXPECT_EQ(PaintedPixels(), 0);
+    EXPECT_EQ(PaintedPixels(), "");
 }
 
 TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
@@ -331,7 +324,8 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
         button.SetPosition(c.x, c.y);
 
         Redraw(button);
-        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 0)), 0);
+        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 0)),
+                  "");
         EXPECT_EQ(button.GetRect().x, c.x);
         EXPECT_EQ(button.GetRect().y, c.y);
         EXPECT_EQ(button.GetRect().w, kFrameW);
@@ -340,7 +334,8 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
         button.HandleMouse(MOUSE_PRESS, c.visibleX + 1, c.visibleY + 1);
         ASSERT_EQ(button.GetState(), 1);
         Redraw(button);
-        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 1)), 0);
+        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 1)),
+                  "");
         // The far corner beyond the screen still belongs to the button.
         button.HandleMouse(MOUSE_RELEASE, c.x + kFrameW, c.y + kFrameH);
         EXPECT_EQ(button.GetState(), 0);
@@ -378,7 +373,7 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
         for (int g = 0; g < c.count; ++g)
         {
             Redraw(button);
-            EXPECT_EQ(Mismatches(7, 9, kFrameW, kFrameH, FrameColour(g, 0)), 0) << "group " << g;
+            EXPECT_EQ(Mismatches(7, 9, kFrameW, kFrameH, FrameColour(g, 0)), "") << "group " << g;
             button.NextGroup();
         }
     }
@@ -417,7 +412,7 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
                 EXPECT_STREQ(SDL_GetError(), "earlier");
             }
             Redraw(fresh);
-            EXPECT_EQ(PaintedPixels(), 0);
+            EXPECT_EQ(PaintedPixels(), "");
             fresh.HandleMouse(MOUSE_PRESS, 0, 0);
             ExpectPushed(&fresh, kNoEvent);
         }
@@ -447,9 +442,9 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
             CButtonTestAccess::SetState(button, g * 4);
             Redraw(button);
             if (g < 2)
-                EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(0)), 0) << g;
+                EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(0)), "") << g;
             else
-                EXPECT_EQ(PaintedPixels(), 0) << "group " << g;
+                EXPECT_EQ(PaintedPixels(), "") << "group " << g;
         }
         // Still answers the pointer; the loop above left it in group 3.
         button.HandleMouse(MOUSE_PRESS, 10, 10);
@@ -483,7 +478,7 @@ TEST_F(ButtonTest, LoadGroupRejectsBadLists)
         EXPECT_EQ(button.GetState(), 1);
         EXPECT_TRUE(button.IsPressed());
         Redraw(button);
-        EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(1)), 0);
+        EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(1)), "");
     }
 }
 
@@ -514,7 +509,7 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
             {
                 CButtonTestAccess::SetState(button, state);
                 Redraw(button);
-                EXPECT_EQ(PaintedPixels(), 0) << "state " << state;
+                EXPECT_EQ(PaintedPixels(), "") << "state " << state;
             }
         }
 }
@@ -531,7 +526,7 @@ TEST_F(ButtonTest, LoadGroupWithFewerGroupsStartsOnTheFirst)
     EXPECT_EQ(button.GetGroupCount(), 1);
     EXPECT_EQ(button.GetState(), 0);
     Redraw(button);
-    EXPECT_EQ(Mismatches(0, 0, kFrameW, kFrameH, OtherColour(0)), 0);
+    EXPECT_EQ(Mismatches(0, 0, kFrameW, kFrameH, OtherColour(0)), "");
 }
 
 TEST_F(ButtonTest, ClicksAndNextGroupCycleThroughGroups)

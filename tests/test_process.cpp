@@ -22,8 +22,7 @@ class ProcessTest : public ::testing::Test
     void SetUp() override
     {
         if (!DeviceDirIsForTests())
-            GTEST_SKIP() << "DEVICE_SYSTEM_DIR (" << DeviceDir()
-                         << ") is not a test folder inside the build tree";
+            GTEST_SKIP() << DeviceDirSkipReason();
     }
 
     // Starts the program from the source tree, where ./res/ is found.

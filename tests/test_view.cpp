@@ -242,9 +242,9 @@ class ViewTest : public ::testing::Test
 
     void Fill(Rgb colour) { testimages::Fill(screen, colour); }
 
-    // Pixels differing from `base` with `boxes` painted over it and, with
-    // `label`, the version label's glyphs in black on top.
-    int Mismatches(Rgb base, std::vector<Box> boxes, bool label = false)
+    // How the screen differs from `base` with `boxes` painted over it and,
+    // with `label`, the version label's glyphs in black on top.
+    std::string Mismatches(Rgb base, std::vector<Box> boxes, bool label = false)
     {
         if (label)
         {
@@ -253,18 +253,16 @@ class ViewTest : public ::testing::Test
             for (auto [x, y] : ink)
                 boxes.push_back(Box{x, y, 1, 1, kBlack});
         }
-        int count = 0;
-        for (int y = 0; y < screen->h; ++y)
-            for (int x = 0; x < screen->w; ++x)
-            {
-                Rgb want = base;
-                for (const Box& b : boxes)
-                    if (x >= b.x && x < b.x + b.w && y >= b.y && y < b.y + b.h)
-                        want = b.colour;
-                if (PixelAt(screen, x, y) != AsStored(screen, want))
-                    ++count;
-            }
-        return count;
+        Image expected(screen->w, screen->h, AsStored(screen, base));
+        for (const Box& b : boxes)
+            expected.Fill(b.x, b.y, b.w, b.h, AsStored(screen, b.colour));
+        return Differs(expected);
+    }
+
+    std::string Differs(const Image& expected)
+    {
+        return ScreenMismatch(screen, expected,
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
 
     // Bounding box of the black pixels; w == 0 when there are none.
@@ -308,7 +306,7 @@ class FontViewTest : public ViewTest
     void SetUp() override
     {
         if (!DeviceDirIsForTests())
-            GTEST_SKIP() << "DEVICE_SYSTEM_DIR lies outside the build tree";
+            GTEST_SKIP() << DeviceDirSkipReason();
         PrepareDeviceDir(false, true);
         ViewTest::SetUp();
     }
@@ -579,16 +577,16 @@ TEST_F(FontViewTest, DrawPaintsBackgroundButtonsAndLabelOnlyWhenShown)
     const std::vector<Box> normal = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
     Fill(kUntouched);
     view->Draw(screen);
-    EXPECT_EQ(Mismatches(kBackground, normal), 0);
+    EXPECT_EQ(Mismatches(kBackground, normal), "");
 
     // The codes only request the repaint; the loop delivers it.
     view->OnButton(false, 8);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kBackground, normal, true), 0);
+    EXPECT_EQ(Mismatches(kBackground, normal, true), "");
 
     view->OnButton(false, 9);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kBackground, normal), 0);
+    EXPECT_EQ(Mismatches(kBackground, normal), "");
 }
 
 TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
@@ -636,7 +634,7 @@ TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
     view->OnButton(false, 8);
     view->Draw(screen);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+    EXPECT_EQ(Mismatches(kUntouched, {}), "");
     EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
 
     // No button exists, so pointer events hit nothing.
@@ -695,7 +693,7 @@ TEST_F(FontViewTest, FailingButtonStripStopsLoading)
             Fill(kUntouched);
             view->OnButton(false, 8); // no font: still no label
             Pump(*view);
-            EXPECT_EQ(Mismatches(kBackground, shown), 0);
+            EXPECT_EQ(Mismatches(kBackground, shown), "");
 
             // The view never opened the font: it must not end the font
             // library's use by someone else.
@@ -711,7 +709,7 @@ TEST_F(FontViewTest, FailingButtonStripStopsLoading)
 TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
 {
     if (!DeviceDirIsForTests())
-        GTEST_SKIP() << "DEVICE_SYSTEM_DIR lies outside the build tree";
+        GTEST_SKIP() << DeviceDirSkipReason();
     PrepareDeviceDir(false, false);
     EXPECT_EQ(Initialize(), -3);
     ASSERT_EQ(lastLog.size(), 2u);
@@ -723,7 +721,7 @@ TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
     view->OnButton(false, 8);
     Pump(*view);
     EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), 0);
+        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), "");
 }
 
 TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
@@ -757,7 +755,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 
         Fill(kUntouched);
         view->Draw(screen);
-        EXPECT_EQ(Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}, true), 0);
+        EXPECT_EQ(Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}, true), "");
     }
 
     // The font is opened anew on every call, so a vanished file shows.
@@ -765,7 +763,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     EXPECT_EQ(Initialize(), -3);
     Fill(kUntouched);
     view->Draw(screen);
-    EXPECT_EQ(Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}), 0);
+    EXPECT_EQ(Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(CANCEL, 0, 1)}), "");
 }
 
 // The images are kept in the screen's format; the frame must be the one the
@@ -796,12 +794,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
-    int differing = 0;
-    for (int y = 0; y < kScreenH; ++y)
-        for (int x = 0; x < kScreenW; ++x)
-            differing += static_cast<Uint16*>(screen->pixels)[y * screen->pitch / 2 + x] !=
-                         static_cast<Uint16*>(expected->pixels)[y * expected->pitch / 2 + x];
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(Differs(ImageOf(expected)), "");
     SDL_FreeSurface(expected);
 }
 
@@ -840,7 +833,7 @@ TEST_F(FontViewTest, TapOnEachButton)
         EXPECT_EQ(pressed.handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
         EXPECT_FALSE(pressed.left);
         boxes[row.button] = ButtonBox(row.button, 1);
-        EXPECT_EQ(Mismatches(kBackground, boxes), 0) << "pressed frame";
+        EXPECT_EQ(Mismatches(kBackground, boxes), "") << "pressed frame";
 
         PumpResult released;
         {
@@ -865,7 +858,7 @@ TEST_F(FontViewTest, TapOnEachButton)
             EXPECT_EQ(released.handled, (std::vector<int>{EVENT_BUTTON_CLICKED, EVENT_REDRAW}));
             boxes[row.button] = ButtonBox(row.button, 0);
         }
-        EXPECT_EQ(Mismatches(kBackground, boxes), 0) << "after release";
+        EXPECT_EQ(Mismatches(kBackground, boxes), "") << "after release";
     }
 }
 
@@ -876,7 +869,7 @@ TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
     view->OnMouse(MOUSE_PRESS, x, y);
     EXPECT_EQ(Pump(*view).handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
     EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 1)}), 0);
+        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 1)}), "");
 
     view->OnMouse(MOUSE_MOVE, 10, 10);
     EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
@@ -886,7 +879,7 @@ TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
     EXPECT_FALSE(after.left);
     EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
     EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), 0);
+        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), "");
 }
 
 TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
@@ -928,7 +921,7 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         EXPECT_TRUE(DrainEvents().empty());
         EXPECT_FALSE(subject.IsModeChosen());
         EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
-        EXPECT_EQ(Mismatches(kUntouched, {}), 0);
+        EXPECT_EQ(Mismatches(kUntouched, {}), "");
     }
 }
 

@@ -120,46 +120,17 @@ void Fill(SDL_Surface* surface, Rgb colour)
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
 }
 
-Rgb PixelAt(SDL_Surface* surface, int x, int y)
-{
-    Rgb c = {0, 0, 0};
-    if (x < 0 || y < 0 || x >= surface->w || y >= surface->h)
-        return c;
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
-        return c;
-    const int bpp = surface->format->BytesPerPixel;
-    const Uint8* p = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * bpp;
-    Uint32 pixel = 0;
-    switch (bpp)
-    {
-    case 1:
-        pixel = *p;
-        break;
-    case 2:
-        pixel = *reinterpret_cast<const Uint16*>(p);
-        break;
-    case 3:
-        if (SDL_BYTEORDER == SDL_BIG_ENDIAN)
-            pixel = (p[0] << 16) | (p[1] << 8) | p[2];
-        else
-            pixel = p[0] | (p[1] << 8) | (p[2] << 16);
-        break;
-    default:
-        pixel = *reinterpret_cast<const Uint32*>(p);
-        break;
-    }
-    if (SDL_MUSTLOCK(surface))
-        SDL_UnlockSurface(surface);
-    SDL_GetRGB(pixel, surface->format, &c.r, &c.g, &c.b);
-    return c;
-}
-
 Rgb AsStored(SDL_Surface* surface, Rgb colour)
 {
     Rgb c;
     SDL_GetRGB(SDL_MapRGB(surface->format, colour.r, colour.g, colour.b), surface->format, &c.r,
                &c.g, &c.b);
     return c;
+}
+
+std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name)
+{
+    return ImageMismatch(expected, ImageOf(screen), 0, TEST_BUILD_DIR "/failed-" + name);
 }
 
 } // namespace testimages

@@ -5,7 +5,7 @@
 
 #include <SDL.h>
 
-#include "tests/rgb.h"
+#include "tests/image.h"
 
 #include <ostream>
 #include <string>
@@ -43,10 +43,11 @@ bool WriteEmptyFile(const std::string& path);
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
 void Fill(SDL_Surface* surface, Rgb colour);
-// Colour of one pixel, as the surface stores it.
-Rgb PixelAt(SDL_Surface* surface, int x, int y);
 // What `colour` becomes once stored in the surface's pixel format.
 Rgb AsStored(SDL_Surface* surface, Rgb colour);
+// Empty when `screen` holds exactly `expected`; otherwise how they differ,
+// with both saved as pictures named after `name` in the build folder.
+std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name);
 
 } // namespace testimages
 

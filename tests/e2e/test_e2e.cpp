@@ -85,30 +85,6 @@ bool IsAt(const Image& i, Point p, const Rgb& c)
     return Near(i.At(p.x, p.y), c);
 }
 
-// A PNG of the artwork as 8-bit RGB; empty when it cannot be loaded.
-Image LoadRgb(const std::string& path)
-{
-    Image image;
-    SDL_Surface* loaded = IMG_Load(path.c_str());
-    if (!loaded)
-        return image;
-    SDL_Surface* rgb = SDL_CreateRGBSurface(SDL_SWSURFACE, loaded->w, loaded->h, 32, 0xFF0000,
-                                            0x00FF00, 0x0000FF, 0);
-    SDL_BlitSurface(loaded, nullptr, rgb, nullptr);
-    image.width = rgb->w;
-    image.height = rgb->h;
-    for (int y = 0; y < rgb->h; ++y)
-    {
-        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(rgb->pixels) +
-                                                            y * rgb->pitch);
-        for (int x = 0; x < rgb->w; ++x)
-            image.pixels.push_back({Uint8(row[x] >> 16), Uint8(row[x] >> 8), Uint8(row[x])});
-    }
-    SDL_FreeSurface(rgb);
-    SDL_FreeSurface(loaded);
-    return image;
-}
-
 // What the screen must show: which frame of each button strip (kHidden for
 // a button that is not drawn), whether the label is up, and whether there
 // is a background at all (without one nothing but black is ever shown).
@@ -133,7 +109,7 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
         screen.pixels.assign(kScreenW * kScreenH, kBlack);
         return screen;
     }
-    screen = LoadRgb(workDir + "/" + kBackgroundFile);
+    screen = LoadImage(workDir + "/" + kBackgroundFile);
     const struct
     {
         int frame;
@@ -143,7 +119,7 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     {
         if (b.frame == kHidden)
             continue;
-        const Image strip = LoadRgb(workDir + "/" + b.at.file);
+        const Image strip = LoadImage(workDir + "/" + b.at.file);
         const int w = strip.width / 4;
         for (int y = 0; y < strip.height; ++y)
             for (int x = 0; x < w; ++x)
@@ -156,23 +132,10 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     return screen;
 }
 
-// How many pixels of `seen` are off `expected` by more than 16-bit rounding
-// (-1 when the sizes differ), and where the first one is.
-int Mismatches(const Image& seen, const Image& expected, Point* first = nullptr)
-{
-    if (seen.width != expected.width || seen.height != expected.height)
-        return -1;
-    int count = 0;
-    for (int y = 0; y < seen.height; ++y)
-        for (int x = 0; x < seen.width; ++x)
-            if (!Near(seen.At(x, y), expected.At(x, y)) && count++ == 0 && first)
-                *first = {x, y};
-    return count;
-}
-
+// Within 16-bit rounding of `expected`.
 bool Shows(const Image& seen, const Image& expected)
 {
-    return Mismatches(seen, expected) == 0;
+    return CompareImages(expected, seen, 8).None();
 }
 
 // What a failed screen check saw, for its message; both pictures are kept
@@ -181,21 +144,8 @@ std::string Seen(const Image& seen, const Image& expected, const std::string& na
 {
     if (seen.pixels.empty())
         return "no picture could be read";
-    const std::string path = TEST_BUILD_DIR "/e2e-failed-" + name;
-    SavePng(seen, path + "-actual.png");
-    SavePng(expected, path + "-expected.png");
-    std::ostringstream text;
-    Point p;
-    const int count = Mismatches(seen, expected, &p);
-    if (count == 0)
-        text << "the screen matches";
-    else if (count < 0)
-        text << "the window is " << seen.width << "x" << seen.height;
-    else
-        text << count << " pixels differ, the first at (" << p.x << ", " << p.y
-             << "): " << seen.At(p.x, p.y) << " instead of " << expected.At(p.x, p.y);
-    text << "; pictures in " << path << "-{actual,expected}.png";
-    return text.str();
+    const std::string text = ImageMismatch(expected, seen, 8, TEST_BUILD_DIR "/e2e-failed-" + name);
+    return text.empty() ? "the screen matches" : text;
 }
 
 // ---------------------------------------------------------------- fixture
@@ -206,8 +156,7 @@ class EndToEnd : public ::testing::Test
     void SetUp() override
     {
         if (!DeviceDirIsForTests())
-            GTEST_SKIP() << "DEVICE_SYSTEM_DIR (" << DeviceDir()
-                         << ") is not a test folder inside the build tree";
+            GTEST_SKIP() << DeviceDirSkipReason();
         PrepareDeviceDir(true, true);
     }
 

@@ -1,6 +1,8 @@
 #include "tests/e2e/tvoutrun.h"
 #include "tests/devicedir.h"
 
+#include <X11/keysym.h>
+
 #include <fstream>
 
 namespace
@@ -82,15 +84,45 @@ std::vector<std::string> TvOutRun::DeviceCalls() const
     return calls;
 }
 
+size_t TvOutRun::CallCount() const
+{
+    const size_t recorded = callsFile.empty() ? 0 : RecordedDeviceCalls(callsFile).size();
+    return DeviceCalls().size() + recorded;
+}
+
 bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
 {
-    return child.WaitUntil(
-        [&]
+    return child.WaitUntil([&] { return CallCount() >= count; }, timeoutMs);
+}
+
+bool TvOutRun::WaitForFirstFrame(int timeoutMs)
+{
+    return WaitForPixel(Layout::kTitlePoints[0], Layout::kTitle, timeoutMs) &&
+           WaitForPixel(Layout::kNtscRing, Layout::kNtscPalFrames[0], timeoutMs) &&
+           WaitForPixel(Layout::kPalRing, Layout::kNtscPalFrames[0], timeoutMs);
+}
+
+bool TvOutRun::Play(const SessionStep& step, int timeoutMs)
+{
+    for (int i = 0; i < step.times; ++i)
+    {
+        Image before, now;
+        x.Grab(before);
+        const size_t calls = CallCount();
+        if (step.kind == SessionStep::KEY)
+            x.TapKey(XK_KP_0 + (step.key[2] - '0'));
+        else
         {
-            const size_t recorded = callsFile.empty() ? 0 : RecordedDeviceCalls(callsFile).size();
-            return DeviceCalls().size() + recorded >= count;
-        },
-        timeoutMs);
+            x.MoveTo(step.x, step.y);
+            step.kind == SessionStep::PRESS ? x.Press() : x.Release();
+        }
+        const bool shown = child.WaitUntil(
+            [&] { return !x.Grab(now) || now.pixels != before.pixels || CallCount() > calls; },
+            timeoutMs);
+        if (!shown && !child.WaitExit(0))
+            return false;
+    }
+    return true;
 }
 
 bool TvOutRun::SaveOutput(const std::string& outPath, const std::string& errPath) const

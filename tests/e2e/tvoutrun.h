@@ -6,6 +6,7 @@
 #include "tests/childprocess.h"
 #include "tests/e2e/virtualx.h"
 #include "tests/expected.h"
+#include "tests/scriptedsession.h"
 
 #include <functional>
 #include <map>
@@ -66,6 +67,13 @@ class TvOutRun
     // TVOUT_DEVICE_CALLS named when the program was started.
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 
+    // The first frame is up: title bar and the buttons' normal frames.
+    bool WaitForFirstFrame(int timeoutMs);
+    // Plays one step of the scripted session (each of its repeats), each
+    // time waiting until it shows: the screen changes, a device call comes
+    // or the program ends.
+    bool Play(const SessionStep& step, int timeoutMs);
+
     bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
     // Writes what the program wrote so far on standard output and error
     // into two files.
@@ -83,6 +91,8 @@ class TvOutRun
     const std::string& DisplayName() const { return server.DisplayName(); }
 
   private:
+    size_t CallCount() const;
+
     // Declared in this order so that they end in the reverse: the program,
     // then the connection, then the server.
     VirtualX server;

@@ -1,23 +1,11 @@
 #include "tests/e2e/virtualx.h"
 
-#include "tests/childprocess.h"
-
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <errno.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <stdlib.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <cstdio>
 
 #ifndef XVFB_PATH
 #define XVFB_PATH "Xvfb"
@@ -34,21 +22,6 @@ int IgnoreXError(Display*, XErrorEvent*)
     return 0;
 }
 
-// Reaps `pid` within `timeoutMs`; false when it is still running.
-bool Reap(pid_t pid, int timeoutMs)
-{
-    const long end = NowMs() + timeoutMs;
-    for (;;)
-    {
-        pid_t r = waitpid(pid, nullptr, WNOHANG);
-        if (r == pid || (r < 0 && errno == ECHILD))
-            return true;
-        if (NowMs() >= end)
-            return false;
-        usleep(10000);
-    }
-}
-
 uint8_t ChannelValue(unsigned long pixel, unsigned long mask)
 {
     if (mask == 0)
@@ -61,83 +34,31 @@ uint8_t ChannelValue(unsigned long pixel, unsigned long mask)
 }
 } // namespace
 
-bool Near(const Rgb& a, const Rgb& b, int tolerance)
-{
-    return abs(a.r - b.r) <= tolerance && abs(a.g - b.g) <= tolerance &&
-           abs(a.b - b.b) <= tolerance;
-}
-
 bool VirtualX::Start(int timeoutMs, std::string* error)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
+    // -displayfd: the server picks a free display and writes its number to
+    // standard output once it accepts connections.
+    const std::string& out = server.Out();
+    if (!server.StartNative(
+            XVFB_PATH, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"}) ||
+        !server.WaitUntil([&] { return out.find('\n') != std::string::npos; }, timeoutMs))
     {
-        *error = "pipe failed";
-        return false;
-    }
-    pid = fork();
-    if (pid < 0)
-    {
-        *error = "fork failed";
-        close(fds[0]);
-        close(fds[1]);
-        return false;
-    }
-    if (pid == 0)
-    {
-        // The server must not outlive the test, however the test ends.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(fds[0]);
-        int devnull = open("/dev/null", O_RDWR);
-        dup2(devnull, STDIN_FILENO);
-        dup2(devnull, STDOUT_FILENO);
-        dup2(devnull, STDERR_FILENO);
-        char fd[16];
-        snprintf(fd, sizeof(fd), "%d", fds[1]);
-        // -displayfd: the server picks a free display and writes its number
-        // to the pipe once it accepts connections.
-        execlp(XVFB_PATH, XVFB_PATH, "-displayfd", fd, "-nolisten", "tcp", "-screen", "0",
-               "640x480x24", (char*)nullptr);
-        _exit(127);
-    }
-    close(fds[1]);
-
-    std::string number;
-    const long end = NowMs() + timeoutMs;
-    while (number.find('\n') == std::string::npos)
-    {
-        const long left = end - NowMs();
-        pollfd p = {fds[0], POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
-            break;
-        char buf[32];
-        ssize_t n = read(fds[0], buf, sizeof(buf));
-        if (n <= 0)
-            break;
-        number.append(buf, n);
-    }
-    close(fds[0]);
-    if (number.find('\n') == std::string::npos)
-    {
-        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit";
+        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit; " + server.Why();
         Stop();
         return false;
     }
-    display = ":" + number.substr(0, number.find('\n'));
+    display = ":" + out.substr(0, out.find('\n'));
     return true;
 }
 
 void VirtualX::Stop()
 {
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    if (!Reap(pid, kStopTimeoutMs))
+    server.Signal(SIGTERM);
+    if (!server.WaitExit(kStopTimeoutMs))
     {
-        kill(pid, SIGKILL);
-        Reap(pid, kStopTimeoutMs);
+        server.Signal(SIGKILL);
+        server.WaitExit(kStopTimeoutMs);
     }
-    pid = -1;
     display.clear();
 }
 

@@ -4,27 +4,10 @@
 #ifndef TESTS_E2E_VIRTUALX_H
 #define TESTS_E2E_VIRTUALX_H
 
-#include "tests/rgb.h"
-
-#include <sys/types.h>
+#include "tests/childprocess.h"
+#include "tests/image.h"
 
 #include <string>
-#include <vector>
-
-// The program draws in 16 bits per pixel: colours come back RGB565-rounded.
-bool Near(const Rgb& a, const Rgb& b, int tolerance = 8);
-
-struct Image
-{
-    int width = 0;
-    int height = 0;
-    std::vector<Rgb> pixels; // row by row
-
-    Rgb At(int x, int y) const { return pixels[y * width + x]; }
-};
-
-// Writes `image` as an 8-bit RGB PNG; false when the file cannot be written.
-bool SavePng(const Image& image, const std::string& path);
 
 class VirtualX
 {
@@ -41,7 +24,7 @@ class VirtualX
     const std::string& DisplayName() const { return display; }
 
   private:
-    pid_t pid = -1;
+    ChildProcess server;
     std::string display;
 };
 

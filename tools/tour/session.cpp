@@ -1,15 +1,14 @@
-// One fixed session of the program, to compare two builds of it byte for
-// byte: start, tap NTSC, move the picture each way, show the version label,
-// keypad Enter. Writes the program's standard output and error to files.
-// It follows the program by its device calls, reported by the stand-in or
-// recorded by the tests' device library (TVOUT_DEVICE_CALLS).
+// The scripted session (tools/session.txt) played once, to compare two
+// builds of the program byte for byte: writes the program's standard output
+// and error to files. It follows the program by its screen and its device
+// calls, reported by the stand-in or recorded by the tests' device library
+// (TVOUT_DEVICE_CALLS).
 //
 //   tvout-session <tvout binary> <working folder holding res/> <out file> <err file>
 //                 [NAME=VALUE...]    added to the program's environment
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
 
-#include <X11/keysym.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -42,40 +41,25 @@ int main(int argc, char** argv)
         fprintf(stderr, "session: %s is not a test folder\n", DeviceDir().c_str());
         return 2;
     }
+    std::vector<SessionStep> steps;
+    std::string error;
+    if (!ReadSession(SESSION_FILE, &steps, &error))
+    {
+        fprintf(stderr, "session: %s\n", error.c_str());
+        return 2;
+    }
     PrepareDeviceDir(true, true);
 
     TvOutRun run;
-    std::string error;
     if (!run.Start(argv[1], argv[2], env, kWaitMs, &error))
     {
         fprintf(stderr, "session: %s\n", error.c_str());
         return 1;
     }
-    XDriver& in = run.Input();
-    const Layout::Point ntsc = Layout::kNtscRing;
-    // Each step waits for its device calls; the label (keypad 8) makes none,
-    // and its key is taken in order before keypad Enter.
-    size_t calls = 0;
-    auto step = [&](const std::function<void()>& act, size_t newCalls)
-    {
-        act();
-        calls += newCalls;
-        return run.WaitForDeviceCalls(calls, kWaitMs);
-    };
-    const unsigned long moves[] = {XK_KP_6, XK_KP_2, XK_KP_0, XK_KP_4, XK_KP_6};
-    bool ok = run.WaitForPixel(ntsc, Layout::kNtscPalFrames[0], kWaitMs) &&
-              step(
-                  [&]
-                  {
-                      in.MoveTo(ntsc.x, ntsc.y);
-                      in.Press();
-                      in.Release();
-                  },
-                  2);
-    for (unsigned long key : moves)
-        ok = ok && step([&] { in.TapKey(key); }, 1);
-    ok = ok && step([&] { in.TapKey(XK_KP_8); }, 0) && step([&] { in.TapKey(XK_KP_Enter); }, 1) &&
-         run.WaitExit(kWaitMs);
+    bool ok = run.WaitForFirstFrame(kWaitMs);
+    for (const SessionStep& step : steps)
+        ok = ok && run.Play(step, kWaitMs);
+    ok = ok && run.WaitExit(kWaitMs);
     // The launcher, or the program itself when the hand-off fails, ends with 0.
     const int status = run.Child().Status();
     if (ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))

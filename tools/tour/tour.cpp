@@ -1,13 +1,13 @@
 // A short tour of the program for a machine without a display: it runs the
-// program in a virtual X server, shows the version label, taps PAL, nudges
-// the picture and taps Cancel, saving a PNG of the screen at each step;
-// then it prints the program's log and the device calls, and keeps its
-// standard output and error as stdout.txt and stderr.txt beside the pictures.
+// program in a virtual X server through the scripted session
+// (tools/session.txt: show the version label, tap PAL, nudge the picture,
+// tap Cancel), saving a PNG of the screen after each step; then it prints
+// the program's log and the device calls, and keeps its standard output and
+// error as stdout.txt and stderr.txt beside the pictures.
 //
 //   tvout-tour <tvout binary> <working folder holding res/> <picture folder>
 #include "tests/e2e/tvoutrun.h"
 
-#include <X11/keysym.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -16,56 +16,32 @@ namespace
 {
 const int kWaitMs = 10000;
 
-bool LabelShown(const Image& i)
+// The picture after each step of the session but the last, which leaves.
+const struct
 {
-    for (int y = Layout::kLabelTop; y <= Layout::kLabelBottom; ++y)
-        for (int x = Layout::kLabelLeft; x <= Layout::kLabelRight; ++x)
-            if (!Near(i.At(x, y), Layout::kFooter))
-                return true;
-    return false;
-}
-
-class Tour
-{
-  public:
-    explicit Tour(const std::string& pictures) : pictures(pictures) {}
-
-    // Runs one step: `act`, then waits for `done` and saves the screen.
-    bool Step(const char* file, const char* what, const std::function<void()>& act,
-              const std::function<bool()>& done)
-    {
-        act();
-        if (!done())
-        {
-            fprintf(stderr, "tour: step \"%s\" did not happen within %d ms\n", what, kWaitMs);
-            return false;
-        }
-        Image image;
-        const std::string path = pictures + "/" + file;
-        if (!run.Grab(image) || !SavePng(image, path))
-        {
-            fprintf(stderr, "tour: cannot save %s\n", path.c_str());
-            return false;
-        }
-        printf("  %-48s %s\n", what, path.c_str());
-        return true;
-    }
-
-    bool Screen(const std::function<bool(const Image&)>& ok)
-    {
-        return run.WaitForScreen(ok, kWaitMs);
-    }
-
-    bool Pixel(Layout::Point at, const Rgb& colour)
-    {
-        return run.WaitForPixel(at, colour, kWaitMs);
-    }
-
-    TvOutRun run;
-
-  private:
-    std::string pictures;
+    const char* file;
+    const char* what;
+} kFrames[] = {
+    {"02-label.png", "keypad 8: version label"},
+    {"03-pal-pressed.png", "PAL pressed"},
+    {"04-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)"},
+    {"05-moved-right.png", "keypad 6: TV picture moved right (LCD as before)"},
+    {"06-cancel-pressed.png", "Cancel pressed"},
 };
+const size_t kSteps = sizeof(kFrames) / sizeof(kFrames[0]) + 1;
+
+bool Save(TvOutRun& run, const std::string& pictures, const char* file, const char* what)
+{
+    Image image;
+    const std::string path = pictures + "/" + file;
+    if (!run.Grab(image) || !SavePng(image, path))
+    {
+        fprintf(stderr, "tour: cannot save %s\n", path.c_str());
+        return false;
+    }
+    printf("  %-48s %s\n", what, path.c_str());
+    return true;
+}
 
 void PrintOutput(const TvOutRun& run)
 {
@@ -87,61 +63,34 @@ int main(int argc, char** argv)
     }
     const std::string pictures = argv[3];
     mkdir(pictures.c_str(), 0755);
-
-    Tour tour(pictures);
-    TvOutRun& run = tour.run;
+    std::vector<SessionStep> steps;
     std::string error;
+    if (!ReadSession(SESSION_FILE, &steps, &error) || steps.size() != kSteps)
+    {
+        fprintf(stderr, "tour: %s\n",
+                error.empty() ? SESSION_FILE " does not have the tour's steps" : error.c_str());
+        return 1;
+    }
+
+    TvOutRun run;
     if (!run.Start(argv[1], argv[2], {}, kWaitMs, &error))
     {
         fprintf(stderr, "tour: %s\n", error.c_str());
         return 1;
     }
     printf("tvout runs on the virtual display %s; screenshots:\n", run.DisplayName().c_str());
-
-    XDriver& in = run.Input();
-    const Layout::Point pal = Layout::kPalRing, cancel = Layout::kCancelRing;
-    const bool ok =
-        tour.Step(
-            "01-start.png", "first frame", [] {},
-            [&]
-            {
-                return tour.Pixel(Layout::kTitlePoints[0], Layout::kTitle) &&
-                       tour.Pixel(pal, Layout::kNtscPalFrames[0]);
-            }) &&
-        tour.Step(
-            "02-label.png", "keypad 8: version label", [&] { in.TapKey(XK_KP_8); },
-            [&] { return tour.Screen(LabelShown); }) &&
-        tour.Step(
-            "03-pal-pressed.png", "PAL pressed",
-            [&]
-            {
-                in.MoveTo(pal.x, pal.y);
-                in.Press();
-            },
-            [&] { return tour.Pixel(pal, Layout::kNtscPalFrames[1]); }) &&
-        tour.Step(
-            "04-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)",
-            [&] { in.Release(); },
-            [&] {
-                return run.WaitForDeviceCalls(2, kWaitMs) &&
-                       tour.Pixel(pal, Layout::kNtscPalFrames[0]);
-            }) &&
-        tour.Step(
-            "05-moved-right.png", "keypad 6: TV picture moved right (LCD as before)",
-            [&] { in.TapKey(XK_KP_6); }, [&] { return run.WaitForDeviceCalls(3, kWaitMs); }) &&
-        tour.Step(
-            "06-cancel-pressed.png", "Cancel pressed",
-            [&]
-            {
-                in.MoveTo(cancel.x, cancel.y);
-                in.Press();
-            },
-            [&] { return tour.Pixel(cancel, Layout::kCancelFrames[1]); });
-    if (ok)
+    bool ok = run.WaitForFirstFrame(kWaitMs) && Save(run, pictures, "01-start.png", "first frame");
+    for (size_t i = 0; ok && i < kSteps; ++i)
     {
-        in.Release();
-        printf("  %-48s (the program hands over to the launcher)\n", "Cancel released");
+        ok = run.Play(steps[i], kWaitMs);
+        if (!ok)
+            fprintf(stderr, "tour: step %zu of %s did not show within %d ms\n", i + 1, SESSION_FILE,
+                    kWaitMs);
+        else if (i + 1 < kSteps)
+            ok = Save(run, pictures, kFrames[i].file, kFrames[i].what);
     }
+    if (ok)
+        printf("  %-48s (the program hands over to the launcher)\n", "Cancel released");
     const bool ended = ok && run.WaitExit(kWaitMs);
     if (ok && !ended)
         fprintf(stderr, "tour: the program did not end after Cancel\n");

@@ -1,0 +1,142 @@
+#include "tests/image.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <png.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+
+bool Near(const Rgb& a, const Rgb& b, int tolerance)
+{
+    return abs(a.r - b.r) <= tolerance && abs(a.g - b.g) <= tolerance &&
+           abs(a.b - b.b) <= tolerance;
+}
+
+void Image::Fill(int x, int y, int w, int h, Rgb colour)
+{
+    for (int py = std::max(y, 0); py < std::min(y + h, height); ++py)
+        for (int px = std::max(x, 0); px < std::min(x + w, width); ++px)
+            At(px, py) = colour;
+}
+
+Rgb PixelAt(SDL_Surface* surface, int x, int y)
+{
+    Rgb c = {0, 0, 0};
+    if (x < 0 || y < 0 || x >= surface->w || y >= surface->h)
+        return c;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return c;
+    const int bpp = surface->format->BytesPerPixel;
+    const Uint8* p = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * bpp;
+    Uint32 pixel = 0;
+    switch (bpp)
+    {
+    case 1:
+        pixel = *p;
+        break;
+    case 2:
+        pixel = *reinterpret_cast<const Uint16*>(p);
+        break;
+    case 3:
+        if (SDL_BYTEORDER == SDL_BIG_ENDIAN)
+            pixel = (p[0] << 16) | (p[1] << 8) | p[2];
+        else
+            pixel = p[0] | (p[1] << 8) | (p[2] << 16);
+        break;
+    default:
+        pixel = *reinterpret_cast<const Uint32*>(p);
+        break;
+    }
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    SDL_GetRGB(pixel, surface->format, &c.r, &c.g, &c.b);
+    return c;
+}
+
+Image ImageOf(SDL_Surface* surface)
+{
+    Image image(surface->w, surface->h, {0, 0, 0});
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x)
+            image.At(x, y) = PixelAt(surface, x, y);
+    return image;
+}
+
+Image LoadImage(const std::string& path)
+{
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    if (!loaded)
+        return Image();
+    Image image = ImageOf(loaded);
+    SDL_FreeSurface(loaded);
+    return image;
+}
+
+bool SavePng(const Image& image, const std::string& path)
+{
+    if (image.width <= 0 || image.height <= 0)
+        return false;
+    png_image png = {};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    static_assert(sizeof(Rgb) == 3, "pixels are packed RGB");
+    return png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+}
+
+ImageDifference CompareImages(const Image& expected, const Image& actual, int tolerance)
+{
+    ImageDifference d;
+    if (expected.width != actual.width || expected.height != actual.height)
+    {
+        d.sizesDiffer = true;
+        return d;
+    }
+    for (int y = 0; y < actual.height; ++y)
+        for (int x = 0; x < actual.width; ++x)
+            if (!Near(actual.At(x, y), expected.At(x, y), tolerance) && d.count++ == 0)
+            {
+                d.x = x;
+                d.y = y;
+                d.expected = expected.At(x, y);
+                d.actual = actual.At(x, y);
+            }
+    return d;
+}
+
+namespace
+{
+std::string Hex(const Rgb& c)
+{
+    char text[8];
+    snprintf(text, sizeof(text), "#%02X%02X%02X", c.r, c.g, c.b);
+    return text;
+}
+} // namespace
+
+std::string Describe(const ImageDifference& d, const Image& expected, const Image& actual)
+{
+    if (d.sizesDiffer)
+        return "the sizes differ: expected " + std::to_string(expected.width) + "x" +
+               std::to_string(expected.height) + ", actual " + std::to_string(actual.width) + "x" +
+               std::to_string(actual.height);
+    if (d.None())
+        return "";
+    return std::to_string(d.count) + " pixels differ, first at (" + std::to_string(d.x) + ", " +
+           std::to_string(d.y) + "): expected " + Hex(d.expected) + ", actual " + Hex(d.actual);
+}
+
+std::string ImageMismatch(const Image& expected, const Image& actual, int tolerance,
+                          const std::string& pathStem)
+{
+    const std::string text = Describe(CompareImages(expected, actual, tolerance), expected, actual);
+    if (text.empty())
+        return text;
+    SavePng(expected, pathStem + "-expected.png");
+    SavePng(actual, pathStem + "-actual.png");
+    return text + "; pictures in " + pathStem + "-{expected,actual}.png";
+}
