@@ -141,7 +141,7 @@ tools/test.sh "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
     -DDEVICE_SYSROOT="$sysroot" -DWERROR=ON
 
 step "the ARM test build writes what the PC build writes"
-pc=build-device-pc
+pc="build-device-pc"
 pc_build "$pc" tvout tvout-session
 sessions=$build/sessions
 rm -rf "$sessions"

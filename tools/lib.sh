@@ -18,10 +18,10 @@ wait_for() {
 
 # Starts COMMAND... in the background ($! is its process id); it is stopped
 # when the script exits.
-started=()
+background_pids=()
 background() {
     "$@" &
-    started+=($!)
+    background_pids+=($!)
 }
 running() { kill -0 "$1" 2>/dev/null; }
 stopped() { ! running "$1"; }
@@ -34,8 +34,8 @@ stop() { # pid [signal]
 }
 stop_started() {
     local pid
-    for pid in "${started[@]}"; do stop "$pid"; done
-    started=()
+    for pid in "${background_pids[@]}"; do stop "$pid"; done
+    background_pids=()
 }
 trap stop_started EXIT
 trap 'exit 1' INT TERM

@@ -12,6 +12,7 @@
 # PACKAGE... replaces the project's list (SDL and what the tests link). DIR
 # made by the same command is kept; remove it to fetch the packages anew.
 set -euo pipefail
+# shellcheck source=tools/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 usage() { echo "usage: $0 [--release NAME] armhf|armel DIR [PACKAGE...]" >&2; exit 2; }
@@ -50,7 +51,7 @@ while read -r uri suite component; do
     mirrors+=("deb $uri $suite $component")
 done <<<"$sources"
 
-# shellcheck disable=SC2206
+# shellcheck disable=SC2086
 command=(mmdebstrap --quiet --variant=extract --architectures="$arch"
     --include="$(echo $packages | tr ' ' ,)" "${release:-$codename}" "$dir" "${mirrors[@]}")
 if [ -f "$dir/.made-by" ] && [ "$(cat "$dir/.made-by")" = "${command[*]}" ]; then
