@@ -1,10 +1,7 @@
 #!/bin/bash
 # Measures the program against floor programs that do the least this screen
-# needs, as ratios taken in one run. The machine may be shared and noisy:
-# timed figures alternate the two programs and give minimum and median;
-# instruction counts (callgrind, SDL's dummy video driver) are the steady
-# figure. The hand-off figures have no floor. Prints one table: figure |
-# project | floor | ratio | goal.
+# needs, as ratios taken in one run, and prints one table: figure | project |
+# floor | ratio | goal. See docs/performance.md.
 #
 # Usage: bench/run.sh [--quick]
 #   --quick  only the instructions per repaint; exits 1 when the ratio is
@@ -12,6 +9,7 @@
 # Builds into build-bench/ and runs from the project root, where ./res/ is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/lib.sh
 
 quick=0
 [ "${1:-}" = "--quick" ] && quick=1
@@ -19,17 +17,16 @@ quick=0
 tools/install-deps.sh valgrind time
 
 build=build-bench
-system="$PWD/$build/system"
+# The program's project builds in build-bench/tvout, its device folder in it.
+system="$PWD/$build/tvout/system"
 cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR="$system" >/dev/null
 if [ $quick = 1 ]; then
-    cmake --build "$build" -j2 --target repaint_driver floor >/dev/null
+    cmake --build "$build" -j2 --target repaint_driver floor devicefolder >/dev/null
 else
-    cmake --build "$build" -j2 >/dev/null
+    cmake --build "$build" -j2 --target all devicefolder sessioninput >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
-mkdir -p "$system"
 rm -f "$system/vanumenu"
-cp -f /usr/share/fonts/truetype/nanum/NanumGothicBold.ttf "$system/HYUni_KLR_B_V1.01.ttf"
 
 rows=()
 row() { rows+=("$1|$2|$3|$4|$5"); }
@@ -85,7 +82,7 @@ if [ $quick = 0 ]; then
     echo "Timing the hand-off (dummy driver, 15 runs each)..." >&2
     ln -sf "$PWD/$build/handoff" "$system/vanumenu"
     for reader in read stalled; do
-        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/libsessioninput.so" \
+        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/tvout/libsessioninput.so" \
             "$build/handoff" 15 "$reader" "$build/tvout/tvout")
         if [ "$out" = none ]; then
             row "leave to launcher, ms, log $reader (min/median)" none - - "<= 1000 NOT MET"
@@ -99,15 +96,9 @@ if [ $quick = 0 ]; then
 
     # A private X server; -noreset keeps it up between back-to-back clients.
     rm -f "$build/xvfb.display"
-    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 \
-        3>"$build/xvfb.display" 2>"$build/xvfb.log" &
-    xvfb=$!
-    trap 'kill "$xvfb" 2>/dev/null || true' EXIT
-    for _ in $(seq 100); do
-        [ -s "$build/xvfb.display" ] && break
-        sleep 0.1
-    done
-    [ -s "$build/xvfb.display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    background Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 \
+        3>"$build/xvfb.display" 2>"$build/xvfb.log"
+    wait_for 10 test -s "$build/xvfb.display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$build/xvfb.display")"
     unset SDL_VIDEODRIVER
 
@@ -151,13 +142,7 @@ if [ $quick = 0 ]; then
         ticks=$(getconf CLK_TCK)
         read -r uptime _ </proc/uptime
         read -r -a stat <"/proc/$pid/stat"
-        kill -INT "$pid" 2>/dev/null || true
-        for _ in $(seq 30); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -KILL "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
+        stop "$pid" INT
         # Fields 14 and 15: user and system ticks; 22: start in ticks since boot.
         awk -v u="${stat[13]}" -v s="${stat[14]}" -v st="${stat[21]}" -v t="$ticks" -v up="$uptime" \
             'BEGIN { printf "%.1f", 100 * (u + s) / t / (up - st / t) }'

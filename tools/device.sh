@@ -1,35 +1,16 @@
 #!/bin/bash
 # Builds tvout for the device, tests the ARM build on this PC and makes the
-# package that ships.
+# package that ships: sysroots (tools/make-sysroot.sh), the cross build and
+# the whole suite in qemu-arm, the shipping build and its package, the checks
+# of its paths and library floors, and sessions of the packaged program. The
+# PC build it compares with is its own, build-device-pc. See docs/device.md.
 #
 #   tools/device.sh [armhf|armel]
 #   tools/device.sh --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]
 #
-# armhf is ARMv7 hard-float, armel ARMv5TE soft-float (default armhf).
-#
-# With Debian's cross compiler (the first form) it makes two sysroots of
-# Debian's ARM packages (tools/make-sysroot.sh): build-sysroot/ARCH (Debian
-# 12) for the tests and build-sysroot/ARCH-bullseye (Debian 11, glibc 2.31)
-# for the program that ships. It then
-#  1. cross-builds the program and every test into build-ARCH and runs the
-#     whole suite in qemu-arm, and checks that one session of the ARM test
-#     program writes byte for byte what the PC build writes;
-#  2. makes the shipping build in build-ARCH-ship (the device folder
-#     /usr/vanu, no tests, optimised, against the older C library), packs it
-#     into build-ARCH/tvout-<version>-ARCH.tar.gz, and links it once more
-#     without PIE in build-ARCH-nopie;
-#  3. checks the packaged binary: the device's paths and no path of this
-#     machine, and the floors of what it needs from the C library, libstdc++
-#     and libgcc (GLIBC_2.4, GLIBCXX_3.4, CXXABI_1.3, GCC_3.5);
-#  4. runs the packaged binary in qemu-arm for one scripted session with the
-#     tests' device library preloaded (i), as the libSDL-1.2.so.0 in front of
-#     stock SDL (ii) and plain (iii), on both sysroots, and the non-PIE one
-#     with (i): the device's calls reach the library when one is loaded, and
-#     the stand-in reports them otherwise.
-#
-# With a vendor's compiler (PREFIX is the text before "gcc", such as
-# /opt/x/bin/arm-vendor-linux-gnueabihf-) and its sysroot, it makes only the
-# shipping build and its package in build-ARCH-vendor, with the checks of 3.
+# armhf is ARMv7 hard-float, armel ARMv5TE soft-float (default armhf). The
+# second form uses a vendor's compiler (PREFIX is the text before "gcc") and
+# its sysroot, and makes only the shipping build and its package.
 set -euo pipefail
 
 usage() {
@@ -53,11 +34,10 @@ armhf) triplet=arm-linux-gnueabihf ;;
 armel) triplet=arm-linux-gnueabi ;;
 esac
 cd "$(dirname "$0")/.."
+. tools/lib.sh
 
 root=$PWD
 version=$(sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-step() { printf '\n== %s (%s s)\n' "$1" "$SECONDS"; }
-fail() { echo "device.sh: $*" >&2; exit 1; }
 
 # A shipping build: the default device folder, no tests, optimised.
 ship() { # folder sysroot [cmake options...]
@@ -161,9 +141,8 @@ tools/test.sh "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
     -DDEVICE_SYSROOT="$sysroot" -DWERROR=ON
 
 step "the ARM test build writes what the PC build writes"
-pc=build
-cmake -S . -B "$pc" -DDEVICE_SYSTEM_DIR="$root/$pc/system" >/dev/null
-cmake --build "$pc" -j2 --target tvout tvout-session
+pc="build-device-pc"
+pc_build "$pc" tvout tvout-session
 sessions=$build/sessions
 rm -rf "$sessions"
 mkdir -p "$sessions"

@@ -1,0 +1,53 @@
+# Shell helpers the scripts source: steps with their time, failing with the
+# script's name, waiting for a condition, and stopping what a script started
+# in the background when it ends, however it ends.
+# shellcheck shell=bash
+
+step() { printf '\n== %s (%s s)\n' "$1" "$SECONDS"; }
+fail() { echo "${0##*/}: $*" >&2; exit 1; }
+
+# Runs COMMAND... every 0.2 s until it succeeds, for at most SECONDS.
+wait_for() {
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.2
+    done
+}
+
+# Starts COMMAND... in the background ($! is its process id); it is stopped
+# when the script exits.
+background_pids=()
+background() {
+    "$@" &
+    background_pids+=($!)
+}
+running() { kill -0 "$1" 2>/dev/null; }
+stopped() { ! running "$1"; }
+# Sends PID the signal (TERM by default), gives it 10 s to end, then kills it.
+stop() { # pid [signal]
+    running "$1" || { wait "$1" 2>/dev/null || true; return 0; }
+    kill -"${2:-TERM}" "$1" 2>/dev/null || true
+    wait_for 10 stopped "$1" || kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+stop_started() {
+    local pid
+    for pid in "${background_pids[@]}"; do stop "$pid"; done
+    background_pids=()
+}
+trap stop_started EXIT
+trap 'exit 1' INT TERM
+
+# Configures a PC build in FOLDER with its device folder inside it (target
+# devicefolder: tools/launcher.sh and the label font in FOLDER/system), then
+# builds TARGET...
+pc_build() { # folder target... [-- cmake options...]
+    local dir=$1 targets=() options=()
+    shift
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do targets+=("$1"); shift; done
+    [ $# -eq 0 ] || options=("${@:2}")
+    cmake -S . -B "$dir" -DDEVICE_SYSTEM_DIR="$PWD/$dir/system" "${options[@]}" >/dev/null
+    cmake --build "$dir" -j2 --target "${targets[@]}"
+}
