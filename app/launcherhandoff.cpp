@@ -41,11 +41,14 @@ bool IsIgnored(const struct sigaction& action)
     return !(action.sa_flags & SA_SIGINFO) && action.sa_handler == SIG_IGN;
 }
 
-void Ignore(int sig)
+void OnLeavingRequest(int) {}
+
+// Without SA_RESTART, as SDL's own handlers: a wait in the log is cut short.
+void SetHandler(int sig, void (*handler)(int))
 {
     struct sigaction action;
     memset(&action, 0, sizeof(action));
-    action.sa_handler = SIG_IGN;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     sigaction(sig, &action, NULL);
 }
@@ -54,8 +57,8 @@ void Ignore(int sig)
 // its size limit must not end the process; the write simply fails.
 void IgnoreLogSignals()
 {
-    Ignore(SIGPIPE);
-    Ignore(SIGXFSZ);
+    SetHandler(SIGPIPE, SIG_IGN);
+    SetHandler(SIGXFSZ, SIG_IGN);
 }
 
 // Below the process's own limit only: a debugger or memory checker keeps its
@@ -85,10 +88,7 @@ void RestoreStartStateForLauncher()
         const bool wasIgnored = sigismember(&ignoredAtStart, sig) == 1;
         if (wasIgnored == IsIgnored(action))
             continue;
-        memset(&action, 0, sizeof(action));
-        action.sa_handler = wasIgnored ? SIG_IGN : SIG_DFL;
-        sigemptyset(&action.sa_mask);
-        sigaction(sig, &action, NULL);
+        SetHandler(sig, wasIgnored ? SIG_IGN : SIG_DFL);
     }
 
     // On a closed number FIOCLEX simply fails.
@@ -133,16 +133,18 @@ void PrepareLauncherHandOff()
 
 void BeginHandOff()
 {
-    // Blocked as well as ignored: SDL_Quit puts the default back for a
-    // moment, and a request arriving then waits, to be discarded when
-    // ignoring is set again (at the latest in LaunchMenuAtExit).
+    // Caught, not ignored: exec puts a caught signal back to its default by
+    // itself, so no request can end the process between giving the launcher
+    // its start-time signals and the exec. Blocked as well: SDL_Quit puts the
+    // default back for a moment, and a request arriving then waits for the
+    // handler (set again, at the latest, in LaunchMenuAtExit).
     sigset_t requests;
     sigemptyset(&requests);
     sigaddset(&requests, SIGTERM);
     sigaddset(&requests, SIGINT);
     sigprocmask(SIG_BLOCK, &requests, NULL);
-    Ignore(SIGTERM);
-    Ignore(SIGINT);
+    SetHandler(SIGTERM, OnLeavingRequest);
+    SetHandler(SIGINT, OnLeavingRequest);
 }
 
 void LaunchMenuAtExit()
