@@ -117,11 +117,6 @@ std::vector<int> DrainViewEvents(const CTvOutView* view)
     return codes;
 }
 
-bool StartsWith(const std::string& text, const std::string& start)
-{
-    return text.compare(0, start.size(), start) == 0;
-}
-
 // Standard output while alive, split into the view's messages (prefix
 // checked and removed); any other line is kept whole so it shows up.
 class LogCapture
@@ -582,136 +577,110 @@ TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
     }
 }
 
-// A FIFO in the background's place fails at once, in the words of a file
-// that cannot be opened, instead of waiting for a writer.
-TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
+// Initialize stops at the first resource that fails, leaves what comes after
+// it unloaded, and the screen shows what was loaded before. A FIFO in a
+// file's place fails at once, in the words of a file that cannot be opened,
+// instead of waiting for a writer.
+TEST_F(FontViewTest, InitializeStopsAtTheFirstResourceThatFails)
 {
-    for (bool fifo : {false, true})
+    const std::string font = LabelFontPath();
+    const struct
     {
-        SCOPED_TRACE(fifo ? "FIFO" : "removed");
-        std::filesystem::remove(kBackgroundFile);
-        ASSERT_TRUE(!fifo || mkfifo(kBackgroundFile, 0644) == 0);
+        std::string file, how; // how it fails: "removed", "empty" or "FIFO"
+        int result;
+        std::string logStart, logHas; // of the line after "CTvOutView::Initialize()"
+        int loaded;                   // buttons made and loaded, in order
+        bool halfMade;                // the next one made, but not loaded and not placed
+    } rows[] = {
+        {kBackgroundFile, "removed", -1, "Not found image. ", "app_tvout.png", 0, false},
+        {kBackgroundFile, "FIFO", -1, "Not found image. Couldn't open ./res/app_tvout.png\n", "", 0,
+         false},
+        {kNtsc.file, "removed", -2, "Error = ", "", 0, true},
+        {kNtsc.file, "empty", -2, "Error = ", "", 0, true},
+        {kPal.file, "removed", -2, "Error = ", "", 1, true},
+        {kPal.file, "empty", -2, "Error = ", "", 1, true},
+        {kCancel.file, "removed", -2, "Error = ", "", 2, true},
+        {kCancel.file, "empty", -2, "Error = ", "", 2, true},
+        {font, "removed", -3, "Unable to load font: " + font + "(", ")\n", 3, false},
+        {font, "FIFO", -3, "Unable to load font: " + font + "(Couldn't open " + font + ")\n", "", 3,
+         false},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.file + " " + row.how);
+        PrepareDeviceDir(false, true);
+        std::filesystem::remove(kBackgroundFile); // writing into a FIFO would wait for a reader
+        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
+        for (int b = 0; b < 3; ++b)
+            ASSERT_TRUE(WriteButton(b, 0));
+        std::filesystem::remove(row.file);
+        ASSERT_TRUE(row.how != "empty" || WriteEmptyFile(row.file));
+        ASSERT_TRUE(row.how != "FIFO" || mkfifo(row.file.c_str(), 0644) == 0);
         view = std::make_unique<CTvOutView>();
-        EXPECT_EQ(Initialize(), -1);
+
+        EXPECT_EQ(Initialize(), row.result);
         ASSERT_EQ(lastLog.size(), 2u);
         EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
-        EXPECT_TRUE(StartsWith(lastLog[1], "Not found image. ")) << lastLog[1];
-        EXPECT_NE(lastLog[1].find("app_tvout.png"), std::string::npos) << lastLog[1];
-        if (fifo)
+        EXPECT_EQ(lastLog[1].rfind(row.logStart, 0), 0u) << lastLog[1];
+        if (!row.logHas.empty())
         {
-            EXPECT_EQ(lastLog[1], "Not found image. Couldn't open ./res/app_tvout.png\n");
+            EXPECT_NE(lastLog[1].find(row.logHas), std::string::npos) << lastLog[1];
         }
-        for (int b = 0; b < 3; ++b)
-            EXPECT_EQ(Button(b), nullptr);
-        EXPECT_EQ(TTF_WasInit(), 0);
+        EXPECT_EQ(TTF_WasInit(), row.result == -3 ? 1 : 0) << "the font comes after the buttons";
 
+        std::vector<Box> shown;
+        for (int b = 0; b < 3; ++b)
+        {
+            SCOPED_TRACE(b);
+            CButton* button = Button(b);
+            if (b >= row.loaded + row.halfMade)
+            {
+                EXPECT_EQ(button, nullptr);
+                continue;
+            }
+            ASSERT_NE(button, nullptr);
+            if (b < row.loaded)
+            {
+                EXPECT_EQ(button->GetGroupCount(), 1);
+                shown.push_back(ButtonBox(b, 0));
+                continue;
+            }
+            EXPECT_EQ(button->GetGroupCount(), 0);
+            EXPECT_EQ(button->GetRect().x, 0);
+            EXPECT_EQ(button->GetRect().y, 0);
+        }
+
+        // Without a font there is no label; without a background nothing
+        // but the flip.
         Fill(kUntouched);
         flips = 0;
         view->OnButton(false, 8);
         view->Draw(screen);
         EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-        EXPECT_EQ(Mismatches(kUntouched, {}), "");
+        EXPECT_EQ(Mismatches(row.result == -1 ? kUntouched : kBackground, shown), "");
         EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
-
-        // No button exists, so pointer events hit nothing.
-        for (int b = 0; b < 3; ++b)
+        if (row.result == -1) // no button exists, so pointer events hit nothing
         {
-            view->OnMouse(MOUSE_PRESS, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
-            view->OnMouse(MOUSE_RELEASE, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
-        }
-        EXPECT_TRUE(DrainEvents().empty());
-    }
-}
-
-TEST_F(FontViewTest, FailingButtonStripStopsLoading)
-{
-    for (int failing = 0; failing < 3; ++failing)
-        for (bool empty : {false, true})
-        {
-            SCOPED_TRACE(testing::Message()
-                         << "button " << failing << (empty ? " empty" : " missing"));
-            for (int b = 0; b < 3; ++b)
-                ASSERT_TRUE(WriteButton(b, 0));
-            if (empty)
-                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].at.file));
-            else
-                std::filesystem::remove(kButtons[failing].at.file);
-            view = std::make_unique<CTvOutView>();
-
-            EXPECT_EQ(Initialize(), -2);
-            ASSERT_EQ(lastLog.size(), 2u);
-            EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
-            EXPECT_TRUE(StartsWith(lastLog[1], "Error = ")) << lastLog[1];
-            EXPECT_EQ(TTF_WasInit(), 0); // the font is not reached
-
-            std::vector<Box> shown;
-            for (int b = 0; b < 3; ++b)
+            for (const ButtonSpec& s : kButtons)
             {
-                SCOPED_TRACE(b);
-                CButton* button = Button(b);
-                if (b > failing)
-                {
-                    EXPECT_EQ(button, nullptr);
-                    continue;
-                }
-                ASSERT_NE(button, nullptr);
-                if (b < failing)
-                {
-                    EXPECT_EQ(button->GetGroupCount(), 1);
-                    shown.push_back(ButtonBox(b, 0));
-                    continue;
-                }
-                // Kept half-made: not loaded and not placed.
-                EXPECT_EQ(button->GetGroupCount(), 0);
-                EXPECT_EQ(button->GetRect().x, 0);
-                EXPECT_EQ(button->GetRect().y, 0);
+                view->OnMouse(MOUSE_PRESS, s.at.x + 1, s.at.y + 1);
+                view->OnMouse(MOUSE_RELEASE, s.at.x + 1, s.at.y + 1);
             }
+            EXPECT_TRUE(DrainEvents().empty());
+        }
 
-            Fill(kUntouched);
-            view->OnButton(false, 8); // no font: still no label
-            Pump(*view);
-            EXPECT_EQ(Mismatches(kBackground, shown), "");
-
-            // The view never opened the font: it must not end the font
-            // library's use by someone else.
-            TTF_Init();
+        // The view never opened the font: it must not end the font
+        // library's use by someone else.
+        TTF_Init();
+        const int ttfUsers = TTF_WasInit();
+        {
             LogCapture capture;
             view.reset(); // sanitizer builds catch a leak or a double free here
             EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
-            EXPECT_EQ(TTF_WasInit(), 1);
+        }
+        EXPECT_EQ(TTF_WasInit(), ttfUsers);
+        while (TTF_WasInit())
             TTF_Quit();
-        }
-}
-
-TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
-{
-    if (!DeviceDirIsForTests())
-        GTEST_SKIP() << DeviceDirSkipReason();
-    const std::string font = LabelFontPath();
-    // A FIFO in the font's place fails at once, in the words of a file that
-    // cannot be opened.
-    for (bool fifo : {false, true})
-    {
-        SCOPED_TRACE(fifo ? "FIFO" : "missing");
-        PrepareDeviceDir(false, false);
-        ASSERT_TRUE(!fifo || mkfifo(font.c_str(), 0644) == 0);
-        view = std::make_unique<CTvOutView>();
-        EXPECT_EQ(Initialize(), -3);
-        ASSERT_EQ(lastLog.size(), 2u);
-        EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
-        EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
-        if (fifo)
-        {
-            EXPECT_EQ(lastLog[1],
-                      "Unable to load font: " + font + "(Couldn't open " + font + ")\n");
-        }
-
-        Fill(kUntouched);
-        view->OnButton(false, 8);
-        Pump(*view);
-        EXPECT_EQ(
-            Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}),
-            "");
     }
 }
 
