@@ -758,31 +758,43 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
     SDL_FreeSurface(expected);
 }
 
-// Press and release inside each button, the loop running in between.
-TEST_F(FontViewTest, TapOnEachButton)
+// Press inside each button, the loop running in between, and release there
+// or after dragging off it.
+TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const struct
     {
         int button;
+        bool dragOff;
         std::vector<std::string> calls, log;
+        std::vector<int> released, queued; // codes the loop handles after the release; left queued
         bool leaves;
     } rows[] = {
         {NTSC,
+         false,
          {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00"},
          {">> SET_MODE : TV+LCD & NTSC\n"},
+         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
+         {},
          false},
         {PAL,
+         false,
          {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"},
          {">> SET_MODE : TV+LCD & PAL\n"},
+         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
+         {},
          false},
-        {CANCEL, {}, {}, true},
+        // The redraw queued behind the leave event is never painted.
+        {CANCEL, false, {}, {}, {EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true},
+        {CANCEL, true, {}, {}, {}, {}, false},
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(row.button);
+        SCOPED_TRACE(testing::Message() << row.button << (row.dragOff ? " dragged off" : ""));
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
         ClearDeviceCalls();
+        theApp.SetExitArgument("--view-main");
         const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
         const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
@@ -795,51 +807,29 @@ TEST_F(FontViewTest, TapOnEachButton)
         boxes[row.button] = ButtonBox(row.button, 1);
         EXPECT_EQ(Mismatches(kBackground, boxes), "") << "pressed frame";
 
+        if (row.dragOff)
+        {
+            view->OnMouse(MOUSE_MOVE, 10, 10);
+            EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+        }
         PumpResult released;
         {
             LogCapture log;
-            view->OnMouse(MOUSE_RELEASE, x, y);
+            view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
             released = Pump(*view);
             EXPECT_EQ(log.Messages(), row.log);
         }
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
-        EXPECT_EQ(view->IsModeChosen(), !row.leaves);
+        EXPECT_EQ(released.handled, row.released);
         EXPECT_EQ(released.left, row.leaves);
+        EXPECT_EQ(DrainViewEvents(view.get()), row.queued);
+        EXPECT_EQ(view->IsModeChosen(), !row.calls.empty()) << "chosen exactly when the TV is set";
         EXPECT_EQ(std::string(theApp.GetExitArgument()),
                   row.leaves ? "--view-apps" : "--view-main");
-        if (row.leaves)
-        {
-            // The redraw queued behind the leave event is never painted.
-            EXPECT_EQ(released.handled, std::vector<int>{EVENT_BUTTON_CLICKED});
-            EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>{EVENT_REDRAW});
-        }
-        else
-        {
-            EXPECT_EQ(released.handled, (std::vector<int>{EVENT_BUTTON_CLICKED, EVENT_REDRAW}));
+        if (!row.leaves)
             boxes[row.button] = ButtonBox(row.button, 0);
-        }
         EXPECT_EQ(Mismatches(kBackground, boxes), "") << "after release";
     }
-}
-
-TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
-{
-    ASSERT_EQ(Initialize(), 1);
-    const int x = kButtons[CANCEL].at.x + 5, y = kButtons[CANCEL].at.y + 5;
-    view->OnMouse(MOUSE_PRESS, x, y);
-    EXPECT_EQ(Pump(*view).handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
-    EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 1)}), "");
-
-    view->OnMouse(MOUSE_MOVE, 10, 10);
-    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    view->OnMouse(MOUSE_RELEASE, 10, 10);
-    PumpResult after = Pump(*view);
-    EXPECT_TRUE(after.handled.empty());
-    EXPECT_FALSE(after.left);
-    EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
-    EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), "");
 }
 
 TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
