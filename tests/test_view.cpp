@@ -282,7 +282,7 @@ struct Outcome
 // Compared as a whole, so a failing row prints every field.
 auto Fields(const Outcome& o)
 {
-    return std::tie(o.calls, o.log, o.events, o.modeChosen, o.showVersion, o.exitArgument);
+    return std::make_tuple(o.calls, o.log, o.events, o.modeChosen, o.showVersion, o.exitArgument);
 }
 
 // Every code on press and release, with and without a chosen mode. The
