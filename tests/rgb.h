@@ -15,10 +15,6 @@ inline bool operator==(const Rgb& a, const Rgb& b)
 {
     return a.r == b.r && a.g == b.g && a.b == b.b;
 }
-inline bool operator!=(const Rgb& a, const Rgb& b)
-{
-    return !(a == b);
-}
 inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
 {
     return os << "rgb(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";

@@ -57,11 +57,16 @@ void RunBounded(CMainMenuApp& app)
     alarm(0);
 }
 
-SDL_Event Key(Uint8 type, int sym, int mod = KMOD_NONE)
+SDL_Event Simple(Uint8 type)
 {
     SDL_Event e = {};
     e.type = type;
-    e.key.type = type;
+    return e;
+}
+
+SDL_Event Key(Uint8 type, int sym, int mod = KMOD_NONE)
+{
+    SDL_Event e = Simple(type);
     e.key.keysym.sym = static_cast<SDLKey>(sym);
     e.key.keysym.mod = static_cast<SDLMod>(mod);
     return e;
@@ -69,8 +74,7 @@ SDL_Event Key(Uint8 type, int sym, int mod = KMOD_NONE)
 
 SDL_Event Motion(int x, int y)
 {
-    SDL_Event e = {};
-    e.type = SDL_MOUSEMOTION;
+    SDL_Event e = Simple(SDL_MOUSEMOTION);
     e.motion.x = x;
     e.motion.y = y;
     return e;
@@ -78,8 +82,7 @@ SDL_Event Motion(int x, int y)
 
 SDL_Event MouseButton(Uint8 type, int x, int y, Uint8 which = SDL_BUTTON_LEFT)
 {
-    SDL_Event e = {};
-    e.type = type;
+    SDL_Event e = Simple(type);
     e.button.button = which;
     e.button.x = x;
     e.button.y = y;
@@ -88,26 +91,17 @@ SDL_Event MouseButton(Uint8 type, int x, int y, Uint8 which = SDL_BUTTON_LEFT)
 
 SDL_Event JoyButton(Uint8 type, int button)
 {
-    SDL_Event e = {};
-    e.type = type;
+    SDL_Event e = Simple(type);
     e.jbutton.button = button;
     return e;
 }
 
 SDL_Event User(int code, void* data1 = nullptr, void* data2 = nullptr)
 {
-    SDL_Event e = {};
-    e.type = SDL_USEREVENT;
+    SDL_Event e = Simple(SDL_USEREVENT);
     e.user.code = code;
     e.user.data1 = data1;
     e.user.data2 = data2;
-    return e;
-}
-
-SDL_Event Simple(Uint8 type)
-{
-    SDL_Event e = {};
-    e.type = type;
     return e;
 }
 

@@ -13,8 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <ostream>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -118,11 +117,6 @@ std::vector<int> DrainViewEvents(const CTvOutView* view)
     return codes;
 }
 
-bool StartsWith(const std::string& text, const std::string& start)
-{
-    return text.compare(0, start.size(), start) == 0;
-}
-
 // Standard output while alive, split into the view's messages (prefix
 // checked and removed); any other line is kept whole so it shows up.
 class LogCapture
@@ -142,41 +136,19 @@ class LogCapture
         done = true;
         fflush(stdout);
         const std::string out = testing::internal::GetCapturedStdout();
-        size_t start = 0;
-        while (start < out.size())
+        for (const std::string& line : SplitLines(out))
         {
-            size_t end = out.find('\n', start);
-            end = end == std::string::npos ? out.size() : end + 1;
-            const std::string line = out.substr(start, end - start);
-            const bool ended = line.back() == '\n';
-            const LogLine parsed = ParseLogLine(ended ? line.substr(0, line.size() - 1) : line);
-            messages.push_back(parsed.first == "tvoutview.cpp" ? parsed.second + (ended ? "\n" : "")
-                                                               : line);
-            start = end;
+            const LogLine parsed = ParseLogLine(line);
+            messages.push_back((parsed.first == "tvoutview.cpp" ? parsed.second : line) + "\n");
         }
+        if (!out.empty() && out.back() != '\n')
+            messages.back().pop_back(); // an unterminated last line shows as such
         return messages;
     }
 
   private:
     bool done = false;
     std::vector<std::string> messages;
-};
-
-class ScopedChdir
-{
-  public:
-    explicit ScopedChdir(const std::string& dir) : old(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(dir);
-    }
-    ~ScopedChdir()
-    {
-        std::error_code ignored;
-        std::filesystem::current_path(old, ignored);
-    }
-
-  private:
-    std::filesystem::path old;
 };
 
 struct Box
@@ -203,7 +175,8 @@ class ViewTest : public ::testing::Test
 
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::create_directory(dir.File("res"));
-        cwd.emplace(dir.Path());
+        oldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
         ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
         for (int b = 0; b < 3; ++b)
             ASSERT_TRUE(WriteButton(b, 0));
@@ -222,7 +195,9 @@ class ViewTest : public ::testing::Test
             DrainEvents();
             SDL_Quit();
         }
-        cwd.reset();
+        std::error_code ignored;
+        if (!oldCwd.empty())
+            std::filesystem::current_path(oldCwd, ignored);
     }
 
     bool WriteButton(int b, int variant)
@@ -266,24 +241,6 @@ class ViewTest : public ::testing::Test
                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
 
-    // Bounding box of the black pixels; w == 0 when there are none.
-    SDL_Rect BlackArea()
-    {
-        int x0 = screen->w, y0 = screen->h, x1 = -1, y1 = -1;
-        for (int y = 0; y < screen->h; ++y)
-            for (int x = 0; x < screen->w; ++x)
-                if (PixelAt(screen, x, y) == kBlack)
-                {
-                    x0 = std::min(x0, x);
-                    y0 = std::min(y0, y);
-                    x1 = std::max(x1, x);
-                    y1 = std::max(y1, y);
-                }
-        if (x1 < 0)
-            return SDL_Rect{0, 0, 0, 0};
-        return SDL_Rect{Sint16(x0), Sint16(y0), Uint16(x1 - x0 + 1), Uint16(y1 - y0 + 1)};
-    }
-
     int Initialize()
     {
         LogCapture log;
@@ -295,7 +252,7 @@ class ViewTest : public ::testing::Test
     bool sdlStarted = false;
     SDL_Surface* screen = nullptr;
     TempDir dir;
-    std::optional<ScopedChdir> cwd;
+    std::filesystem::path oldCwd;
     std::unique_ptr<CTvOutView> view;
     std::vector<std::string> lastLog;
 };
@@ -322,26 +279,10 @@ struct Outcome
     bool showVersion = false;
     std::string exitArgument = "--view-main";
 };
-bool operator==(const Outcome& a, const Outcome& b)
+// Compared as a whole, so a failing row prints every field.
+auto Fields(const Outcome& o)
 {
-    return a.calls == b.calls && a.log == b.log && a.events == b.events &&
-           a.modeChosen == b.modeChosen && a.showVersion == b.showVersion &&
-           a.exitArgument == b.exitArgument;
-}
-template <typename T> void PrintList(std::ostream& os, const char* name, const std::vector<T>& v)
-{
-    os << name << " [";
-    for (const T& item : v)
-        os << " {" << item << "}";
-    os << " ] ";
-}
-std::ostream& operator<<(std::ostream& os, const Outcome& o)
-{
-    PrintList(os, "calls", o.calls);
-    PrintList(os, "log", o.log);
-    PrintList(os, "events", o.events);
-    return os << "modeChosen " << o.modeChosen << " showVersion " << o.showVersion << " exit "
-              << o.exitArgument;
+    return std::make_tuple(o.calls, o.log, o.events, o.modeChosen, o.showVersion, o.exitArgument);
 }
 
 // Every code on press and release, with and without a chosen mode. The
@@ -429,7 +370,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                         if (row.kind == LEAVE)
                             expected.exitArgument = "--view-apps";
                     }
-                EXPECT_EQ(actual, expected);
+                EXPECT_EQ(Fields(actual), Fields(expected));
                 LogCapture quiet;
                 subject.reset();
             }
@@ -506,38 +447,6 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     }
 }
 
-TEST_F(FontViewTest, InitializeWithAllResources)
-{
-    std::unique_ptr<CTvOutView> fresh;
-    std::vector<std::string> log;
-    int result = 0;
-    {
-        LogCapture capture;
-        fresh = std::make_unique<CTvOutView>();
-        result = fresh->Initialize();
-        log = capture.Messages();
-    }
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(log, (std::vector<std::string>{"CTvOutView()\n", "CTvOutView::Initialize()\n"}));
-    for (int b = 0; b < 3; ++b)
-    {
-        SCOPED_TRACE(b);
-        CButton* button = ButtonOf(*fresh, b);
-        ASSERT_NE(button, nullptr);
-        EXPECT_EQ(button->GetGroupCount(), 1);
-        EXPECT_EQ(button->GetState(), 0);
-        const SDL_Rect& r = button->GetRect();
-        EXPECT_EQ(r.x, kButtons[b].at.x);
-        EXPECT_EQ(r.y, kButtons[b].at.y);
-        EXPECT_EQ(r.w, kButtons[b].frameW);
-        EXPECT_EQ(r.h, kButtons[b].frameH);
-    }
-    LogCapture capture;
-    fresh.reset();
-    EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
-    EXPECT_EQ(TTF_WasInit(), 0) << "the view that opened the font shuts the library down";
-}
-
 // The committed artwork fits the layout: each strip splits into four
 // frames, every frame lies on the screen and no two buttons overlap.
 TEST(Artwork, CommittedStripsFitTheLayout)
@@ -603,151 +512,147 @@ TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
         SCOPED_TRACE(row.length);
         Fill(kBackground);
         view->DrawText(screen, 20, 30, std::string(row.length, 'W').c_str());
-        const SDL_Rect ink = BlackArea();
+        int left = kScreenW, top = kScreenH, right = -1; // of the black pixels
+        for (int y = 0; y < screen->h; ++y)
+            for (int x = 0; x < screen->w; ++x)
+                if (PixelAt(screen, x, y) == kBlack)
+                {
+                    left = std::min(left, x);
+                    top = std::min(top, y);
+                    right = std::max(right, x);
+                }
         if (!row.drawn)
         {
-            EXPECT_EQ(ink.w, 0);
+            EXPECT_EQ(right, -1);
             continue;
         }
-        ASSERT_GT(ink.w, 0);
-        EXPECT_GE(ink.x, 20);
-        EXPECT_LE(ink.x, 23);
-        EXPECT_GE(ink.y, 30);
-        EXPECT_LE(ink.y, 36);
-        EXPECT_GT(ink.x + ink.w, 300); // a long line, clipped at the edge
+        ASSERT_GE(right, 0);
+        EXPECT_GE(left, 20);
+        EXPECT_LE(left, 23);
+        EXPECT_GE(top, 30);
+        EXPECT_LE(top, 36);
+        EXPECT_GE(right, 300); // a long line, clipped at the edge
     }
 }
 
-// A FIFO in the background's place fails at once, in the words of a file
-// that cannot be opened, instead of waiting for a writer.
-TEST_F(FontViewTest, MissingBackgroundLoadsNothingAndDrawOnlyFlips)
+// Initialize loads every resource, or stops at the first that fails and
+// leaves what comes after it unloaded; the screen shows what was loaded. A
+// FIFO in a file's place fails at once, in the words of a file that cannot
+// be opened, instead of waiting for a writer.
+TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
 {
-    for (bool fifo : {false, true})
+    const std::string font = LabelFontPath();
+    const struct
     {
-        SCOPED_TRACE(fifo ? "FIFO" : "removed");
-        std::filesystem::remove(kBackgroundFile);
-        ASSERT_TRUE(!fifo || mkfifo(kBackgroundFile, 0644) == 0);
-        view = std::make_unique<CTvOutView>();
-        EXPECT_EQ(Initialize(), -1);
-        ASSERT_EQ(lastLog.size(), 2u);
-        EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
-        EXPECT_TRUE(StartsWith(lastLog[1], "Not found image. ")) << lastLog[1];
-        EXPECT_NE(lastLog[1].find("app_tvout.png"), std::string::npos) << lastLog[1];
-        if (fifo)
-        {
-            EXPECT_EQ(lastLog[1], "Not found image. Couldn't open ./res/app_tvout.png\n");
-        }
+        std::string file, how; // how it fails: "removed", "empty" or "FIFO"
+        int result;
+        std::string logStart, logHas; // of the last line
+        int loaded;                   // buttons made and loaded, in order
+        bool halfMade;                // the next one made, but not loaded and not placed
+    } rows[] = {
+        {"", "", 1, "CTvOutView::Initialize()\n", "", 3, false},
+        {kBackgroundFile, "removed", -1, "Not found image. ", "app_tvout.png", 0, false},
+        {kBackgroundFile, "FIFO", -1, "Not found image. Couldn't open ./res/app_tvout.png\n", "", 0,
+         false},
+        {kNtsc.file, "removed", -2, "Error = ", "", 0, true},
+        {kNtsc.file, "empty", -2, "Error = ", "", 0, true},
+        {kPal.file, "removed", -2, "Error = ", "", 1, true},
+        {kPal.file, "empty", -2, "Error = ", "", 1, true},
+        {kCancel.file, "removed", -2, "Error = ", "", 2, true},
+        {kCancel.file, "empty", -2, "Error = ", "", 2, true},
+        {font, "removed", -3, "Unable to load font: " + font + "(", ")\n", 3, false},
+        {font, "FIFO", -3, "Unable to load font: " + font + "(Couldn't open " + font + ")\n", "", 3,
+         false},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.how.empty() ? "all present" : row.file + " " + row.how);
+        PrepareDeviceDir(false, true);
+        std::filesystem::remove(kBackgroundFile); // writing into a FIFO would wait for a reader
+        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
         for (int b = 0; b < 3; ++b)
-            EXPECT_EQ(Button(b), nullptr);
-        EXPECT_EQ(TTF_WasInit(), 0);
+            ASSERT_TRUE(WriteButton(b, 0));
+        std::filesystem::remove(row.file);
+        ASSERT_TRUE(row.how != "empty" || WriteEmptyFile(row.file));
+        ASSERT_TRUE(row.how != "FIFO" || mkfifo(row.file.c_str(), 0644) == 0);
+        view.reset();
+        std::vector<std::string> log;
+        {
+            LogCapture capture;
+            view = std::make_unique<CTvOutView>();
+            EXPECT_EQ(view->Initialize(), row.result);
+            log = capture.Messages();
+        }
+        ASSERT_EQ(log.size(), row.result == 1 ? 2u : 3u);
+        EXPECT_EQ(log[0], "CTvOutView()\n");
+        EXPECT_EQ(log[1], "CTvOutView::Initialize()\n");
+        EXPECT_EQ(log.back().rfind(row.logStart, 0), 0u) << log.back();
+        if (!row.logHas.empty())
+        {
+            EXPECT_NE(log.back().find(row.logHas), std::string::npos) << log.back();
+        }
+        EXPECT_EQ(TTF_WasInit(), row.loaded == 3 ? 1 : 0) << "the font comes after the buttons";
 
+        std::vector<Box> shown;
+        for (int b = 0; b < 3; ++b)
+        {
+            SCOPED_TRACE(b);
+            CButton* button = Button(b);
+            if (b >= row.loaded + row.halfMade)
+            {
+                EXPECT_EQ(button, nullptr);
+                continue;
+            }
+            ASSERT_NE(button, nullptr);
+            if (b < row.loaded)
+            {
+                EXPECT_EQ(button->GetGroupCount(), 1);
+                EXPECT_EQ(button->GetState(), 0);
+                const SDL_Rect& r = button->GetRect();
+                EXPECT_EQ(r.x, kButtons[b].at.x);
+                EXPECT_EQ(r.y, kButtons[b].at.y);
+                EXPECT_EQ(r.w, kButtons[b].frameW);
+                EXPECT_EQ(r.h, kButtons[b].frameH);
+                shown.push_back(ButtonBox(b, 0));
+                continue;
+            }
+            EXPECT_EQ(button->GetGroupCount(), 0);
+            EXPECT_EQ(button->GetRect().x, 0);
+            EXPECT_EQ(button->GetRect().y, 0);
+        }
+
+        // The label needs the font; without a background nothing but the
+        // flip happens.
         Fill(kUntouched);
         flips = 0;
         view->OnButton(false, 8);
         view->Draw(screen);
         EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-        EXPECT_EQ(Mismatches(kUntouched, {}), "");
+        EXPECT_EQ(Mismatches(row.result == -1 ? kUntouched : kBackground, shown, row.result == 1),
+                  "");
         EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
-
-        // No button exists, so pointer events hit nothing.
-        for (int b = 0; b < 3; ++b)
+        if (row.result == -1) // no button exists, so pointer events hit nothing
         {
-            view->OnMouse(MOUSE_PRESS, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
-            view->OnMouse(MOUSE_RELEASE, kButtons[b].at.x + 1, kButtons[b].at.y + 1);
-        }
-        EXPECT_TRUE(DrainEvents().empty());
-    }
-}
-
-TEST_F(FontViewTest, FailingButtonStripStopsLoading)
-{
-    for (int failing = 0; failing < 3; ++failing)
-        for (bool empty : {false, true})
-        {
-            SCOPED_TRACE(testing::Message()
-                         << "button " << failing << (empty ? " empty" : " missing"));
-            for (int b = 0; b < 3; ++b)
-                ASSERT_TRUE(WriteButton(b, 0));
-            if (empty)
-                ASSERT_TRUE(WriteEmptyFile(kButtons[failing].at.file));
-            else
-                std::filesystem::remove(kButtons[failing].at.file);
-            view = std::make_unique<CTvOutView>();
-
-            EXPECT_EQ(Initialize(), -2);
-            ASSERT_EQ(lastLog.size(), 2u);
-            EXPECT_EQ(lastLog[0], "CTvOutView::Initialize()\n");
-            EXPECT_TRUE(StartsWith(lastLog[1], "Error = ")) << lastLog[1];
-            EXPECT_EQ(TTF_WasInit(), 0); // the font is not reached
-
-            std::vector<Box> shown;
-            for (int b = 0; b < 3; ++b)
+            for (const ButtonSpec& s : kButtons)
             {
-                SCOPED_TRACE(b);
-                CButton* button = Button(b);
-                if (b > failing)
-                {
-                    EXPECT_EQ(button, nullptr);
-                    continue;
-                }
-                ASSERT_NE(button, nullptr);
-                if (b < failing)
-                {
-                    EXPECT_EQ(button->GetGroupCount(), 1);
-                    shown.push_back(ButtonBox(b, 0));
-                    continue;
-                }
-                // Kept half-made: not loaded and not placed.
-                EXPECT_EQ(button->GetGroupCount(), 0);
-                EXPECT_EQ(button->GetRect().x, 0);
-                EXPECT_EQ(button->GetRect().y, 0);
+                view->OnMouse(MOUSE_PRESS, s.at.x + 1, s.at.y + 1);
+                view->OnMouse(MOUSE_RELEASE, s.at.x + 1, s.at.y + 1);
             }
+            EXPECT_TRUE(DrainEvents().empty());
+        }
 
-            Fill(kUntouched);
-            view->OnButton(false, 8); // no font: still no label
-            Pump(*view);
-            EXPECT_EQ(Mismatches(kBackground, shown), "");
-
-            // The view never opened the font: it must not end the font
-            // library's use by someone else.
-            TTF_Init();
+        // Only a view that opened the font ends its use of the font
+        // library: it must not end someone else's.
+        TTF_Init();
+        const int ttfUsers = TTF_WasInit();
+        {
             LogCapture capture;
             view.reset(); // sanitizer builds catch a leak or a double free here
             EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
-            EXPECT_EQ(TTF_WasInit(), 1);
+        }
+        EXPECT_EQ(TTF_WasInit(), ttfUsers - (row.result == 1 ? 1 : 0));
+        while (TTF_WasInit())
             TTF_Quit();
-        }
-}
-
-TEST_F(ViewTest, MissingFontLeavesButtonsWithoutLabel)
-{
-    if (!DeviceDirIsForTests())
-        GTEST_SKIP() << DeviceDirSkipReason();
-    const std::string font = LabelFontPath();
-    // A FIFO in the font's place fails at once, in the words of a file that
-    // cannot be opened.
-    for (bool fifo : {false, true})
-    {
-        SCOPED_TRACE(fifo ? "FIFO" : "missing");
-        PrepareDeviceDir(false, false);
-        ASSERT_TRUE(!fifo || mkfifo(font.c_str(), 0644) == 0);
-        view = std::make_unique<CTvOutView>();
-        EXPECT_EQ(Initialize(), -3);
-        ASSERT_EQ(lastLog.size(), 2u);
-        EXPECT_TRUE(StartsWith(lastLog[1], "Unable to load font: " + font + "(")) << lastLog[1];
-        EXPECT_EQ(lastLog[1].substr(lastLog[1].size() - 2), ")\n");
-        if (fifo)
-        {
-            EXPECT_EQ(lastLog[1],
-                      "Unable to load font: " + font + "(Couldn't open " + font + ")\n");
-        }
-
-        Fill(kUntouched);
-        view->OnButton(false, 8);
-        Pump(*view);
-        EXPECT_EQ(
-            Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}),
-            "");
     }
 }
 
@@ -825,31 +730,43 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
     SDL_FreeSurface(expected);
 }
 
-// Press and release inside each button, the loop running in between.
-TEST_F(FontViewTest, TapOnEachButton)
+// Press inside each button, the loop running in between, and release there
+// or after dragging off it.
+TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const struct
     {
         int button;
+        bool dragOff;
         std::vector<std::string> calls, log;
+        std::vector<int> released, queued; // codes the loop handles after the release; left queued
         bool leaves;
     } rows[] = {
         {NTSC,
+         false,
          {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00"},
          {">> SET_MODE : TV+LCD & NTSC\n"},
+         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
+         {},
          false},
         {PAL,
+         false,
          {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"},
          {">> SET_MODE : TV+LCD & PAL\n"},
+         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
+         {},
          false},
-        {CANCEL, {}, {}, true},
+        // The redraw queued behind the leave event is never painted.
+        {CANCEL, false, {}, {}, {EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true},
+        {CANCEL, true, {}, {}, {}, {}, false},
     };
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(row.button);
+        SCOPED_TRACE(testing::Message() << row.button << (row.dragOff ? " dragged off" : ""));
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
         ClearDeviceCalls();
+        theApp.SetExitArgument("--view-main");
         const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
         const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
@@ -862,51 +779,29 @@ TEST_F(FontViewTest, TapOnEachButton)
         boxes[row.button] = ButtonBox(row.button, 1);
         EXPECT_EQ(Mismatches(kBackground, boxes), "") << "pressed frame";
 
+        if (row.dragOff)
+        {
+            view->OnMouse(MOUSE_MOVE, 10, 10);
+            EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
+        }
         PumpResult released;
         {
             LogCapture log;
-            view->OnMouse(MOUSE_RELEASE, x, y);
+            view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
             released = Pump(*view);
             EXPECT_EQ(log.Messages(), row.log);
         }
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
-        EXPECT_EQ(view->IsModeChosen(), !row.leaves);
+        EXPECT_EQ(released.handled, row.released);
         EXPECT_EQ(released.left, row.leaves);
+        EXPECT_EQ(DrainViewEvents(view.get()), row.queued);
+        EXPECT_EQ(view->IsModeChosen(), !row.calls.empty()) << "chosen exactly when the TV is set";
         EXPECT_EQ(std::string(theApp.GetExitArgument()),
                   row.leaves ? "--view-apps" : "--view-main");
-        if (row.leaves)
-        {
-            // The redraw queued behind the leave event is never painted.
-            EXPECT_EQ(released.handled, std::vector<int>{EVENT_BUTTON_CLICKED});
-            EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>{EVENT_REDRAW});
-        }
-        else
-        {
-            EXPECT_EQ(released.handled, (std::vector<int>{EVENT_BUTTON_CLICKED, EVENT_REDRAW}));
+        if (!row.leaves)
             boxes[row.button] = ButtonBox(row.button, 0);
-        }
         EXPECT_EQ(Mismatches(kBackground, boxes), "") << "after release";
     }
-}
-
-TEST_F(FontViewTest, DraggingOffCancelDoesNotLeave)
-{
-    ASSERT_EQ(Initialize(), 1);
-    const int x = kButtons[CANCEL].at.x + 5, y = kButtons[CANCEL].at.y + 5;
-    view->OnMouse(MOUSE_PRESS, x, y);
-    EXPECT_EQ(Pump(*view).handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
-    EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 1)}), "");
-
-    view->OnMouse(MOUSE_MOVE, 10, 10);
-    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    view->OnMouse(MOUSE_RELEASE, 10, 10);
-    PumpResult after = Pump(*view);
-    EXPECT_TRUE(after.handled.empty());
-    EXPECT_FALSE(after.left);
-    EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
-    EXPECT_EQ(
-        Mismatches(kBackground, {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)}), "");
 }
 
 TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)

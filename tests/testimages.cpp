@@ -32,26 +32,24 @@ TempDir::~TempDir()
 namespace
 {
 
-SDL_Surface* CreateRgb24(int w, int h)
+Uint32 Mapped(SDL_Surface* surface, Rgb colour)
 {
-    return SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 24, 0xff0000, 0x00ff00, 0x0000ff, 0);
+    return SDL_MapRGB(surface->format, colour.r, colour.g, colour.b);
 }
 
-void FillRect(SDL_Surface* surface, int x, int y, int w, int h, Rgb colour)
+// A 24-bit BMP of `count` frames side by side, frame i filled with colours[i].
+bool WriteFrames(const std::string& path, int frameW, int frameH, const Rgb* colours, int count)
 {
-    SDL_Rect r;
-    r.x = static_cast<Sint16>(x);
-    r.y = static_cast<Sint16>(y);
-    r.w = static_cast<Uint16>(w);
-    r.h = static_cast<Uint16>(h);
-    SDL_FillRect(surface, &r, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
-}
-
-bool SaveAndFree(SDL_Surface* surface, const std::string& path)
-{
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, frameW * count, frameH, 24, 0xff0000,
+                                                0x00ff00, 0x0000ff, 0);
     if (surface == nullptr)
         return false;
-    bool ok = SDL_SaveBMP(surface, path.c_str()) == 0;
+    for (int i = 0; i < count; ++i)
+    {
+        SDL_Rect r = {Sint16(i * frameW), 0, Uint16(frameW), Uint16(frameH)};
+        SDL_FillRect(surface, &r, Mapped(surface, colours[i]));
+    }
+    const bool ok = SDL_SaveBMP(surface, path.c_str()) == 0;
     SDL_FreeSurface(surface);
     return ok;
 }
@@ -66,21 +64,12 @@ void PutLittle16(std::ofstream& out, int value)
 
 bool WriteSolid(const std::string& path, int w, int h, Rgb colour)
 {
-    SDL_Surface* surface = CreateRgb24(w, h);
-    if (surface == nullptr)
-        return false;
-    FillRect(surface, 0, 0, w, h, colour);
-    return SaveAndFree(surface, path);
+    return WriteFrames(path, w, h, &colour, 1);
 }
 
 bool WriteStrip(const std::string& path, int frameW, int frameH, const Rgb colours[4])
 {
-    SDL_Surface* surface = CreateRgb24(frameW * 4, frameH);
-    if (surface == nullptr)
-        return false;
-    for (int i = 0; i < 4; ++i)
-        FillRect(surface, i * frameW, 0, frameW, frameH, colours[i]);
-    return SaveAndFree(surface, path);
+    return WriteFrames(path, frameW, frameH, colours, 4);
 }
 
 bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
@@ -103,8 +92,7 @@ bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
 
 bool WriteEmptyFile(const std::string& path)
 {
-    std::ofstream out(path, std::ios::binary);
-    return static_cast<bool>(out);
+    return static_cast<bool>(std::ofstream(path, std::ios::binary));
 }
 
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill)
@@ -117,14 +105,13 @@ SDL_Surface* CreateScreen16(int w, int h, Rgb fill)
 
 void Fill(SDL_Surface* surface, Rgb colour)
 {
-    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
+    SDL_FillRect(surface, nullptr, Mapped(surface, colour));
 }
 
 Rgb AsStored(SDL_Surface* surface, Rgb colour)
 {
     Rgb c;
-    SDL_GetRGB(SDL_MapRGB(surface->format, colour.r, colour.g, colour.b), surface->format, &c.r,
-               &c.g, &c.b);
+    SDL_GetRGB(Mapped(surface, colour), surface->format, &c.r, &c.g, &c.b);
     return c;
 }
 

@@ -7,7 +7,6 @@
 
 #include "tests/image.h"
 
-#include <ostream>
 #include <string>
 
 namespace testimages
