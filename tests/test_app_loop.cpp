@@ -134,9 +134,9 @@ struct DispatchRow
 
 TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
 {
-    int marker;
+    int marker[2];
     char buf[64];
-    snprintf(buf, sizeof(buf), "OnUserEvent(100, %#lx, 0)", (long)&marker);
+    snprintf(buf, sizeof(buf), "OnUserEvent(100, %#lx, %#lx)", (long)&marker[0], (long)&marker[1]);
     const std::string userCall = buf;
 
     const DispatchRow rows[] = {
@@ -154,7 +154,7 @@ TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
          "OnMouse(0, 319, 0)"},
         {"joystick button down", JoyButton(SDL_JOYBUTTONDOWN, 12), "OnButton(1, 12)"},
         {"joystick button up", JoyButton(SDL_JOYBUTTONUP, 255), "OnButton(0, 255)"},
-        {"user event", User(EVENT_REDRAW, &marker), userCall.c_str()},
+        {"user event", User(EVENT_REDRAW, &marker[0], &marker[1]), userCall.c_str()},
         {"other user event", User(4242), "OnUserEvent(4242, 0, 0)"},
         {"joystick axis", Simple(SDL_JOYAXISMOTION), nullptr},
         {"joystick hat", Simple(SDL_JOYHATMOTION), nullptr},
