@@ -60,13 +60,7 @@ EOF
 if [ -n "$release" ]; then
     # The mirror that serves the machine's own release, read before the
     # private configuration takes over.
-    . /etc/os-release
-    mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
-        awk -v r="${VERSION_CODENAME:-}" '$2 == r && $3 == "main" { print $1; exit }')
-    if [ -z "$mirror" ]; then
-        echo "$0: no Debian mirror for '${VERSION_CODENAME:-}' main among the machine's sources" >&2
-        exit 1
-    fi
+    mirror=$("$(dirname "$0")/debian-mirror.sh")
     mkdir -p "$state/sources.list.d"
     echo "deb [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror $release main" \
         >"$state/sources.list"
