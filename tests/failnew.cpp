@@ -9,27 +9,20 @@
 #include <cstdlib>
 #include <link.h>
 #include <new>
+#include <utility>
 
 namespace
 {
-struct Range
+// The main program's code: the executable segment of the first object listed.
+int ProgramCode(dl_phdr_info* info, size_t, void* data)
 {
-    uintptr_t begin = 0, end = 0;
-};
-
-// The executable segment of the main program, the first object listed.
-int FirstObject(dl_phdr_info* info, size_t, void* data)
-{
-    Range* code = static_cast<Range*>(data);
+    auto* code = static_cast<std::pair<uintptr_t, uintptr_t>*>(data);
     for (int i = 0; i < info->dlpi_phnum; ++i)
-    {
-        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
-        if (segment.p_type == PT_LOAD && (segment.p_flags & PF_X))
+        if (info->dlpi_phdr[i].p_type == PT_LOAD && (info->dlpi_phdr[i].p_flags & PF_X))
         {
-            code->begin = info->dlpi_addr + segment.p_vaddr;
-            code->end = code->begin + segment.p_memsz;
+            code->first = info->dlpi_addr + info->dlpi_phdr[i].p_vaddr;
+            code->second = code->first + info->dlpi_phdr[i].p_memsz;
         }
-    }
     return 1;
 }
 
@@ -39,14 +32,14 @@ bool FailsNow(void* caller)
     static const char* failing = getenv("FAIL_NEW_CALL");
     if (!failing)
         return false;
-    static const Range code = []
+    static const auto code = []
     {
-        Range r;
-        dl_iterate_phdr(FirstObject, &r);
-        return r;
+        std::pair<uintptr_t, uintptr_t> range(0, 0);
+        dl_iterate_phdr(ProgramCode, &range);
+        return range;
     }();
     const uintptr_t at = reinterpret_cast<uintptr_t>(caller);
-    return at >= code.begin && at < code.end && ++calls == atol(failing);
+    return at >= code.first && at < code.second && ++calls == atol(failing);
 }
 } // namespace
 
