@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs the Debian 12 packages this project needs, only those missing.
+# Installs the Debian packages (12 or 13) this project needs, only those missing.
 # Runs apt-get as root, or through sudo for another user.
 #
 #   tools/install-deps.sh [--artwork] [package...]

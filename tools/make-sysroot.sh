@@ -42,8 +42,8 @@ codename=${VERSION_CODENAME:-}
 sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
     awk -v r="$codename" '$2 == r || index($2, r "-") == 1' | sort -u)
 if [ -n "$release" ]; then
-    sources=$(awk -v r="$codename" -v to="$release" '$2 == r && $3 == "main" { print $1, to, "main"; exit }' \
-        <<<"$sources")
+    # The mirror that serves the machine's own release, with another release.
+    sources="$("$(dirname "$0")/debian-mirror.sh") $release main" || exit 1
 fi
 [ -n "$sources" ] || fail "no Debian mirror for '$codename' among the machine's sources"
 mirrors=()

@@ -1,0 +1,63 @@
+#!/bin/bash
+# Runs the README's two commands, tools/test.sh and then the headless tour
+# (env DISPLAY= tools/run.sh), as a new user would on a fresh Debian 13: in a
+# root made by mmdebstrap (variant apt, release trixie, from the machine's own
+# Debian mirror), with the project put in by git clone of this checkout's
+# committed state. Inside, tools/test.sh installs what it needs itself.
+#
+#   tools/debian13.sh [DIR]     (default build-debian13; DIR/root is remade)
+#
+# /proc, /sys, /dev and /dev/pts are bound into the root and /dev/shm is a
+# tmpfs of its own; all of them are unmounted when the script ends, however
+# it ends. The tour must end with the launcher stand-in's line.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh mmdebstrap git
+
+mkdir -p "${1:-build-debian13}"
+root="$(cd "${1:-build-debian13}" && pwd)/root"
+release=trixie
+
+# Deepest first, so that /dev/pts and /dev/shm go before /dev.
+unmount_all() {
+    local target
+    findmnt -rn -o TARGET | awk -v r="$root" '$0 == r || index($0, r "/") == 1' | sort -r |
+        while read -r target; do
+            umount "$target" 2>/dev/null || umount -l "$target"
+        done
+}
+trap unmount_all EXIT
+trap 'exit 1' INT TERM
+
+mirror=$(tools/debian-mirror.sh)
+
+# A root left mounted by a run that was killed is unmounted before it goes;
+# rm stays on this file system all the same.
+unmount_all
+rm -rf --one-file-system "$root"
+
+start=$(date +%s)
+mmdebstrap --quiet --variant=apt "$release" "$root" "deb $mirror $release main"
+git clone --quiet "$PWD" "$root/src/tvout"
+made=$(date +%s)
+echo "debian13: root and clone made in $((made - start)) s"
+
+# Private, so that nothing mounted below them reaches the machine's own.
+for fs in /proc /sys /dev /dev/pts; do
+    mount --bind "$fs" "$root$fs"
+    mount --make-private "$root$fs"
+done
+mount -t tmpfs -o mode=1777 tmpfs "$root/dev/shm"
+
+inside() {
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+        LANG=C.UTF-8 /bin/sh -c "cd /src/tvout && $1"
+}
+inside "tools/test.sh"
+tested=$(date +%s)
+inside "env DISPLAY= tools/run.sh" | tee "$root/src/tvout/tour.txt"
+grep -q "launcher: asked to open --view-apps" "$root/src/tvout/tour.txt"
+toured=$(date +%s)
+
+echo "debian13: root and clone $((made - start)) s, tools/test.sh $((tested - made)) s," \
+    "tour $((toured - tested)) s, in all $((toured - start)) s"
