@@ -394,43 +394,49 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         SCOPED_TRACE(row.what);
         const std::string name = "scenario-" + std::to_string(index++);
         PrepareDeviceDir(row.launcher, true);
-        TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
-        // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
-        const bool recorded = row.env.count("TVOUT_DEVICE_CALLS") > 0;
-        const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
-        // What the program writes to a descriptor it starts without is not seen.
-        const std::vector<int>& closed = row.options.closed;
-        const bool stdoutClosed = std::find(closed.begin(), closed.end(), 1) != closed.end();
-        const bool stderrClosed = std::find(closed.begin(), closed.end(), 2) != closed.end();
-        std::vector<std::string> calls;
-        Log logged;
-        for (size_t i = 0; i < row.steps.size(); ++i)
+        // A row that fails at a step leaves its own run only.
+        [&]
         {
-            const Step& step = row.steps[i];
-            SCOPED_TRACE(testing::Message() << "step " << i + 1);
-            step.input(one);
-            const std::string stepName = name + "-step-" + std::to_string(i + 1);
-            ASSERT_NO_FATAL_FAILURE(step.look ? WaitFor(one, *step.look, stepName) : void());
-            calls.insert(calls.end(), step.calls.begin(), step.calls.end());
-            for (const std::string& line : step.logged)
-                logged.push_back({kView, line});
-            ASSERT_TRUE(one.WaitForDeviceCalls(calls.size(), Limit())) << one.Child().Why();
+            TvOutRun one;
+            ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
+            // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
+            const bool recorded = row.env.count("TVOUT_DEVICE_CALLS") > 0;
+            const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
+            // What the program writes to a descriptor it starts without is not seen.
+            const std::vector<int>& closed = row.options.closed;
+            const bool stdoutClosed = std::find(closed.begin(), closed.end(), 1) != closed.end();
+            const bool stderrClosed = std::find(closed.begin(), closed.end(), 2) != closed.end();
+            std::vector<std::string> calls;
+            Log logged;
+            for (size_t i = 0; i < row.steps.size(); ++i)
+            {
+                const Step& step = row.steps[i];
+                SCOPED_TRACE(testing::Message() << "step " << i + 1);
+                step.input(one);
+                const std::string stepName = name + "-step-" + std::to_string(i + 1);
+                ASSERT_NO_FATAL_FAILURE(step.look ? WaitFor(one, *step.look, stepName) : void());
+                calls.insert(calls.end(), step.calls.begin(), step.calls.end());
+                for (const std::string& line : step.logged)
+                    logged.push_back({kView, line});
+                ASSERT_TRUE(one.WaitForDeviceCalls(calls.size(), Limit())) << one.Child().Why();
+                if (!stderrClosed)
+                {
+                    EXPECT_EQ(calls, seen());
+                }
+            }
+            if (row.view == "--view-main")
+                one.Input().CtrlC();
+            ExpectEnd(one,
+                      row.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
+                      stdoutClosed ? Log() : Whole(TEST_SOURCE_DIR, logged, row.view));
             if (!stderrClosed)
             {
                 EXPECT_EQ(calls, seen());
             }
-        }
-        if (row.view == "--view-main")
-            one.Input().CtrlC();
-        ExpectEnd(one, row.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
-                  stdoutClosed ? Log() : Whole(TEST_SOURCE_DIR, logged, row.view));
-        if (!stderrClosed)
-        {
-            EXPECT_EQ(calls, seen());
-        }
-        // The other way of seeing the calls stays empty.
-        EXPECT_EQ(std::vector<std::string>(), recorded ? one.DeviceCalls() : RecordedDeviceCalls());
+            // The other way of seeing the calls stays empty.
+            EXPECT_EQ(std::vector<std::string>(),
+                      recorded ? one.DeviceCalls() : RecordedDeviceCalls());
+        }();
     }
 }
 
