@@ -201,7 +201,6 @@ class EndToEnd : public ::testing::Test
     {
         if (!DeviceDirIsForTests())
             GTEST_SKIP() << DeviceDirSkipReason();
-        PrepareDeviceDir(true, true);
     }
 
     // Starts the program in `workDir` (by default the source tree, which
@@ -257,8 +256,6 @@ class EndToEnd : public ::testing::Test
         EXPECT_EQ(launcher, LauncherRecord());
         EXPECT_EQ(log, ParseLog(run.Child().Out())) << run.Child().Out();
     }
-
-    TvOutRun run;
 };
 
 // One step of a scenario: input, then what must show before the next step:
