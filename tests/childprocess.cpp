@@ -16,6 +16,9 @@
 #include <filesystem>
 #include <sstream>
 
+namespace
+{
+// Milliseconds on the monotonic clock: every bounded wait measures with it.
 long NowMs()
 {
     timespec ts;
@@ -23,8 +26,6 @@ long NowMs()
     return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
 }
 
-namespace
-{
 bool ReadSome(int& fd, std::string& into)
 {
     char buf[4096];
@@ -275,14 +276,7 @@ void ChildProcess::CloseOut()
 
 bool ChildProcess::WaitExit(int timeoutMs)
 {
-    const long end = NowMs() + timeoutMs;
-    while (!Ended())
-    {
-        if (NowMs() >= end)
-            return false;
-        Pump(20);
-    }
-    return true;
+    return WaitUntil([this] { return Ended(); }, timeoutMs);
 }
 
 bool ChildProcess::Ended()

@@ -79,9 +79,6 @@ class ChildProcess
     std::string err;
 };
 
-// Milliseconds on the monotonic clock: every bounded wait measures with it.
-long NowMs();
-
 std::vector<std::string> SplitLines(const std::string& text);
 
 // A diagnostic line "name.cpp_  42]  text" split into the file name and the

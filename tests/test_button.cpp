@@ -99,6 +99,15 @@ class ButtonTest : public ::testing::Test
         return dir.File("group" + std::to_string(group) + ".bmp");
     }
 
+    // The first `count` strips (1, 2 or 4), by the fixed-count loader.
+    bool LoadStrips(CButton& button, int count) const
+    {
+        const std::string s[] = {Strip(0), Strip(1), Strip(2), Strip(3)};
+        return count == 1   ? button.Load(s[0].c_str())
+               : count == 2 ? button.Load(s[0].c_str(), s[1].c_str())
+                            : button.Load(s[0].c_str(), s[1].c_str(), s[2].c_str(), s[3].c_str());
+    }
+
     // Draws the button alone on a cleared screen.
     void Redraw(CButton& button)
     {
@@ -174,13 +183,9 @@ TEST_F(ButtonTest, StateTable)
                                         << (row.inside ? " inside" : " outside")
                                         << (row.secondOfTwo ? ", second of two groups" : ""));
         CButton button;
+        ASSERT_TRUE(LoadStrips(button, row.secondOfTwo ? 2 : 1));
         if (row.secondOfTwo)
-        {
-            ASSERT_TRUE(button.Load(Strip(0).c_str(), Strip(1).c_str()));
             button.NextGroup();
-        }
-        else
-            ASSERT_TRUE(button.Load(Strip(0).c_str()));
         button.SetPosition(x, y);
         if (row.start == PRESSED || row.start == DISABLED_PRESSED)
         {
@@ -209,7 +214,7 @@ TEST_F(ButtonTest, IgnoresPointerWhenNotLoadedOrStateNegative)
     ExpectPushed(&unloaded, kNoEvent);
 
     CButton button;
-    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    ASSERT_TRUE(LoadStrips(button, 1));
     CButtonTestAccess::SetState(button, -1);
     button.HandleMouse(MOUSE_PRESS, 1, 1);
     button.HandleMouse(MOUSE_RELEASE, 1, 1);
@@ -220,7 +225,7 @@ TEST_F(ButtonTest, IgnoresPointerWhenNotLoadedOrStateNegative)
 TEST_F(ButtonTest, DragOffAndBackStillClicksWithoutPressedFrame)
 {
     CButton button;
-    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    ASSERT_TRUE(LoadStrips(button, 1));
     button.HandleMouse(MOUSE_PRESS, 5, 5);
     ExpectPushed(&button, EVENT_BUTTON_PRESSED);
     button.HandleMouse(MOUSE_MOVE, 200, 5);
@@ -248,7 +253,7 @@ TEST_F(ButtonTest, HitAreaIncludesFarEdges)
     {
         SCOPED_TRACE(testing::Message() << "(" << p.x << ", " << p.y << ")");
         CButton button;
-        ASSERT_TRUE(button.Load(Strip(0).c_str()));
+        ASSERT_TRUE(LoadStrips(button, 1));
         button.SetPosition(x, y);
         ASSERT_EQ(button.GetRect().w, 50);
         ASSERT_EQ(button.GetRect().h, 40);
@@ -260,8 +265,7 @@ TEST_F(ButtonTest, HitAreaIncludesFarEdges)
 TEST_F(ButtonTest, EachStateDrawsItsFrameOfItsGroup)
 {
     CButton button;
-    ASSERT_TRUE(
-        button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+    ASSERT_TRUE(LoadStrips(button, 4));
     button.SetPosition(30, 20);
     const struct
     {
@@ -285,7 +289,7 @@ TEST_F(ButtonTest, EachStateDrawsItsFrameOfItsGroup)
 TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
 {
     CButton button;
-    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    ASSERT_TRUE(LoadStrips(button, 1));
     for (int state : {-1, -4, -5})
     {
         SCOPED_TRACE(testing::Message() << "state " << state);
@@ -324,7 +328,7 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
     {
         SCOPED_TRACE(testing::Message() << "at (" << c.x << ", " << c.y << ")");
         CButton button;
-        ASSERT_TRUE(button.Load(Strip(0).c_str()));
+        ASSERT_TRUE(LoadStrips(button, 1));
         button.SetPosition(c.x, c.y);
 
         Redraw(button);
@@ -365,11 +369,8 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
         const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
         const char* list[] = {s0.c_str(), c.count > 1 ? s1.c_str() : nullptr, s2.c_str(),
                               s3.c_str(), nullptr};
-        bool ok = c.group        ? button.LoadGroup(list)
-                  : c.count == 1 ? button.Load(list[0])
-                  : c.count == 2 ? button.Load(list[0], list[1])
-                                 : button.Load(list[0], list[1], list[2], list[3]);
-        ASSERT_TRUE(ok) << SDL_GetError();
+        ASSERT_TRUE(c.group ? button.LoadGroup(list) : LoadStrips(button, c.count))
+            << SDL_GetError();
         EXPECT_EQ(button.GetGroupCount(), c.count);
         EXPECT_EQ(button.GetState(), 0);
         EXPECT_EQ(button.GetRect().w, kFrameW);
@@ -514,8 +515,7 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
             const std::string badPath = dir.File(bad.name), s0 = Strip(0);
             const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
             CButton button;
-            ASSERT_TRUE(button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(),
-                                    Strip(3).c_str()));
+            ASSERT_TRUE(LoadStrips(button, 4));
             for (int g = 0; g < row.first; ++g)
                 button.NextGroup();
             EXPECT_FALSE(button.LoadGroup(list));
@@ -538,8 +538,7 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
 TEST_F(ButtonTest, LoadGroupWithFewerGroupsStartsOnTheFirst)
 {
     CButton button;
-    ASSERT_TRUE(
-        button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+    ASSERT_TRUE(LoadStrips(button, 4));
     CButtonTestAccess::SetState(button, 13);
     const std::string other = dir.File("other.bmp");
     const char* list[] = {other.c_str(), nullptr};
@@ -553,7 +552,7 @@ TEST_F(ButtonTest, LoadGroupWithFewerGroupsStartsOnTheFirst)
 TEST_F(ButtonTest, ClicksAndNextGroupCycleThroughGroups)
 {
     CButton two;
-    ASSERT_TRUE(two.Load(Strip(0).c_str(), Strip(1).c_str()));
+    ASSERT_TRUE(LoadStrips(two, 2));
     const int32 afterPress[] = {1, 5, 1};
     const int32 afterRelease[] = {4, 0, 4};
     for (int i = 0; i < 3; ++i)
@@ -569,7 +568,7 @@ TEST_F(ButtonTest, ClicksAndNextGroupCycleThroughGroups)
     }
 
     CButton four;
-    ASSERT_TRUE(four.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+    ASSERT_TRUE(LoadStrips(four, 4));
     for (int expected : {1, 2, 3, 0, 1})
     {
         four.HandleMouse(MOUSE_PRESS, 3, 3);
@@ -584,7 +583,7 @@ TEST_F(ButtonTest, ClicksAndNextGroupCycleThroughGroups)
 TEST_F(ButtonTest, FrameOffset)
 {
     CButton button;
-    ASSERT_TRUE(button.Load(Strip(0).c_str()));
+    ASSERT_TRUE(LoadStrips(button, 1));
     const int states[] = {0, 1, 2, 3, 4, 6, -1, -3};
     const int offsets[] = {0, 50, 100, 150, 0, 100, 0, 0};
     for (int i = 0; i < 8; ++i)

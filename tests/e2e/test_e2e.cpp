@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -30,6 +31,7 @@ namespace
 {
 namespace fs = std::filesystem;
 using Log = std::vector<LogLine>;
+using Env = std::map<std::string, std::string>;
 using Layout::Point;
 using namespace expected;
 
@@ -80,11 +82,6 @@ Log Whole(const std::string& workDir, const Log& middle, const std::string& laun
 
 // ---------------------------------------------------------------- screen
 
-bool IsAt(const Image& i, Point p, const Rgb& c)
-{
-    return Near(i.At(p.x, p.y), c);
-}
-
 // What the screen must show: which frame of each button strip (kHidden for
 // a button that is not drawn), whether the label is up, and whether there
 // is a background at all (without one nothing but black is ever shown).
@@ -101,15 +98,9 @@ const Look kNormal = {0, 0, 0, false, true};
 // compose it: background, button frames at their places, label glyphs.
 Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
 {
-    Image screen;
     if (!look.background)
-    {
-        screen.width = kScreenW;
-        screen.height = kScreenH;
-        screen.pixels.assign(kScreenW * kScreenH, kBlack);
-        return screen;
-    }
-    screen = LoadImage(workDir + "/" + kBackgroundFile);
+        return Image(kScreenW, kScreenH, kBlack);
+    Image screen = LoadImage(workDir + "/" + kBackgroundFile);
     const struct
     {
         int frame;
@@ -132,10 +123,19 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     return screen;
 }
 
+const Look kPalPressed = {0, 1, 0, false, true};
+const Look kCancelPressed = {0, 0, 1, false, true};
+const Look kLabel = {0, 0, 0, true, true};
+
 // Within 16-bit rounding of `expected`.
 bool Shows(const Image& seen, const Image& expected)
 {
     return CompareImages(expected, seen, 8).None();
+}
+
+bool IsAt(const Image& i, Point p, const Rgb& c)
+{
+    return Near(i.At(p.x, p.y), c);
 }
 
 // What a failed screen check saw, for its message; both pictures are kept
@@ -148,6 +148,50 @@ std::string Seen(const Image& seen, const Image& expected, const std::string& na
     return text.empty() ? "the screen matches" : text;
 }
 
+// ---------------------------------------------------------------- input
+
+using Action = std::function<void(TvOutRun&)>;
+
+Action Key(unsigned long keysym)
+{
+    return [=](TvOutRun& r) { r.Input().TapKey(keysym); };
+}
+
+Action MoveTo(Point at)
+{
+    return [=](TvOutRun& r) { r.Input().MoveTo(at.x, at.y); };
+}
+
+// Button 1 goes down on `at`.
+Action PressOn(Point at)
+{
+    return [=](TvOutRun& r)
+    {
+        r.Input().MoveTo(at.x, at.y);
+        r.Input().Press();
+    };
+}
+
+const Action kRelease = [](TvOutRun& r) { r.Input().Release(); };
+const Action kCtrlC = [](TvOutRun& r) { r.Input().CtrlC(); };
+
+// Input that shows nothing, sent again until the program leaves: SDL drops
+// what arrives while its queue is full, or before the program takes input.
+Action UntilItLeaves(const Action& action)
+{
+    return [=](TvOutRun& r)
+    {
+        do
+            action(r);
+        while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
+    };
+}
+
+Env FailingNew(int call)
+{
+    return {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
+}
+
 // ---------------------------------------------------------------- fixture
 
 class EndToEnd : public ::testing::Test
@@ -157,13 +201,12 @@ class EndToEnd : public ::testing::Test
     {
         if (!DeviceDirIsForTests())
             GTEST_SKIP() << DeviceDirSkipReason();
-        PrepareDeviceDir(true, true);
     }
 
     // Starts the program in `workDir` (by default the source tree, which
     // holds ./res/) with `env` added and waits for its window.
-    static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR,
-                      std::map<std::string, std::string> env = {}, const ChildOptions& options = {})
+    static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR, Env env = {},
+                      const ChildOptions& options = {})
     {
         std::string error;
         // A sanitized program checks for leaks when it ends without a
@@ -174,11 +217,23 @@ class EndToEnd : public ::testing::Test
         ASSERT_TRUE(run.Start(TVOUT_PATH, workDir, env, Limit(), &error, options)) << error;
     }
 
-    static void StartShowingFirstFrame(TvOutRun& run, std::map<std::string, std::string> env = {},
+    // Starts the program and waits for its first frame: the composed
+    // picture, and the artwork's own colours at a few points, independent
+    // of that picture.
+    static void StartShowingFirstFrame(TvOutRun& run, Env env = {},
                                        const ChildOptions& options = {})
     {
         ASSERT_NO_FATAL_FAILURE(Start(run, TEST_SOURCE_DIR, env, options));
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
+        Image seen;
+        ASSERT_TRUE(run.Grab(seen));
+        for (Point p : Layout::kTitlePoints)
+            EXPECT_TRUE(IsAt(seen, p, Layout::kTitle)) << p.x << "," << p.y;
+        for (Point p : Layout::kFooterPoints)
+            EXPECT_TRUE(IsAt(seen, p, Layout::kFooter)) << p.x << "," << p.y;
+        EXPECT_TRUE(IsAt(seen, Layout::kNtscRing, Layout::kNtscPalFrames[0]));
+        EXPECT_TRUE(IsAt(seen, Layout::kPalRing, Layout::kNtscPalFrames[0]));
+        EXPECT_TRUE(IsAt(seen, Layout::kCancelRing, Layout::kCancelFrames[0]));
     }
 
     // Waits until the window shows `look` exactly (up to 16-bit rounding).
@@ -193,13 +248,6 @@ class EndToEnd : public ::testing::Test
             << run.Child().Why();
     }
 
-    // Button 1 goes down on `at`.
-    static void PressOn(TvOutRun& run, Point at)
-    {
-        run.Input().MoveTo(at.x, at.y);
-        run.Input().Press();
-    }
-
     static void ExpectEnd(TvOutRun& run, const std::vector<std::string>& launcher, const Log& log)
     {
         ASSERT_TRUE(run.WaitExit(Limit())) << "the program did not end";
@@ -208,244 +256,184 @@ class EndToEnd : public ::testing::Test
         EXPECT_EQ(launcher, LauncherRecord());
         EXPECT_EQ(log, ParseLog(run.Child().Out())) << run.Child().Out();
     }
-
-    TvOutRun run;
 };
 
-TEST_F(EndToEnd, FirstFrameShowsTheBackgroundAndTheButtonsWithoutLabel)
+// One step of a scenario: input, then what must show before the next step:
+// the screen `look` when there is one, and the step's device calls after
+// those of the steps before. `logged` are the view's log lines it adds.
+struct Step
 {
-    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
+    Action input;
+    std::optional<Look> look = std::nullopt;
+    std::vector<std::string> calls = {};
+    std::vector<std::string> logged = {};
+};
 
-    // The artwork's own colours at a few points, independent of the
-    // composed picture above.
-    Image seen;
-    ASSERT_TRUE(run.Grab(seen));
-    for (Point p : Layout::kTitlePoints)
-        EXPECT_TRUE(IsAt(seen, p, Layout::kTitle)) << p.x << "," << p.y;
-    for (Point p : Layout::kFooterPoints)
-        EXPECT_TRUE(IsAt(seen, p, Layout::kFooter)) << p.x << "," << p.y;
-    EXPECT_TRUE(IsAt(seen, Layout::kNtscRing, Layout::kNtscPalFrames[0]));
-    EXPECT_TRUE(IsAt(seen, Layout::kPalRing, Layout::kNtscPalFrames[0]));
-    EXPECT_TRUE(IsAt(seen, Layout::kCancelRing, Layout::kCancelFrames[0]));
-
-    run.Input().CtrlC();
-    ExpectEnd(run, LauncherStartedWith("--view-main"), Whole(TEST_SOURCE_DIR, {}, "--view-main"));
-    EXPECT_TRUE(run.DeviceCalls().empty());
+// A key that moves the TV picture: the record it sends after "SDL_TvConfig",
+// and the line it logs.
+Step Move(unsigned long keysym, const std::string& record, const std::string& logged)
+{
+    return {Key(keysym), {}, {"SDL_TvConfig " + record}, {logged}};
 }
 
-TEST_F(EndToEnd, TappingPalSetsTheModeAndTheKeypadThenMovesThePicture)
-{
-    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
-
-    PressOn(run, Layout::kPalRing);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 1, 0, false, true}, "pal-pressed"));
-    EXPECT_TRUE(run.DeviceCalls().empty()) << "a press alone sets nothing";
-
-    run.Input().Release();
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "pal-released"));
-    std::vector<std::string> calls = {kBeforeMode, kPalMode};
-    EXPECT_EQ(calls, run.DeviceCalls());
-
-    const struct
-    {
-        unsigned long key;  // X keysym
-        const char* record; // the move keeps the standard the mode left
-        const char* logged;
-    } moves[] = {
-        {XK_KP_0, "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00", ">> MOVE : UP (320, 250)"},
-        {XK_KP_2, "SDL_TvConfig 05 05 00 00 36 01 00 00 f0 00 00 00", ">> MOVE : LEFT (310, 240)"},
-        {XK_KP_4, "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00", ">> MOVE : DOWN (320, 230)"},
-        {XK_KP_6, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00", ">> MOVE : RIGHT (330, 240)"},
-    };
-    Log middle = {{kView, ">> SET_MODE : TV+LCD & PAL"}};
-    for (const auto& move : moves)
-    {
-        SCOPED_TRACE(move.logged);
-        run.Input().TapKey(move.key);
-        calls.push_back(move.record);
-        middle.push_back({kView, move.logged});
-        ASSERT_TRUE(run.WaitForDeviceCalls(calls.size(), Limit())) << run.Child().Why();
-        EXPECT_EQ(calls, run.DeviceCalls());
-    }
-
-    run.Input().CtrlC();
-    ExpectEnd(run, LauncherStartedWith("--view-main"),
-              Whole(TEST_SOURCE_DIR, middle, "--view-main"));
-    EXPECT_EQ(calls, run.DeviceCalls());
-}
-
-TEST_F(EndToEnd, KeypadZeroMovesNothingUntilKeypadMinusChoosesNtsc)
-{
-    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
-
-    // Keys are handled in order: had keypad 0 done anything, it would show
-    // before the mode's calls.
-    run.Input().TapKey(XK_KP_0);
-    run.Input().TapKey(XK_KP_Subtract);
-    ASSERT_TRUE(run.WaitForDeviceCalls(2, Limit())) << run.Child().Why();
-    std::vector<std::string> calls = {kBeforeMode, kNtscMode};
-    EXPECT_EQ(calls, run.DeviceCalls());
-
-    run.Input().TapKey(XK_KP_0);
-    calls.push_back("SDL_TvConfig 05 00 00 00 40 01 00 00 fa 00 00 00");
-    ASSERT_TRUE(run.WaitForDeviceCalls(3, Limit())) << run.Child().Why();
-    EXPECT_EQ(calls, run.DeviceCalls());
-
-    run.Input().CtrlC();
-    ExpectEnd(run, LauncherStartedWith("--view-main"),
-              Whole(TEST_SOURCE_DIR,
-                    {{kView, ">> SET_MODE : TV+LCD & NTSC"}, {kView, ">> MOVE : UP (320, 250)"}},
-                    "--view-main"));
-    EXPECT_EQ(calls, run.DeviceCalls());
-}
-
-TEST_F(EndToEnd, KeypadEightShowsTheVersionLabelAndTabHidesIt)
-{
-    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
-
-    run.Input().TapKey(XK_KP_8);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 0, true, true}, "label-shown"));
-    run.Input().TapKey(XK_Tab);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "label-hidden"));
-
-    run.Input().CtrlC();
-    ExpectEnd(run, LauncherStartedWith("--view-main"), Whole(TEST_SOURCE_DIR, {}, "--view-main"));
-    EXPECT_TRUE(run.DeviceCalls().empty());
-}
-
-TEST_F(EndToEnd, TappingCancelHandsTheLauncherTheAppsView)
-{
-    // A session the program is handed on its own event queue once the
-    // pointer enters its window: tap PAL, 300 moves, the label, tap Cancel.
-    const std::map<std::string, std::string> session = {{"LD_PRELOAD", SESSION_INPUT_LIB},
-                                                        {"SESSION_MOVES", "300"}};
-    // With a standard descriptor closed at the start, the X connection must
-    // not take its number: the device calls or the log would go into it.
-    const struct
-    {
-        const char* what;
-        int flood;      // pointer and key events sent in a burst before the tap
-        bool ntscFirst; // keypad minus chooses NTSC before the tap
-        int closed;     // standard descriptor the program starts without, or -1
-        bool scripted;  // the session above, not the test, taps Cancel
-    } rows[] = {{"at once", 0, false, -1, false},
-                {"after an input flood", 3000, false, -1, false},
-                {"stderr closed, after choosing NTSC", 0, true, 2, false},
-                {"stdout closed, after 300 scripted moves", 0, false, 1, true}};
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
-        PrepareDeviceDir(true, true);
-        TvOutRun one;
-        ChildOptions options;
-        if (row.closed >= 0)
-            options.closed = {row.closed};
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(
-            one, row.scripted ? session : std::map<std::string, std::string>(), options));
-        if (row.scripted)
-        {
-            one.Input().MoveTo(200, 150);
-            std::vector<std::string> calls = {kBeforeMode, kPalMode};
-            calls.insert(calls.end(), 300, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
-            ExpectEnd(one, LauncherStartedWith("--view-apps"), {});
-            EXPECT_EQ(calls, one.DeviceCalls());
-            continue;
-        }
-        if (!row.flood)
-        {
-            if (row.ntscFirst)
-                one.Input().TapKey(XK_KP_Subtract);
-            PressOn(one, Layout::kCancelRing);
-            ASSERT_NO_FATAL_FAILURE(WaitFor(one, {0, 0, 1, false, true}, "cancel-pressed"));
-            one.Input().Release();
-            // The log is a pipe here: the hand-off line must still come
-            // out, and last.
-            const Log mode = {{kView, ">> SET_MODE : TV+LCD & NTSC"}};
-            ExpectEnd(one, LauncherStartedWith("--view-apps"),
-                      Whole(TEST_SOURCE_DIR, row.ntscFirst ? mode : Log(), "--view-apps"));
-            // With standard error closed the calls are not seen: the log
-            // line and the hand-off show that NTSC was chosen.
-            if (row.closed != 2)
-            {
-                EXPECT_TRUE(one.DeviceCalls().empty());
-            }
-            continue;
-        }
-        // A mode and its log line before the flood, both to be kept.
-        one.Input().TapKey(XK_KP_Subtract);
-        ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
-        // Moves all over the screen, clicks beside the buttons, keys without
-        // an action: none of it may change anything.
-        for (int i = 0; i < row.flood; i += 6)
-        {
-            one.Input().MoveTo(i * 7 % kScreenW, i * 3 % kScreenH);
-            one.Input().MoveTo(10 + i % 100, 100 + i % 50);
-            one.Input().Press();
-            one.Input().Release();
-            one.Input().TapKey(i % 12 ? XK_a : XK_Up);
-        }
-        // SDL drops input that arrives while its queue is full of the
-        // flood, so the tap is repeated until the program leaves; a release
-        // inside is a click even when its press was dropped.
-        do
-        {
-            PressOn(one, Layout::kCancelRing);
-            one.Input().Release();
-        } while (!one.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
-        ExpectEnd(one, LauncherStartedWith("--view-apps"),
-                  Whole(TEST_SOURCE_DIR, {{kView, ">> SET_MODE : TV+LCD & NTSC"}}, "--view-apps"));
-        EXPECT_EQ((std::vector<std::string>{kBeforeMode, kNtscMode}), one.DeviceCalls());
-    }
-}
-
-TEST_F(EndToEnd, PressingCancelAndDraggingOffBeforeTheReleaseStays)
-{
-    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
-    PressOn(run, Layout::kCancelRing);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 1, false, true}, "cancel-pressed"));
-
-    run.Input().MoveTo(200, 150);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "dragged-off"));
-    run.Input().Release();
-
-    // The label shows that the keypad still reaches the screen after the
-    // release; the same paint has Cancel in its normal frame.
-    run.Input().TapKey(XK_KP_8);
-    ASSERT_NO_FATAL_FAILURE(WaitFor(run, {0, 0, 0, true, true}, "after-drag"));
-
-    run.Input().CtrlC();
-    ExpectEnd(run, LauncherStartedWith("--view-main"), Whole(TEST_SOURCE_DIR, {}, "--view-main"));
-}
-
-TEST_F(EndToEnd, KeypadEnterEnablesTheLcdThenLeavesToTheAppsView)
+TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
 {
     // With stock SDL the stand-in reports the calls on standard error; when
     // a loaded library has the device's calls (the tests' device library,
     // preloaded), they go there and the stand-in stays silent.
-    const std::vector<std::string> calls = {"SDL_TvConfig 04 00 00 00 00 00 00 00 00 00 00 00",
-                                            "SDL_SetLcdChange(6, 0)"};
+    const Env deviceLibrary = {{"LD_PRELOAD", TEST_DEVICE_LIB},
+                               {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}};
+    const Step enableLcd = {
+        Key(XK_KP_Enter),
+        {},
+        {"SDL_TvConfig 04 00 00 00 00 00 00 00 00 00 00 00", "SDL_SetLcdChange(6, 0)"},
+        {">> Enable LCD"}};
+    // Moves all over the screen, clicks beside the buttons, keys without an
+    // action: none of it may change anything.
+    const Action flood = [](TvOutRun& r)
+    {
+        for (int i = 0; i < 3000; i += 6)
+        {
+            r.Input().MoveTo(i * 7 % kScreenW, i * 3 % kScreenH);
+            r.Input().MoveTo(10 + i % 100, 100 + i % 50);
+            r.Input().Press();
+            r.Input().Release();
+            r.Input().TapKey(i % 12 ? XK_a : XK_Up);
+        }
+    };
+    // A release inside is a click even when its press was dropped.
+    const Action tapCancel = [](TvOutRun& r)
+    {
+        PressOn(Layout::kCancelRing)(r);
+        r.Input().Release();
+    };
+    // A session the program is handed on its own event queue once the
+    // pointer enters its window: tap PAL, 300 moves, the label, tap Cancel.
+    const Env session = {{"LD_PRELOAD", SESSION_INPUT_LIB}, {"SESSION_MOVES", "300"}};
+    std::vector<std::string> sessionCalls = {kBeforeMode, kPalMode};
+    sessionCalls.insert(sessionCalls.end(), 300,
+                        "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
     const struct
     {
         const char* what;
-        std::map<std::string, std::string> env;
-        std::vector<std::string> reported, recorded;
-    } rows[] = {{"stock SDL", {}, calls, {}},
-                {"device library",
-                 {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}},
-                 {},
-                 calls}};
+        std::vector<Step> steps;
+        // The view the last step leaves to; "--view-main": Ctrl+C leaves
+        // after the steps.
+        std::string view = "--view-main";
+        bool launcher = true;
+        Env env = {};
+        ChildOptions options = {};
+    } rows[] = {
+        {"the first frame shows the background and the buttons without label", {}},
+        {"without a launcher the program ends by itself with status 0", {}, "--view-main", false},
+        {"tapping PAL sets the mode and the keypad then moves the picture",
+         {{PressOn(Layout::kPalRing), kPalPressed}, // a press alone sets nothing
+          {kRelease, kNormal, {kBeforeMode, kPalMode}, {">> SET_MODE : TV+LCD & PAL"}},
+          // The moves keep the standard the mode left.
+          Move(XK_KP_0, "05 05 00 00 40 01 00 00 fa 00 00 00", ">> MOVE : UP (320, 250)"),
+          Move(XK_KP_2, "05 05 00 00 36 01 00 00 f0 00 00 00", ">> MOVE : LEFT (310, 240)"),
+          Move(XK_KP_4, "05 05 00 00 40 01 00 00 e6 00 00 00", ">> MOVE : DOWN (320, 230)"),
+          Move(XK_KP_6, "05 05 00 00 4a 01 00 00 f0 00 00 00", ">> MOVE : RIGHT (330, 240)")}},
+        // Keys are handled in order: had keypad 0 done anything, it would
+        // show before the mode's calls.
+        {"keypad 0 moves nothing until keypad minus chooses NTSC",
+         {{Key(XK_KP_0)},
+          {Key(XK_KP_Subtract), {}, {kBeforeMode, kNtscMode}, {">> SET_MODE : TV+LCD & NTSC"}},
+          Move(XK_KP_0, "05 00 00 00 40 01 00 00 fa 00 00 00", ">> MOVE : UP (320, 250)")}},
+        {"keypad 8 shows the version label and Tab hides it",
+         {{Key(XK_KP_8), kLabel}, {Key(XK_Tab), kNormal}}},
+        // The label shows that the keypad still reaches the screen after
+        // the release; the same paint has Cancel in its normal frame.
+        {"pressing Cancel and dragging off before the release stays",
+         {{PressOn(Layout::kCancelRing), kCancelPressed},
+          {MoveTo({200, 150}), kNormal},
+          {kRelease},
+          {Key(XK_KP_8), kLabel}}},
+        // The log is a pipe here: the hand-off line must still come out,
+        // and last.
+        {"tapping Cancel hands the launcher the apps view",
+         {{PressOn(Layout::kCancelRing), kCancelPressed}, {kRelease}},
+         "--view-apps"},
+        // With a standard descriptor closed at the start, the X connection
+        // must not take its number: the device calls or the log would go
+        // into it. The calls are not seen: the log line and the hand-off
+        // show that NTSC was chosen.
+        {"tapping Cancel with stderr closed, after choosing NTSC",
+         {{Key(XK_KP_Subtract), {}, {}, {">> SET_MODE : TV+LCD & NTSC"}},
+          {PressOn(Layout::kCancelRing), kCancelPressed},
+          {kRelease}},
+         "--view-apps",
+         true,
+         {},
+         {{2}}},
+        {"keypad Enter enables the LCD then leaves, stock SDL", {enableLcd}, "--view-apps"},
+        {"keypad Enter enables the LCD then leaves, device library",
+         {enableLcd},
+         "--view-apps",
+         true,
+         deviceLibrary},
+        // A mode and its log line before the flood, both to be kept.
+        {"tapping Cancel after an input flood",
+         {{Key(XK_KP_Subtract), {}, {kBeforeMode, kNtscMode}, {">> SET_MODE : TV+LCD & NTSC"}},
+          {flood},
+          {UntilItLeaves(tapCancel)}},
+         "--view-apps"},
+        {"tapping Cancel with stdout closed, after 300 scripted moves",
+         {{MoveTo({200, 150}), {}, sessionCalls}},
+         "--view-apps",
+         true,
+         session,
+         {{1}}},
+    };
+    int index = 0;
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        PrepareDeviceDir(true, true);
-        TvOutRun one;
-        ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env));
-        one.Input().TapKey(XK_KP_Enter);
-        ExpectEnd(one, LauncherStartedWith("--view-apps"),
-                  Whole(TEST_SOURCE_DIR, {{kView, ">> Enable LCD"}}, "--view-apps"));
-        EXPECT_EQ(row.reported, one.DeviceCalls()) << one.Child().Err();
-        EXPECT_EQ(row.recorded, RecordedDeviceCalls());
+        const std::string name = "scenario-" + std::to_string(index++);
+        PrepareDeviceDir(row.launcher, true);
+        // A row that fails at a step leaves its own run only.
+        [&]
+        {
+            TvOutRun one;
+            ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
+            // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
+            const bool recorded = row.env.count("TVOUT_DEVICE_CALLS") > 0;
+            const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
+            // What the program writes to a descriptor it starts without is not seen.
+            const std::vector<int>& closed = row.options.closed;
+            const bool stdoutClosed = std::find(closed.begin(), closed.end(), 1) != closed.end();
+            const bool stderrClosed = std::find(closed.begin(), closed.end(), 2) != closed.end();
+            std::vector<std::string> calls;
+            Log logged;
+            for (size_t i = 0; i < row.steps.size(); ++i)
+            {
+                const Step& step = row.steps[i];
+                SCOPED_TRACE(testing::Message() << "step " << i + 1);
+                step.input(one);
+                const std::string stepName = name + "-step-" + std::to_string(i + 1);
+                ASSERT_NO_FATAL_FAILURE(step.look ? WaitFor(one, *step.look, stepName) : void());
+                calls.insert(calls.end(), step.calls.begin(), step.calls.end());
+                for (const std::string& line : step.logged)
+                    logged.push_back({kView, line});
+                ASSERT_TRUE(one.WaitForDeviceCalls(calls.size(), Limit())) << one.Child().Why();
+                if (!stderrClosed)
+                {
+                    EXPECT_EQ(calls, seen());
+                }
+            }
+            if (row.view == "--view-main")
+                one.Input().CtrlC();
+            ExpectEnd(one,
+                      row.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
+                      stdoutClosed ? Log() : Whole(TEST_SOURCE_DIR, logged, row.view));
+            if (!stderrClosed)
+            {
+                EXPECT_EQ(calls, seen());
+            }
+            // The other way of seeing the calls stays empty.
+            EXPECT_EQ(std::vector<std::string>(),
+                      recorded ? one.DeviceCalls() : RecordedDeviceCalls());
+        }();
     }
 }
 
@@ -457,38 +445,26 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
     const struct
     {
         const char* what;
-        std::function<void(TvOutRun&)> leave;
+        std::vector<Action> leave;
         int failingNew; // operator new fails at this call (1: the view), or 0
         Log log;
     } rows[] = {
-        {"Ctrl+C", [](TvOutRun& r) { r.Input().CtrlC(); }, 0,
-         Whole(TEST_SOURCE_DIR, {}, "--view-main")},
-        {"close request", [](TvOutRun& r) { r.Input().RequestClose(); }, 0,
+        {"Ctrl+C", {kCtrlC}, 0, Whole(TEST_SOURCE_DIR, {}, "--view-main")},
+        {"close request",
+         {[](TvOutRun& r) { r.Input().RequestClose(); }},
+         0,
          Whole(TEST_SOURCE_DIR, {}, "--view-main")},
         // Xlib ends the program: the hand-off runs with the font still open.
-        {"X server gone", [](TvOutRun& r) { r.StopServer(); }, 0, serverGone},
+        {"X server gone", {[](TvOutRun& r) { r.StopServer(); }}, 0, serverGone},
         // Nothing of the view runs and nothing is drawn, so nothing shows
         // when the program takes input: Ctrl+C goes again until it leaves.
         {"Ctrl+C, no memory for the view",
-         [](TvOutRun& r)
-         {
-             do
-                 r.Input().CtrlC();
-             while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
-         },
+         {UntilItLeaves(kCtrlC)},
          1,
          {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
         // Input for a view that is not there is passed over.
         {"a tap and a key, then Ctrl+C, no memory for the view",
-         [](TvOutRun& r)
-         {
-             PressOn(r, Layout::kPalRing);
-             r.Input().Release();
-             r.Input().TapKey(XK_KP_6);
-             do
-                 r.Input().CtrlC();
-             while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
-         },
+         {PressOn(Layout::kPalRing), kRelease, Key(XK_KP_6), UntilItLeaves(kCtrlC)},
          1,
          {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
     };
@@ -498,12 +474,11 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         PrepareDeviceDir(true, true);
         TvOutRun one;
         if (row.failingNew)
-            ASSERT_NO_FATAL_FAILURE(Start(
-                one, TEST_SOURCE_DIR,
-                {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(row.failingNew)}}));
+            ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, FailingNew(row.failingNew)));
         else
             ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
-        row.leave(one);
+        for (const Action& action : row.leave)
+            action(one);
         ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
         // SDL's parachute would turn a crash into an exit, and so into a
@@ -516,14 +491,6 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
                 reports.push_back(line);
         EXPECT_EQ(std::vector<std::string>(), reports);
     }
-}
-
-TEST_F(EndToEnd, WithoutALauncherTheProgramEndsByItselfWithStatusZero)
-{
-    PrepareDeviceDir(false, true);
-    ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(run));
-    run.Input().CtrlC();
-    ExpectEnd(run, {}, Whole(TEST_SOURCE_DIR, {}, "--view-main"));
 }
 
 // ---------------------------------------------------------------- missing resources
@@ -635,10 +602,8 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
                      row.background};
 
         TvOutRun one;
-        std::map<std::string, std::string> env;
-        if (row.failingNew)
-            env = {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(row.failingNew)}};
-        ASSERT_NO_FATAL_FAILURE(Start(one, dir, env));
+        ASSERT_NO_FATAL_FAILURE(
+            Start(one, dir, row.failingNew ? FailingNew(row.failingNew) : Env()));
         // Without a background the first paint is a flip of a black screen.
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 
@@ -648,7 +613,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         one.Input().TapKey(XK_KP_8);
         if (!row.cancel)
         {
-            PressOn(one, Layout::kCancelRing);
+            PressOn(Layout::kCancelRing)(one);
             one.Input().Release();
         }
         one.Input().TapKey(XK_KP_Subtract);
@@ -659,7 +624,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // paint can show anything but what is on the screen already.
         if (row.pal || row.ntsc)
         {
-            PressOn(one, row.pal ? Layout::kPalRing : Layout::kNtscRing);
+            PressOn(row.pal ? Layout::kPalRing : Layout::kNtscRing)(one);
             (row.pal ? look.pal : look.ntsc) = 1;
         }
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", dir));

@@ -162,49 +162,27 @@ void XDriver::MoveTo(int x, int y)
     Sync();
 }
 
-void XDriver::Press()
+void XDriver::Button(bool down)
 {
     if (!dpy)
         return;
-    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, 1, down, CurrentTime);
     Sync();
 }
 
-void XDriver::Release()
+void XDriver::Key(unsigned long keysym, bool down)
 {
     if (!dpy)
         return;
-    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), down, CurrentTime);
     Sync();
-}
-
-void XDriver::KeyDown(unsigned long keysym)
-{
-    if (!dpy)
-        return;
-    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), True, CurrentTime);
-    Sync();
-}
-
-void XDriver::KeyUp(unsigned long keysym)
-{
-    if (!dpy)
-        return;
-    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), False, CurrentTime);
-    Sync();
-}
-
-void XDriver::TapKey(unsigned long keysym)
-{
-    KeyDown(keysym);
-    KeyUp(keysym);
 }
 
 void XDriver::CtrlC()
 {
-    KeyDown(XK_Control_L);
+    Key(XK_Control_L, true);
     TapKey(XK_c);
-    KeyUp(XK_Control_L);
+    Key(XK_Control_L, false);
 }
 
 void XDriver::RequestClose()

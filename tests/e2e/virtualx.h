@@ -52,19 +52,23 @@ class XDriver
 
     // Pointer, in window coordinates; button 1.
     void MoveTo(int x, int y);
-    void Press();
-    void Release();
+    void Press() { Button(true); }
+    void Release() { Button(false); }
 
     // Press and release of the key that carries `keysym`.
-    void TapKey(unsigned long keysym);
-    void KeyDown(unsigned long keysym);
-    void KeyUp(unsigned long keysym);
+    void TapKey(unsigned long keysym)
+    {
+        Key(keysym, true);
+        Key(keysym, false);
+    }
     // Left Control held while c goes down and up.
     void CtrlC();
     // What a window manager sends when the user closes the window.
     void RequestClose();
 
   private:
+    void Button(bool down);
+    void Key(unsigned long keysym, bool down);
     void Sync();
 
     _XDisplay* dpy = nullptr;
