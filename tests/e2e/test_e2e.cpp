@@ -308,7 +308,9 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         r.Input().Release();
     };
     // A session the program is handed on its own event queue once the
-    // pointer enters its window: tap PAL, 300 moves, the label, tap Cancel.
+    // pointer enters its window (tools/session.txt: the label, tap PAL, 300
+    // moves, tap Cancel). SDL 1.2 on SDL2 may report the pointer in the new
+    // window at once, so its first frame may be gone before it is seen.
     const Env session = {{"LD_PRELOAD", SESSION_INPUT_LIB}, {"SESSION_MOVES", "300"}};
     std::vector<std::string> sessionCalls = {kBeforeMode, kPalMode};
     sessionCalls.insert(sessionCalls.end(), 300,
@@ -395,7 +397,10 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         [&]
         {
             TvOutRun one;
-            ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
+            if (row.env.count("SESSION_MOVES"))
+                ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, row.env, row.options));
+            else
+                ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
             // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
             const bool recorded = row.env.count("TVOUT_DEVICE_CALLS") > 0;
             const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
