@@ -37,9 +37,6 @@ const Rgb kTitle = {46, 74, 102};
 const Point kTitlePoints[] = {{300, 8}, {200, 14}};
 const Rgb kFooter = {220, 227, 233};
 const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
-
-// The area around the version label: plain footer while it is hidden.
-const int kLabelLeft = 125, kLabelTop = 211, kLabelRight = 194, kLabelBottom = 234;
 } // namespace Layout
 
 class TvOutRun
