@@ -511,33 +511,24 @@ std::string WorkDirWithout(const std::string& name, const char* file, bool empty
     return dir.string();
 }
 
-// SDL's error text after the same load in the same folder: what the
-// program must append to its message.
-std::string ImageError(const std::string& dir, const std::string& path)
+// SDL's error text after `load` in `dir`: what the program must append to
+// its message after the same load.
+std::string ErrorAfter(const std::string& dir, const std::function<void()>& load)
 {
     char previous[PATH_MAX];
     if (!getcwd(previous, sizeof(previous)) || chdir(dir.c_str()) != 0)
         return "(cannot enter " + dir + ")";
     SDL_ClearError();
-    SDL_Surface* image = IMG_Load(path.c_str());
+    load();
     const std::string error = SDL_GetError();
-    if (image)
-        SDL_FreeSurface(image);
     if (chdir(previous) != 0)
         return "(cannot return to " + std::string(previous) + ")";
     return error;
 }
 
-std::string FontError(const std::string& path)
+std::string ImageError(const std::string& dir, const std::string& path)
 {
-    TTF_Init();
-    SDL_ClearError();
-    TTF_Font* font = TTF_OpenFont(path.c_str(), kLabelPoints);
-    const std::string error = SDL_GetError();
-    if (font)
-        TTF_CloseFont(font);
-    TTF_Quit();
-    return error;
+    return ErrorAfter(dir, [&] { SDL_FreeSurface(IMG_Load(path.c_str())); });
 }
 
 TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
@@ -586,7 +577,13 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         else if (row.kind == kButton)
             message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
         else
-            message = "Unable to load font: " + fontPath + "(" + FontError(fontPath) + ")";
+        {
+            TTF_Init();
+            const std::string error = ErrorAfter(
+                dir, [&] { TTF_CloseFont(TTF_OpenFont(fontPath.c_str(), kLabelPoints)); });
+            TTF_Quit();
+            message = "Unable to load font: " + fontPath + "(" + error + ")";
+        }
 
         // Buttons exist up to the one that failed. No row has the font
         // open: loading stops at the first failure and the font comes last,
