@@ -68,11 +68,6 @@ bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int ti
     return done;
 }
 
-bool TvOutRun::WaitForPixel(Layout::Point at, const Rgb& colour, int timeoutMs)
-{
-    return WaitForScreen([&](const Image& i) { return Near(i.At(at.x, at.y), colour); }, timeoutMs);
-}
-
 std::vector<std::string> TvOutRun::DeviceCalls() const
 {
     std::vector<std::string> calls;
@@ -100,9 +95,14 @@ bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
 
 bool TvOutRun::WaitForFirstFrame(int timeoutMs)
 {
-    return WaitForPixel(Layout::kTitlePoints[0], Layout::kTitle, timeoutMs) &&
-           WaitForPixel(Layout::kNtscRing, Layout::kNtscPalFrames[0], timeoutMs) &&
-           WaitForPixel(Layout::kPalRing, Layout::kNtscPalFrames[0], timeoutMs);
+    const auto shows = [&](Layout::Point at, const Rgb& colour)
+    {
+        return WaitForScreen([&](const Image& i) { return Near(i.At(at.x, at.y), colour); },
+                             timeoutMs);
+    };
+    return shows(Layout::kTitlePoints[0], Layout::kTitle) &&
+           shows(Layout::kNtscRing, Layout::kNtscPalFrames[0]) &&
+           shows(Layout::kPalRing, Layout::kNtscPalFrames[0]);
 }
 
 bool TvOutRun::Play(const SessionStep& step, int timeoutMs, bool mustShow)

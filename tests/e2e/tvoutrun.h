@@ -53,7 +53,6 @@ class TvOutRun
     // last picture read (empty when none could be read).
     bool WaitForScreen(const std::function<bool(const Image&)>& ok, int timeoutMs,
                        Image* last = nullptr);
-    bool WaitForPixel(Layout::Point at, const Rgb& colour, int timeoutMs);
     bool Grab(Image& image) { return x.Grab(image); }
 
     // The device calls the PC stand-in reported on standard error so far,
