@@ -42,6 +42,8 @@ const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
 class TvOutRun
 {
   public:
+    TvOutRun() = default;
+    ~TvOutRun();
     // Starts a virtual X server, then `program` in `workDir` on it with
     // `env` added, and waits until its window is up; each of the two waits
     // is bounded by `timeoutMs`.
@@ -76,23 +78,18 @@ class TvOutRun
     // into two files.
     bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
     // The X server goes away under the running program.
-    void StopServer()
-    {
-        x.Close();
-        server.Stop();
-    }
+    void StopServer();
 
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }
     const ChildProcess& Child() const { return child; }
-    const std::string& DisplayName() const { return server.DisplayName(); }
+    const std::string& DisplayName() const { return display; }
 
   private:
     size_t CallCount() const;
 
-    // Declared in this order so that they end in the reverse: the program,
-    // then the connection, then the server.
-    VirtualX server;
+    ChildProcess server; // Xvfb
+    std::string display;
     XDriver x;
     ChildProcess child;
     std::string callsFile;
