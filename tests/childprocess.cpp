@@ -26,21 +26,17 @@ long NowMs()
     return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
 }
 
-bool ReadSome(int& fd, std::string& into)
+void ReadSome(int& fd, std::string& into)
 {
     char buf[4096];
     ssize_t n = read(fd, buf, sizeof(buf));
     if (n > 0)
-    {
         into.append(buf, n);
-        return true;
-    }
-    if (n == 0 || (errno != EAGAIN && errno != EINTR))
+    else if (n == 0 || (errno != EAGAIN && errno != EINTR))
     {
         close(fd);
         fd = -1;
     }
-    return false;
 }
 
 // In the child, before exec: the start every child gets (see ChildOptions).

@@ -4,7 +4,6 @@
 
 #include <SDL_ttf.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -7,13 +7,6 @@
 
 namespace
 {
-int Moves()
-{
-    const char* moves = getenv("SESSION_MOVES");
-    const int n = moves ? atoi(moves) : 0;
-    return n > 0 ? n : 1;
-}
-
 bool ParseStep(const std::string& line, SessionStep* step)
 {
     std::istringstream in(line.substr(0, line.find('#')));
@@ -42,7 +35,8 @@ bool ParseStep(const std::string& line, SessionStep* step)
     {
         if (extra != "moves")
             return false;
-        step->times = Moves();
+        const char* moves = getenv("SESSION_MOVES");
+        step->times = moves && atoi(moves) > 0 ? atoi(moves) : 1;
     }
     return !(in >> extra);
 }

@@ -24,8 +24,6 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <set>
-#include <sstream>
 
 namespace
 {
@@ -127,12 +125,6 @@ const Look kPalPressed = {0, 1, 0, false, true};
 const Look kCancelPressed = {0, 0, 1, false, true};
 const Look kLabel = {0, 0, 0, true, true};
 
-// Within 16-bit rounding of `expected`.
-bool Shows(const Image& seen, const Image& expected)
-{
-    return CompareImages(expected, seen, 8).None();
-}
-
 bool IsAt(const Image& i, Point p, const Rgb& c)
 {
     return Near(i.At(p.x, p.y), c);
@@ -173,6 +165,12 @@ Action PressOn(Point at)
 }
 
 const Action kRelease = [](TvOutRun& r) { r.Input().Release(); };
+// A release inside is a click even when its press was dropped.
+const Action kTapCancel = [](TvOutRun& r)
+{
+    PressOn(Layout::kCancelRing)(r);
+    r.Input().Release();
+};
 const Action kCtrlC = [](TvOutRun& r) { r.Input().CtrlC(); };
 
 // Input that shows nothing, sent again until the program leaves: SDL drops
@@ -242,8 +240,8 @@ class EndToEnd : public ::testing::Test
     {
         const Image expected = Expected(look, workDir);
         Image seen;
-        ASSERT_TRUE(
-            run.WaitForScreen([&](const Image& i) { return Shows(i, expected); }, Limit(), &seen))
+        ASSERT_TRUE(run.WaitForScreen(
+            [&](const Image& i) { return CompareImages(expected, i, 8).None(); }, Limit(), &seen))
             << name << ": " << Seen(seen, expected, name) << "\n"
             << run.Child().Why();
     }
@@ -300,12 +298,6 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
             r.Input().Release();
             r.Input().TapKey(i % 12 ? XK_a : XK_Up);
         }
-    };
-    // A release inside is a click even when its press was dropped.
-    const Action tapCancel = [](TvOutRun& r)
-    {
-        PressOn(Layout::kCancelRing)(r);
-        r.Input().Release();
     };
     // A session the program is handed on its own event queue once the
     // pointer enters its window (tools/session.txt: the label, tap PAL, 300
@@ -378,7 +370,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"tapping Cancel after an input flood",
          {{Key(XK_KP_Subtract), {}, {kBeforeMode, kNtscMode}, {">> SET_MODE : TV+LCD & NTSC"}},
           {flood},
-          {UntilItLeaves(tapCancel)}},
+          {UntilItLeaves(kTapCancel)}},
          "--view-apps"},
         {"tapping Cancel with stdout closed, after 300 scripted moves",
          {{MoveTo({200, 150}), {}, sessionCalls}},
@@ -444,9 +436,11 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
 
 TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
 {
-    const Log handOff = {{"main.cpp", "exit code(--view-main) !!"}};
+    const LogLine handOff = {"main.cpp", "exit code(--view-main) !!"};
     Log serverGone = Opening(TEST_SOURCE_DIR);
-    serverGone.insert(serverGone.end(), handOff.begin(), handOff.end());
+    serverGone.push_back(handOff);
+    const Log whole = Whole(TEST_SOURCE_DIR, {}, "--view-main");
+    const Log noView = {{"", RealPath(TEST_SOURCE_DIR)}, handOff};
     const struct
     {
         const char* what;
@@ -454,24 +448,18 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         int failingNew; // operator new fails at this call (1: the view), or 0
         Log log;
     } rows[] = {
-        {"Ctrl+C", {kCtrlC}, 0, Whole(TEST_SOURCE_DIR, {}, "--view-main")},
-        {"close request",
-         {[](TvOutRun& r) { r.Input().RequestClose(); }},
-         0,
-         Whole(TEST_SOURCE_DIR, {}, "--view-main")},
+        {"Ctrl+C", {kCtrlC}, 0, whole},
+        {"close request", {[](TvOutRun& r) { r.Input().RequestClose(); }}, 0, whole},
         // Xlib ends the program: the hand-off runs with the font still open.
         {"X server gone", {[](TvOutRun& r) { r.StopServer(); }}, 0, serverGone},
         // Nothing of the view runs and nothing is drawn, so nothing shows
         // when the program takes input: Ctrl+C goes again until it leaves.
-        {"Ctrl+C, no memory for the view",
-         {UntilItLeaves(kCtrlC)},
-         1,
-         {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
+        {"Ctrl+C, no memory for the view", {UntilItLeaves(kCtrlC)}, 1, noView},
         // Input for a view that is not there is passed over.
         {"a tap and a key, then Ctrl+C, no memory for the view",
          {PressOn(Layout::kPalRing), kRelease, Key(XK_KP_6), UntilItLeaves(kCtrlC)},
          1,
-         {{"", RealPath(TEST_SOURCE_DIR)}, handOff[0]}},
+         noView},
     };
     for (const auto& row : rows)
     {
@@ -523,33 +511,24 @@ std::string WorkDirWithout(const std::string& name, const char* file, bool empty
     return dir.string();
 }
 
-// SDL's error text after the same load in the same folder: what the
-// program must append to its message.
-std::string ImageError(const std::string& dir, const std::string& path)
+// SDL's error text after `load` in `dir`: what the program must append to
+// its message after the same load.
+std::string ErrorAfter(const std::string& dir, const std::function<void()>& load)
 {
     char previous[PATH_MAX];
     if (!getcwd(previous, sizeof(previous)) || chdir(dir.c_str()) != 0)
         return "(cannot enter " + dir + ")";
     SDL_ClearError();
-    SDL_Surface* image = IMG_Load(path.c_str());
+    load();
     const std::string error = SDL_GetError();
-    if (image)
-        SDL_FreeSurface(image);
     if (chdir(previous) != 0)
         return "(cannot return to " + std::string(previous) + ")";
     return error;
 }
 
-std::string FontError(const std::string& path)
+std::string ImageError(const std::string& dir, const std::string& path)
 {
-    TTF_Init();
-    SDL_ClearError();
-    TTF_Font* font = TTF_OpenFont(path.c_str(), kLabelPoints);
-    const std::string error = SDL_GetError();
-    if (font)
-        TTF_CloseFont(font);
-    TTF_Quit();
-    return error;
+    return ErrorAfter(dir, [&] { SDL_FreeSurface(IMG_Load(path.c_str())); });
 }
 
 TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
@@ -598,7 +577,13 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         else if (row.kind == kButton)
             message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
         else
-            message = "Unable to load font: " + fontPath + "(" + FontError(fontPath) + ")";
+        {
+            TTF_Init();
+            const std::string error = ErrorAfter(
+                dir, [&] { TTF_CloseFont(TTF_OpenFont(fontPath.c_str(), kLabelPoints)); });
+            TTF_Quit();
+            message = "Unable to load font: " + fontPath + "(" + error + ")";
+        }
 
         // Buttons exist up to the one that failed. No row has the font
         // open: loading stops at the first failure and the font comes last,
@@ -617,10 +602,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // before it were handled.
         one.Input().TapKey(XK_KP_8);
         if (!row.cancel)
-        {
-            PressOn(Layout::kCancelRing)(one);
-            one.Input().Release();
-        }
+            kTapCancel(one);
         one.Input().TapKey(XK_KP_Subtract);
         ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
 

@@ -3,10 +3,17 @@
 
 #include <X11/keysym.h>
 
+#include <signal.h>
+
 #include <fstream>
+
+#ifndef XVFB_PATH
+#define XVFB_PATH "Xvfb"
+#endif
 
 namespace
 {
+const int kStopTimeoutMs = 3000;
 const char kDeviceCallPrefix[] = "tvout: ";
 
 bool Save(const std::string& text, const std::string& path)
@@ -17,18 +24,35 @@ bool Save(const std::string& text, const std::string& path)
 }
 } // namespace
 
+// The program ends first, then the connection, then the server.
+TvOutRun::~TvOutRun()
+{
+    child.Signal(SIGKILL);
+    child.WaitExit(kStopTimeoutMs);
+    StopServer();
+}
+
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
                      std::map<std::string, std::string> env, int timeoutMs, std::string* error,
                      const ChildOptions& options)
 {
-    if (!server.Start(timeoutMs, error))
-        return false;
-    if (!x.Open(server.DisplayName()))
+    // -displayfd: the server picks a free display and writes its number to
+    // standard output once it accepts connections.
+    const std::string& out = server.Out();
+    if (!server.StartNative(
+            XVFB_PATH, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"}) ||
+        !server.WaitUntil([&] { return out.find('\n') != std::string::npos; }, timeoutMs))
     {
-        *error = "cannot open display " + server.DisplayName() + " with XTEST";
+        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit; " + server.Why();
         return false;
     }
-    env["DISPLAY"] = server.DisplayName();
+    display = ":" + out.substr(0, out.find('\n'));
+    if (!x.Open(display))
+    {
+        *error = "cannot open display " + display + " with XTEST";
+        return false;
+    }
+    env["DISPLAY"] = display;
     callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
     if (!child.Start(program, workDir, env, options))
@@ -68,11 +92,6 @@ bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int ti
     return done;
 }
 
-bool TvOutRun::WaitForPixel(Layout::Point at, const Rgb& colour, int timeoutMs)
-{
-    return WaitForScreen([&](const Image& i) { return Near(i.At(at.x, at.y), colour); }, timeoutMs);
-}
-
 std::vector<std::string> TvOutRun::DeviceCalls() const
 {
     std::vector<std::string> calls;
@@ -100,9 +119,14 @@ bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
 
 bool TvOutRun::WaitForFirstFrame(int timeoutMs)
 {
-    return WaitForPixel(Layout::kTitlePoints[0], Layout::kTitle, timeoutMs) &&
-           WaitForPixel(Layout::kNtscRing, Layout::kNtscPalFrames[0], timeoutMs) &&
-           WaitForPixel(Layout::kPalRing, Layout::kNtscPalFrames[0], timeoutMs);
+    const auto shows = [&](Layout::Point at, const Rgb& colour)
+    {
+        return WaitForScreen([&](const Image& i) { return Near(i.At(at.x, at.y), colour); },
+                             timeoutMs);
+    };
+    return shows(Layout::kTitlePoints[0], Layout::kTitle) &&
+           shows(Layout::kNtscRing, Layout::kNtscPalFrames[0]) &&
+           shows(Layout::kPalRing, Layout::kNtscPalFrames[0]);
 }
 
 bool TvOutRun::Play(const SessionStep& step, int timeoutMs, bool mustShow)
@@ -131,4 +155,16 @@ bool TvOutRun::Play(const SessionStep& step, int timeoutMs, bool mustShow)
 bool TvOutRun::SaveOutput(const std::string& outPath, const std::string& errPath) const
 {
     return Save(child.Out(), outPath) && Save(child.Err(), errPath);
+}
+
+void TvOutRun::StopServer()
+{
+    x.Close();
+    server.Signal(SIGTERM);
+    if (!server.WaitExit(kStopTimeoutMs))
+    {
+        server.Signal(SIGKILL);
+        server.WaitExit(kStopTimeoutMs);
+    }
+    display.clear();
 }

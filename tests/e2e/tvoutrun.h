@@ -37,14 +37,13 @@ const Rgb kTitle = {46, 74, 102};
 const Point kTitlePoints[] = {{300, 8}, {200, 14}};
 const Rgb kFooter = {220, 227, 233};
 const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
-
-// The area around the version label: plain footer while it is hidden.
-const int kLabelLeft = 125, kLabelTop = 211, kLabelRight = 194, kLabelBottom = 234;
 } // namespace Layout
 
 class TvOutRun
 {
   public:
+    TvOutRun() = default;
+    ~TvOutRun();
     // Starts a virtual X server, then `program` in `workDir` on it with
     // `env` added, and waits until its window is up; each of the two waits
     // is bounded by `timeoutMs`.
@@ -56,7 +55,6 @@ class TvOutRun
     // last picture read (empty when none could be read).
     bool WaitForScreen(const std::function<bool(const Image&)>& ok, int timeoutMs,
                        Image* last = nullptr);
-    bool WaitForPixel(Layout::Point at, const Rgb& colour, int timeoutMs);
     bool Grab(Image& image) { return x.Grab(image); }
 
     // The device calls the PC stand-in reported on standard error so far,
@@ -80,23 +78,18 @@ class TvOutRun
     // into two files.
     bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
     // The X server goes away under the running program.
-    void StopServer()
-    {
-        x.Close();
-        server.Stop();
-    }
+    void StopServer();
 
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }
     const ChildProcess& Child() const { return child; }
-    const std::string& DisplayName() const { return server.DisplayName(); }
+    const std::string& DisplayName() const { return display; }
 
   private:
     size_t CallCount() const;
 
-    // Declared in this order so that they end in the reverse: the program,
-    // then the connection, then the server.
-    VirtualX server;
+    ChildProcess server; // Xvfb
+    std::string display;
     XDriver x;
     ChildProcess child;
     std::string callsFile;

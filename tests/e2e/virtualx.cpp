@@ -5,16 +5,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <signal.h>
-
-#ifndef XVFB_PATH
-#define XVFB_PATH "Xvfb"
-#endif
-
 namespace
 {
-const int kStopTimeoutMs = 3000;
-
 // The program's window disappears when it leaves; requests on it then fail
 // with an X error, which must not end the test.
 int IgnoreXError(Display*, XErrorEvent*)
@@ -33,34 +25,6 @@ uint8_t ChannelValue(unsigned long pixel, unsigned long mask)
     return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / max);
 }
 } // namespace
-
-bool VirtualX::Start(int timeoutMs, std::string* error)
-{
-    // -displayfd: the server picks a free display and writes its number to
-    // standard output once it accepts connections.
-    const std::string& out = server.Out();
-    if (!server.StartNative(
-            XVFB_PATH, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"}) ||
-        !server.WaitUntil([&] { return out.find('\n') != std::string::npos; }, timeoutMs))
-    {
-        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit; " + server.Why();
-        Stop();
-        return false;
-    }
-    display = ":" + out.substr(0, out.find('\n'));
-    return true;
-}
-
-void VirtualX::Stop()
-{
-    server.Signal(SIGTERM);
-    if (!server.WaitExit(kStopTimeoutMs))
-    {
-        server.Signal(SIGKILL);
-        server.WaitExit(kStopTimeoutMs);
-    }
-    display.clear();
-}
 
 XDriver::~XDriver()
 {

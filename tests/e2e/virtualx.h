@@ -1,32 +1,12 @@
-// A private X server for end-to-end runs (Xvfb on a display number of its
-// own) and a client that finds the program's window, reads its pixels back
-// and sends it real input through the XTEST extension.
+// A client of the tests' X server (Xvfb on a display number of its own) that
+// finds the program's window, reads its pixels back and sends it real input
+// through the XTEST extension.
 #ifndef TESTS_E2E_VIRTUALX_H
 #define TESTS_E2E_VIRTUALX_H
 
-#include "tests/childprocess.h"
 #include "tests/image.h"
 
 #include <string>
-
-class VirtualX
-{
-  public:
-    VirtualX() = default;
-    VirtualX(const VirtualX&) = delete;
-    VirtualX& operator=(const VirtualX&) = delete;
-    ~VirtualX() { Stop(); }
-
-    // Starts Xvfb and waits, at most `timeoutMs`, until it accepts clients.
-    bool Start(int timeoutMs, std::string* error);
-    // Ends the server and reaps it; harmless when it is not running.
-    void Stop();
-    const std::string& DisplayName() const { return display; }
-
-  private:
-    ChildProcess server;
-    std::string display;
-};
 
 // Xlib's own header stays out of here: its macros (None, Status, Bool...)
 // clash with other headers the tests use.

@@ -42,16 +42,6 @@ bool Save(TvOutRun& run, const std::string& pictures, const char* file, const ch
     printf("  %-48s %s\n", what, path.c_str());
     return true;
 }
-
-void PrintOutput(const TvOutRun& run)
-{
-    printf("\nProgram log (standard output):\n");
-    for (const std::string& line : SplitLines(run.Child().Out()))
-        printf("  %s\n", line.c_str());
-    printf("\nDevice calls (standard error):\n");
-    for (const std::string& call : run.DeviceCalls())
-        printf("  %s\n", call.c_str());
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,7 +84,12 @@ int main(int argc, char** argv)
     const bool ended = ok && run.WaitExit(kWaitMs);
     if (ok && !ended)
         fprintf(stderr, "tour: the program did not end after Cancel\n");
-    PrintOutput(run);
+    printf("\nProgram log (standard output):\n");
+    for (const std::string& line : SplitLines(run.Child().Out()))
+        printf("  %s\n", line.c_str());
+    printf("\nDevice calls (standard error):\n");
+    for (const std::string& call : run.DeviceCalls())
+        printf("  %s\n", call.c_str());
     const bool saved = run.SaveOutput(pictures + "/stdout.txt", pictures + "/stderr.txt");
     if (!saved)
         fprintf(stderr, "tour: cannot save the output in %s\n", pictures.c_str());
