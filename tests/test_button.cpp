@@ -68,15 +68,10 @@ class ButtonTest : public ::testing::Test
         DrainEvents();
         ASSERT_FALSE(dir.Path().empty());
         for (int g = 0; g < 4; ++g)
-        {
-            Rgb colours[4];
-            for (int f = 0; f < 4; ++f)
-                colours[f] = FrameColour(g, f);
-            ASSERT_TRUE(WriteStrip(Strip(g), kFrameW, kFrameH, colours));
-        }
-        Rgb others[4] = {OtherColour(0), OtherColour(1), OtherColour(2), OtherColour(3)};
-        ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, others));
-        ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, others));
+            ASSERT_TRUE(
+                WriteStrip(Strip(g), kFrameW, kFrameH, [g](int f) { return FrameColour(g, f); }));
+        ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, OtherColour));
+        ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, OtherColour));
         ASSERT_TRUE(WriteEmptyFile(dir.File("empty.png")));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerowide.tga"), 0, 8, kBackground));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerohigh.tga"), 8, 0, kBackground));
@@ -119,9 +114,7 @@ class ButtonTest : public ::testing::Test
     // elsewhere"; an empty rectangle means nothing may be painted.
     std::string Mismatches(int x, int y, int w, int h, Rgb colour)
     {
-        Image expected(screen->w, screen->h, AsStored(screen, kBackground));
-        expected.Fill(x, y, w, h, AsStored(screen, colour));
-        return ScreenMismatch(screen, expected,
+        return ScreenMismatch(screen, kBackground, {{x, y, w, h, colour}},
                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     std::string PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
@@ -299,8 +292,7 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
     }
 
     // Narrower than four pixels: a valid image whose frames are 0 wide.
-    Rgb colours[4] = {OtherColour(0), OtherColour(1), OtherColour(2), OtherColour(3)};
-    ASSERT_TRUE(WriteSolid(dir.File("narrow.bmp"), 3, 10, colours[0]));
+    ASSERT_TRUE(WriteSolid(dir.File("narrow.bmp"), 3, 10, OtherColour(0)));
     CButton narrow;
     ASSERT_TRUE(narrow.Load(dir.File("narrow.bmp").c_str()));
     EXPECT_EQ(narrow.GetRect().w, 0);

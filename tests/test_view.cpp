@@ -67,13 +67,6 @@ enum
     CANCEL
 };
 
-CButton* ButtonOf(const CTvOutView& view, int b)
-{
-    return b == NTSC  ? view.GetNtscButton()
-           : b == PAL ? view.GetPalButton()
-                      : view.GetCancelButton();
-}
-
 // Distinct for every button and frame, also after 565 storage.
 Rgb FrameColour(int button, int frame, int variant = 0)
 {
@@ -151,12 +144,6 @@ class LogCapture
     std::vector<std::string> messages;
 };
 
-struct Box
-{
-    int x, y, w, h;
-    Rgb colour;
-};
-
 class ViewTest : public ::testing::Test
 {
   protected:
@@ -177,9 +164,7 @@ class ViewTest : public ::testing::Test
         std::filesystem::create_directory(dir.File("res"));
         oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
-        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
-        for (int b = 0; b < 3; ++b)
-            ASSERT_TRUE(WriteButton(b, 0));
+        ASSERT_TRUE(WriteResources(kBackground, 0));
         view = std::make_unique<CTvOutView>();
     }
 
@@ -200,15 +185,22 @@ class ViewTest : public ::testing::Test
             std::filesystem::current_path(oldCwd, ignored);
     }
 
-    bool WriteButton(int b, int variant)
+    // The background and the three strips, in place of any earlier ones.
+    static bool WriteResources(Rgb background, int variant)
     {
-        const ButtonSpec& s = kButtons[b];
-        const Rgb colours[4] = {FrameColour(b, 0, variant), FrameColour(b, 1, variant),
-                                FrameColour(b, 2, variant), FrameColour(b, 3, variant)};
-        return WriteStrip(s.at.file, s.frameW, s.frameH, colours);
+        bool ok = WriteSolid(kBackgroundFile, kScreenW, kScreenH, background);
+        for (int b = 0; b < 3; ++b)
+            ok = ok && WriteStrip(kButtons[b].at.file, kButtons[b].frameW, kButtons[b].frameH,
+                                  [=](int f) { return FrameColour(b, f, variant); });
+        return ok;
     }
 
-    CButton* Button(int b) { return ButtonOf(*view, b); }
+    CButton* Button(int b)
+    {
+        return b == NTSC  ? view->GetNtscButton()
+               : b == PAL ? view->GetPalButton()
+                          : view->GetCancelButton();
+    }
 
     static Box ButtonBox(int b, int frame, int variant = 0)
     {
@@ -229,16 +221,11 @@ class ViewTest : public ::testing::Test
             for (auto [x, y] : ink)
                 boxes.push_back(Box{x, y, 1, 1, kBlack});
         }
-        Image expected(screen->w, screen->h, AsStored(screen, base));
-        for (const Box& b : boxes)
-            expected.Fill(b.x, b.y, b.w, b.h, AsStored(screen, b.colour));
-        return Differs(expected);
+        return ScreenMismatch(screen, base, boxes, TestName());
     }
-
-    std::string Differs(const Image& expected)
+    static std::string TestName()
     {
-        return ScreenMismatch(screen, expected,
-                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        return ::testing::UnitTest::GetInstance()->current_test_info()->name();
     }
 
     int Initialize()
@@ -569,9 +556,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         SCOPED_TRACE(row.how.empty() ? "all present" : row.file + " " + row.how);
         PrepareDeviceDir(false, true);
         std::filesystem::remove(kBackgroundFile); // writing into a FIFO would wait for a reader
-        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
-        for (int b = 0; b < 3; ++b)
-            ASSERT_TRUE(WriteButton(b, 0));
+        ASSERT_TRUE(WriteResources(kBackground, 0));
         std::filesystem::remove(row.file);
         ASSERT_TRUE(row.how != "empty" || WriteEmptyFile(row.file));
         ASSERT_TRUE(row.how != "FIFO" || mkfifo(row.file.c_str(), 0644) == 0);
@@ -666,9 +651,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     ASSERT_EQ(Button(CANCEL), nullptr);
 
     // New files everywhere: only the Cancel button and the font are taken.
-    ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kOtherBackground));
-    for (int b = 0; b < 3; ++b)
-        ASSERT_TRUE(WriteButton(b, 1));
+    ASSERT_TRUE(WriteResources(kOtherBackground, 1));
     view->OnButton(false, 8);
     DrainEvents();
     CButton* cancel = nullptr;
@@ -726,7 +709,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
-    EXPECT_EQ(Differs(ImageOf(expected)), "");
+    EXPECT_EQ(ScreenMismatch(screen, ImageOf(expected), TestName()), "");
     SDL_FreeSurface(expected);
 }
 

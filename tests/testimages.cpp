@@ -67,8 +67,10 @@ bool WriteSolid(const std::string& path, int w, int h, Rgb colour)
     return WriteFrames(path, w, h, &colour, 1);
 }
 
-bool WriteStrip(const std::string& path, int frameW, int frameH, const Rgb colours[4])
+bool WriteStrip(const std::string& path, int frameW, int frameH,
+                const std::function<Rgb(int frame)>& colour)
 {
+    const Rgb colours[4] = {colour(0), colour(1), colour(2), colour(3)};
     return WriteFrames(path, frameW, frameH, colours, 4);
 }
 
@@ -118,6 +120,15 @@ Rgb AsStored(SDL_Surface* surface, Rgb colour)
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name)
 {
     return ImageMismatch(expected, ImageOf(screen), 0, TEST_BUILD_DIR "/failed-" + name);
+}
+
+std::string ScreenMismatch(SDL_Surface* screen, Rgb base, const std::vector<Box>& boxes,
+                           const std::string& name)
+{
+    Image expected(screen->w, screen->h, AsStored(screen, base));
+    for (const Box& b : boxes)
+        expected.Fill(b.x, b.y, b.w, b.h, AsStored(screen, b.colour));
+    return ScreenMismatch(screen, expected, name);
 }
 
 } // namespace testimages
