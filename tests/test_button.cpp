@@ -44,18 +44,8 @@ Rgb OtherColour(int frame)
 // Exactly one user event `code` from `button` with data2 0, or none at all.
 void ExpectPushed(const CButton* button, int code)
 {
-    std::vector<SDL_Event> events = DrainEvents();
-    if (code == kNoEvent)
-    {
-        EXPECT_TRUE(events.empty())
-            << events.size() << " event(s), first code " << events[0].user.code;
-        return;
-    }
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].type, SDL_USEREVENT);
-    EXPECT_EQ(events[0].user.code, code);
-    EXPECT_EQ(events[0].user.data1, button);
-    EXPECT_EQ(events[0].user.data2, nullptr);
+    EXPECT_EQ(DrainCodesFrom(button),
+              code == kNoEvent ? std::vector<int>() : std::vector<int>{code});
 }
 
 class ButtonTest : public ::testing::Test

@@ -99,17 +99,6 @@ PumpResult Pump(CTvOutView& view)
     return result;
 }
 
-// Codes of the queued user events; -1 for any event the view did not push
-// in the expected form (data1 the view, data2 0).
-std::vector<int> DrainViewEvents(const CTvOutView* view)
-{
-    std::vector<int> codes;
-    for (const SDL_Event& e : DrainEvents())
-        codes.push_back(
-            e.type == SDL_USEREVENT && e.user.data1 == view && !e.user.data2 ? e.user.code : -1);
-    return codes;
-}
-
 // Standard output while alive, split into the view's messages (prefix
 // checked and removed); any other line is kept whole so it shows up.
 class LogCapture
@@ -337,7 +326,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                     actual.log = log.Messages();
                 }
                 actual.calls = RecordedDeviceCalls();
-                actual.events = DrainViewEvents(subject.get());
+                actual.events = DrainCodesFrom(subject.get());
                 actual.modeChosen = subject->IsModeChosen();
                 actual.showVersion = subject->IsVersionShown();
                 actual.exitArgument = theApp.GetExitArgument();
@@ -429,7 +418,7 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
         }
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(log, row.log);
-        EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
+        EXPECT_EQ(DrainCodesFrom(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
         EXPECT_FALSE(view->IsModeChosen());
     }
 }
@@ -777,7 +766,7 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(released.handled, row.released);
         EXPECT_EQ(released.left, row.leaves);
-        EXPECT_EQ(DrainViewEvents(view.get()), row.queued);
+        EXPECT_EQ(DrainCodesFrom(view.get()), row.queued);
         EXPECT_EQ(view->IsModeChosen(), !row.calls.empty()) << "chosen exactly when the TV is set";
         EXPECT_EQ(std::string(theApp.GetExitArgument()),
                   row.leaves ? "--view-apps" : "--view-main");
