@@ -67,6 +67,16 @@ enum
     CANCEL
 };
 
+// What several tables expect of the commands, with PAL 640 x 480 in the
+// record beforehand.
+const std::string kBeforeMode = "SDL_SetLcdChange(5, 0)";
+const std::string kNtscMode = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
+const std::string kPalMode = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
+const std::string kPalUp = "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00";
+const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC\n";
+const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL\n";
+const std::string kUpLog = ">> MOVE : UP (320, 250)\n";
+
 // Distinct for every button and frame, also after 565 storage.
 Rgb FrameColour(int button, int frame, int variant = 0)
 {
@@ -281,19 +291,16 @@ TEST_F(ViewTest, ButtonCodeTable)
         std::vector<std::string> log;
     };
     const std::string tv = "SDL_TvConfig ";
-    const std::string lcdToTv = "SDL_SetLcdChange(5, 0)";
     // clang-format off
     const std::vector<Row> rows = {
-        {0, MOVE, {tv + "05 05 00 00 40 01 00 00 fa 00 00 00"}, {">> MOVE : UP (320, 250)\n"}},
+        {0, MOVE, {kPalUp}, {kUpLog}},
         {2, MOVE, {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"}, {">> MOVE : LEFT (310, 240)\n"}},
         {4, MOVE, {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"}, {">> MOVE : DOWN (320, 230)\n"}},
         {6, MOVE, {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"}, {">> MOVE : RIGHT (330, 240)\n"}},
         {8, VERSION, {}, {}},
         {9, VERSION, {}, {}},
-        {12, MODE, {lcdToTv, tv + "03 05 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n"}},
-        {13, MODE, {lcdToTv, tv + "03 00 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & NTSC\n"}},
+        {12, MODE, {kBeforeMode, kPalMode}, {kPalLog}},
+        {13, MODE, {kBeforeMode, kNtscMode}, {kNtscLog}},
         {14, LEAVE, {}, {}},
         {15, LEAVE, {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
          {">> Enable LCD\n"}},
@@ -377,32 +384,26 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     const std::vector<Row> rows = {
         {"NTSC, left",
          {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
-         {">> SET_MODE : TV+LCD & NTSC\n", ">> MOVE : LEFT (310, 240)\n"},
+         {kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
+         {kNtscLog, ">> MOVE : LEFT (310, 240)\n"},
          2},
         {"PAL, up",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n", ">> MOVE : UP (320, 250)\n"},
+         {kBeforeMode, kPalMode, kPalUp},
+         {kPalLog, kUpLog},
          2},
         {"NTSC, LCD",
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-         {">> SET_MODE : TV+LCD & NTSC\n", ">> Enable LCD\n"},
+         {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
+          "SDL_SetLcdChange(6, 0)"},
+         {kNtscLog, ">> Enable LCD\n"},
          1},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
           &CTvOutView::MoveRight},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
+         {kBeforeMode, kPalMode, kPalUp, kPalUp, "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
           "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n", ">> MOVE : UP (320, 250)\n", ">> MOVE : UP (320, 250)\n",
-          ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"},
+         {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"},
          5},
     };
     for (const Row& row : rows)
@@ -706,6 +707,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 // or after dragging off it.
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
+    const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
     const struct
     {
         int button;
@@ -714,20 +716,8 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
         std::vector<int> released, queued; // codes the loop handles after the release; left queued
         bool leaves;
     } rows[] = {
-        {NTSC,
-         false,
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & NTSC\n"},
-         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
-         {},
-         false},
-        {PAL,
-         false,
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n"},
-         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
-         {},
-         false},
+        {NTSC, false, {kBeforeMode, kNtscMode}, {kNtscLog}, clickedAndRedraw, {}, false},
+        {PAL, false, {kBeforeMode, kPalMode}, {kPalLog}, clickedAndRedraw, {}, false},
         // The redraw queued behind the leave event is never painted.
         {CANCEL, false, {}, {}, {EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true},
         {CANCEL, true, {}, {}, {}, {}, false},
