@@ -109,39 +109,25 @@ PumpResult Pump(CTvOutView& view)
     return result;
 }
 
-// Standard output while alive, split into the view's messages (prefix
-// checked and removed); any other line is kept whole so it shows up.
-class LogCapture
+// What `run` writes to standard output, split into the view's messages
+// (prefix checked and removed); any other line is kept whole so it shows up.
+template <class Run> std::vector<std::string> LogOf(Run run)
 {
-  public:
-    LogCapture()
-    {
-        fflush(stdout);
-        testing::internal::CaptureStdout();
-    }
-    ~LogCapture() { Messages(); }
-
-    std::vector<std::string> Messages()
-    {
-        if (done)
-            return messages;
-        done = true;
-        fflush(stdout);
-        const std::string out = testing::internal::GetCapturedStdout();
-        for (const std::string& line : SplitLines(out))
-        {
-            const LogLine parsed = ParseLogLine(line);
-            messages.push_back((parsed.first == "tvoutview.cpp" ? parsed.second : line) + "\n");
-        }
-        if (!out.empty() && out.back() != '\n')
-            messages.back().pop_back(); // an unterminated last line shows as such
-        return messages;
-    }
-
-  private:
-    bool done = false;
+    fflush(stdout);
+    testing::internal::CaptureStdout();
+    run();
+    fflush(stdout);
+    const std::string out = testing::internal::GetCapturedStdout();
     std::vector<std::string> messages;
-};
+    for (const std::string& line : SplitLines(out))
+    {
+        const LogLine parsed = ParseLogLine(line);
+        messages.push_back((parsed.first == "tvoutview.cpp" ? parsed.second : line) + "\n");
+    }
+    if (!out.empty() && out.back() != '\n')
+        messages.back().pop_back(); // an unterminated last line shows as such
+    return messages;
+}
 
 class ViewTest : public ::testing::Test
 {
@@ -229,9 +215,8 @@ class ViewTest : public ::testing::Test
 
     int Initialize()
     {
-        LogCapture log;
-        const int result = view->Initialize();
-        lastLog = log.Messages();
+        int result = 0;
+        lastLog = LogOf([&] { result = view->Initialize(); });
         return result;
     }
 
@@ -314,24 +299,21 @@ TEST_F(ViewTest, ButtonCodeTable)
                 SCOPED_TRACE(testing::Message() << "code " << code << (isDown ? " down" : " up")
                                                 << (chosen ? ", mode chosen" : ", no mode"));
                 std::unique_ptr<CTvOutView> subject;
-                {
-                    LogCapture quiet;
-                    subject = std::make_unique<CTvOutView>();
-                    subject->SetPalMode(); // primes the record; does not choose a mode
-                    if (chosen)
-                        subject->OnButton(false, 12);
-                }
+                LogOf(
+                    [&]
+                    {
+                        subject = std::make_unique<CTvOutView>();
+                        subject->SetPalMode(); // primes the record; does not choose a mode
+                        if (chosen)
+                            subject->OnButton(false, 12);
+                    });
                 ASSERT_EQ(subject->IsModeChosen(), bool(chosen));
                 DrainEvents();
                 ClearDeviceCalls();
                 theApp.SetExitArgument("--view-main");
 
                 Outcome actual;
-                {
-                    LogCapture log;
-                    subject->OnButton(isDown, uint8(code));
-                    actual.log = log.Messages();
-                }
+                actual.log = LogOf([&] { subject->OnButton(isDown, uint8(code)); });
                 actual.calls = RecordedDeviceCalls();
                 actual.events = DrainCodesFrom(subject.get());
                 actual.modeChosen = subject->IsModeChosen();
@@ -354,8 +336,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                             expected.exitArgument = "--view-apps";
                     }
                 EXPECT_EQ(Fields(actual), Fields(expected));
-                LogCapture quiet;
-                subject.reset();
+                LogOf([&] { subject.reset(); });
             }
 }
 
@@ -410,13 +391,12 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     {
         SCOPED_TRACE(row.name);
         ClearDeviceCalls();
-        std::vector<std::string> log;
-        {
-            LogCapture capture;
-            for (Command command : row.commands)
-                (view.get()->*command)();
-            log = capture.Messages();
-        }
+        const std::vector<std::string> log = LogOf(
+            [&]
+            {
+                for (Command command : row.commands)
+                    (view.get()->*command)();
+            });
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(log, row.log);
         EXPECT_EQ(DrainCodesFrom(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
@@ -551,13 +531,12 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         ASSERT_TRUE(row.how != "empty" || WriteEmptyFile(row.file));
         ASSERT_TRUE(row.how != "FIFO" || mkfifo(row.file.c_str(), 0644) == 0);
         view.reset();
-        std::vector<std::string> log;
-        {
-            LogCapture capture;
-            view = std::make_unique<CTvOutView>();
-            EXPECT_EQ(view->Initialize(), row.result);
-            log = capture.Messages();
-        }
+        const std::vector<std::string> log = LogOf(
+            [&]
+            {
+                view = std::make_unique<CTvOutView>();
+                EXPECT_EQ(view->Initialize(), row.result);
+            });
         ASSERT_EQ(log.size(), row.result == 1 ? 2u : 3u);
         EXPECT_EQ(log[0], "CTvOutView()\n");
         EXPECT_EQ(log[1], "CTvOutView::Initialize()\n");
@@ -620,11 +599,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         // library: it must not end someone else's.
         TTF_Init();
         const int ttfUsers = TTF_WasInit();
-        {
-            LogCapture capture;
-            view.reset(); // sanitizer builds catch a leak or a double free here
-            EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
-        }
+        // Sanitizer builds catch a leak or a double free here.
+        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{"~CTvOutView()\n"});
         EXPECT_EQ(TTF_WasInit(), ttfUsers - (row.result == 1 ? 1 : 0));
         while (TTF_WasInit())
             TTF_Quit();
@@ -747,12 +723,13 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
             EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
         }
         PumpResult released;
-        {
-            LogCapture log;
-            view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
-            released = Pump(*view);
-            EXPECT_EQ(log.Messages(), row.log);
-        }
+        EXPECT_EQ(LogOf(
+                      [&]
+                      {
+                          view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
+                          released = Pump(*view);
+                      }),
+                  row.log);
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(released.handled, row.released);
         EXPECT_EQ(released.left, row.leaves);
@@ -772,10 +749,9 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
     // Without a background no button is made: all three slots stay null.
     std::filesystem::remove(kBackgroundFile);
     CTvOutView bare;
-    {
-        LogCapture quiet;
-        ASSERT_EQ(bare.Initialize(), -1);
-    }
+    int bareResult = 0;
+    LogOf([&] { bareResult = bare.Initialize(); });
+    ASSERT_EQ(bareResult, -1);
     CButton stranger;
     const struct
     {
@@ -798,9 +774,7 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         SCOPED_TRACE(testing::Message() << row.code << (row.toBare ? " to the bare view" : ""));
         CTvOutView& subject = row.toBare ? bare : *view;
         Fill(kUntouched);
-        LogCapture log;
-        subject.OnUserEvent(row.code, row.sender, nullptr);
-        EXPECT_TRUE(log.Messages().empty());
+        EXPECT_TRUE(LogOf([&] { subject.OnUserEvent(row.code, row.sender, nullptr); }).empty());
         EXPECT_TRUE(RecordedDeviceCalls().empty());
         EXPECT_TRUE(DrainEvents().empty());
         EXPECT_FALSE(subject.IsModeChosen());
@@ -829,9 +803,7 @@ TEST(DebugPrint, PrefixNamesTheFileAndLineOfTheCallSite)
         SCOPED_TRACE(row.line);
         char prefix[64];
         snprintf(prefix, sizeof(prefix), kLogPrefix, row.file, row.line);
-        LogCapture log;
-        row.print();
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{prefix + std::string(row.message)});
+        EXPECT_EQ(LogOf(row.print), std::vector<std::string>{prefix + std::string(row.message)});
     }
 }
 
