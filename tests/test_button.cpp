@@ -179,10 +179,8 @@ TEST_F(ButtonTest, StateTable)
             button.Disable();
         EXPECT_EQ(button.IsEnabled(), row.start == IDLE || row.start == PRESSED);
 
-        if (row.inside)
-            button.HandleMouse(row.action, x + 10, y + 10);
-        else
-            button.HandleMouse(row.action, x + 100, y + 100);
+        const int offset = row.inside ? 10 : 100;
+        button.HandleMouse(row.action, x + offset, y + offset);
         EXPECT_EQ(button.GetState(), row.nextState);
         EXPECT_EQ(button.IsPressed(), row.nextPressed);
         ExpectPushed(&button, row.event);
