@@ -79,18 +79,14 @@ class ButtonTest : public ::testing::Test
         SDL_Quit();
     }
 
-    std::string Strip(int group) const
-    {
-        return dir.File("group" + std::to_string(group) + ".bmp");
-    }
+    const char* Strip(int group) const { return strips[group].c_str(); }
 
     // The first `count` strips (1, 2 or 4), by the fixed-count loader.
     bool LoadStrips(CButton& button, int count) const
     {
-        const std::string s[] = {Strip(0), Strip(1), Strip(2), Strip(3)};
-        return count == 1   ? button.Load(s[0].c_str())
-               : count == 2 ? button.Load(s[0].c_str(), s[1].c_str())
-                            : button.Load(s[0].c_str(), s[1].c_str(), s[2].c_str(), s[3].c_str());
+        return count == 1   ? button.Load(Strip(0))
+               : count == 2 ? button.Load(Strip(0), Strip(1))
+                            : button.Load(Strip(0), Strip(1), Strip(2), Strip(3));
     }
 
     // Draws the button alone on a cleared screen.
@@ -110,6 +106,8 @@ class ButtonTest : public ::testing::Test
     std::string PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
 
     TempDir dir;
+    const std::string strips[4] = {dir.File("group0.bmp"), dir.File("group1.bmp"),
+                                   dir.File("group2.bmp"), dir.File("group3.bmp")};
     SDL_Surface* screen = nullptr;
 };
 
@@ -346,9 +344,8 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
         ASSERT_TRUE(button.Load(small.c_str(), small.c_str()));
         button.NextGroup();
         button.SetPosition(7, 9);
-        const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
-        const char* list[] = {s0.c_str(), c.count > 1 ? s1.c_str() : nullptr, s2.c_str(),
-                              s3.c_str(), nullptr};
+        const char* list[] = {Strip(0), c.count > 1 ? Strip(1) : nullptr, Strip(2), Strip(3),
+                              nullptr};
         ASSERT_TRUE(c.group ? button.LoadGroup(list) : LoadStrips(button, c.count))
             << SDL_GetError();
         EXPECT_EQ(button.GetGroupCount(), c.count);
@@ -364,7 +361,7 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
     }
 
     CButton mixed;
-    ASSERT_TRUE(mixed.Load(small.c_str(), Strip(0).c_str()));
+    ASSERT_TRUE(mixed.Load(small.c_str(), Strip(0)));
     EXPECT_EQ(mixed.GetRect().w, 30);
     EXPECT_EQ(mixed.GetRect().h, 20);
 }
@@ -427,13 +424,12 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
     {
         SCOPED_TRACE(bad.name);
         CButton button;
-        ASSERT_TRUE(
-            button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+        ASSERT_TRUE(LoadStrips(button, 4));
         button.SetPosition(10, 10);
         button.NextGroup();
         button.NextGroup();
         const std::string badPath = dir.File(bad.name);
-        EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3).c_str()));
+        EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3)));
         EXPECT_EQ(button.GetGroupCount(), 4);
         EXPECT_EQ(button.GetState(), 8);
         EXPECT_EQ(button.GetRect().w, kFrameW);
@@ -457,9 +453,8 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
 
 TEST_F(ButtonTest, LoadGroupRejectsBadLists)
 {
-    const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
-    const char* nullFirst[] = {nullptr, s1.c_str()};
-    const char* five[] = {s0.c_str(), s1.c_str(), s2.c_str(), s3.c_str(), s0.c_str(), nullptr};
+    const char* nullFirst[] = {nullptr, Strip(1)};
+    const char* five[] = {Strip(0), Strip(1), Strip(2), Strip(3), Strip(0), nullptr};
     struct Case
     {
         const char* const* files;
@@ -470,7 +465,7 @@ TEST_F(ButtonTest, LoadGroupRejectsBadLists)
     {
         SCOPED_TRACE(c.error);
         CButton button;
-        ASSERT_TRUE(button.Load(dir.File("other.bmp").c_str(), s1.c_str()));
+        ASSERT_TRUE(button.Load(dir.File("other.bmp").c_str(), Strip(1)));
         button.SetPosition(10, 10);
         button.HandleMouse(MOUSE_PRESS, 10, 10);
         DrainEvents();
@@ -492,8 +487,8 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
         for (const auto& row : {std::pair{2, 8}, std::pair{3, 12}})
         {
             SCOPED_TRACE(testing::Message() << bad.name << ", group " << row.first);
-            const std::string badPath = dir.File(bad.name), s0 = Strip(0);
-            const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
+            const std::string badPath = dir.File(bad.name);
+            const char* list[] = {Strip(0), badPath.c_str(), nullptr};
             CButton button;
             ASSERT_TRUE(LoadStrips(button, 4));
             for (int g = 0; g < row.first; ++g)

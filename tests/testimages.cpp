@@ -54,6 +54,14 @@ bool WriteFrames(const std::string& path, int frameW, int frameH, const Rgb* col
     return ok;
 }
 
+// What `colour` becomes once stored in the surface's pixel format.
+Rgb AsStored(SDL_Surface* surface, Rgb colour)
+{
+    Rgb c;
+    SDL_GetRGB(Mapped(surface, colour), surface->format, &c.r, &c.g, &c.b);
+    return c;
+}
+
 void PutLittle16(std::ofstream& out, int value)
 {
     out.put(static_cast<char>(value & 0xff));
@@ -108,13 +116,6 @@ SDL_Surface* CreateScreen16(int w, int h, Rgb fill)
 void Fill(SDL_Surface* surface, Rgb colour)
 {
     SDL_FillRect(surface, nullptr, Mapped(surface, colour));
-}
-
-Rgb AsStored(SDL_Surface* surface, Rgb colour)
-{
-    Rgb c;
-    SDL_GetRGB(Mapped(surface, colour), surface->format, &c.r, &c.g, &c.b);
-    return c;
 }
 
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name)

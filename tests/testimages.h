@@ -45,8 +45,6 @@ bool WriteEmptyFile(const std::string& path);
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
 void Fill(SDL_Surface* surface, Rgb colour);
-// What `colour` becomes once stored in the surface's pixel format.
-Rgb AsStored(SDL_Surface* surface, Rgb colour);
 // Empty when `screen` holds exactly `expected`; otherwise how they differ,
 // with both saved as pictures named after `name` in the build folder.
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name);
