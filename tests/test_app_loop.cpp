@@ -49,14 +49,6 @@ void LoopStuck(int)
     _exit(1);
 }
 
-void RunBounded(CMainMenuApp& app)
-{
-    signal(SIGALRM, LoopStuck);
-    alarm(5);
-    app.Run();
-    alarm(0);
-}
-
 SDL_Event Simple(Uint8 type)
 {
     SDL_Event e = {};
@@ -198,7 +190,10 @@ TEST_F(LoopTest, LeaveConditionsEndTheLoopAndLeaveLaterEventsQueued)
         SDL_PushEvent(&row.leave);
         SDL_PushEvent(&behind);
         SDL_PushEvent(&redraw);
-        RunBounded(*app);
+        signal(SIGALRM, LoopStuck);
+        alarm(5);
+        app->Run();
+        alarm(0);
         EXPECT_EQ(std::vector<std::string>{"OnButton(0, 3)"}, Recorded().calls);
         EXPECT_EQ(2u, DrainEvents().size()) << "events behind the leave must stay unhandled";
     }

@@ -44,18 +44,8 @@ Rgb OtherColour(int frame)
 // Exactly one user event `code` from `button` with data2 0, or none at all.
 void ExpectPushed(const CButton* button, int code)
 {
-    std::vector<SDL_Event> events = DrainEvents();
-    if (code == kNoEvent)
-    {
-        EXPECT_TRUE(events.empty())
-            << events.size() << " event(s), first code " << events[0].user.code;
-        return;
-    }
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].type, SDL_USEREVENT);
-    EXPECT_EQ(events[0].user.code, code);
-    EXPECT_EQ(events[0].user.data1, button);
-    EXPECT_EQ(events[0].user.data2, nullptr);
+    EXPECT_EQ(DrainCodesFrom(button),
+              code == kNoEvent ? std::vector<int>() : std::vector<int>{code});
 }
 
 class ButtonTest : public ::testing::Test
@@ -68,15 +58,10 @@ class ButtonTest : public ::testing::Test
         DrainEvents();
         ASSERT_FALSE(dir.Path().empty());
         for (int g = 0; g < 4; ++g)
-        {
-            Rgb colours[4];
-            for (int f = 0; f < 4; ++f)
-                colours[f] = FrameColour(g, f);
-            ASSERT_TRUE(WriteStrip(Strip(g), kFrameW, kFrameH, colours));
-        }
-        Rgb others[4] = {OtherColour(0), OtherColour(1), OtherColour(2), OtherColour(3)};
-        ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, others));
-        ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, others));
+            ASSERT_TRUE(
+                WriteStrip(Strip(g), kFrameW, kFrameH, [g](int f) { return FrameColour(g, f); }));
+        ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, OtherColour));
+        ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, OtherColour));
         ASSERT_TRUE(WriteEmptyFile(dir.File("empty.png")));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerowide.tga"), 0, 8, kBackground));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerohigh.tga"), 8, 0, kBackground));
@@ -94,18 +79,14 @@ class ButtonTest : public ::testing::Test
         SDL_Quit();
     }
 
-    std::string Strip(int group) const
-    {
-        return dir.File("group" + std::to_string(group) + ".bmp");
-    }
+    const char* Strip(int group) const { return strips[group].c_str(); }
 
     // The first `count` strips (1, 2 or 4), by the fixed-count loader.
     bool LoadStrips(CButton& button, int count) const
     {
-        const std::string s[] = {Strip(0), Strip(1), Strip(2), Strip(3)};
-        return count == 1   ? button.Load(s[0].c_str())
-               : count == 2 ? button.Load(s[0].c_str(), s[1].c_str())
-                            : button.Load(s[0].c_str(), s[1].c_str(), s[2].c_str(), s[3].c_str());
+        return count == 1   ? button.Load(Strip(0))
+               : count == 2 ? button.Load(Strip(0), Strip(1))
+                            : button.Load(Strip(0), Strip(1), Strip(2), Strip(3));
     }
 
     // Draws the button alone on a cleared screen.
@@ -119,14 +100,14 @@ class ButtonTest : public ::testing::Test
     // elsewhere"; an empty rectangle means nothing may be painted.
     std::string Mismatches(int x, int y, int w, int h, Rgb colour)
     {
-        Image expected(screen->w, screen->h, AsStored(screen, kBackground));
-        expected.Fill(x, y, w, h, AsStored(screen, colour));
-        return ScreenMismatch(screen, expected,
+        return ScreenMismatch(screen, kBackground, {{x, y, w, h, colour}},
                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     std::string PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
 
     TempDir dir;
+    const std::string strips[4] = {dir.File("group0.bmp"), dir.File("group1.bmp"),
+                                   dir.File("group2.bmp"), dir.File("group3.bmp")};
     SDL_Surface* screen = nullptr;
 };
 
@@ -196,10 +177,8 @@ TEST_F(ButtonTest, StateTable)
             button.Disable();
         EXPECT_EQ(button.IsEnabled(), row.start == IDLE || row.start == PRESSED);
 
-        if (row.inside)
-            button.HandleMouse(row.action, x + 10, y + 10);
-        else
-            button.HandleMouse(row.action, x + 100, y + 100);
+        const int offset = row.inside ? 10 : 100;
+        button.HandleMouse(row.action, x + offset, y + offset);
         EXPECT_EQ(button.GetState(), row.nextState);
         EXPECT_EQ(button.IsPressed(), row.nextPressed);
         ExpectPushed(&button, row.event);
@@ -299,8 +278,7 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
     }
 
     // Narrower than four pixels: a valid image whose frames are 0 wide.
-    Rgb colours[4] = {OtherColour(0), OtherColour(1), OtherColour(2), OtherColour(3)};
-    ASSERT_TRUE(WriteSolid(dir.File("narrow.bmp"), 3, 10, colours[0]));
+    ASSERT_TRUE(WriteSolid(dir.File("narrow.bmp"), 3, 10, OtherColour(0)));
     CButton narrow;
     ASSERT_TRUE(narrow.Load(dir.File("narrow.bmp").c_str()));
     EXPECT_EQ(narrow.GetRect().w, 0);
@@ -366,9 +344,8 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
         ASSERT_TRUE(button.Load(small.c_str(), small.c_str()));
         button.NextGroup();
         button.SetPosition(7, 9);
-        const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
-        const char* list[] = {s0.c_str(), c.count > 1 ? s1.c_str() : nullptr, s2.c_str(),
-                              s3.c_str(), nullptr};
+        const char* list[] = {Strip(0), c.count > 1 ? Strip(1) : nullptr, Strip(2), Strip(3),
+                              nullptr};
         ASSERT_TRUE(c.group ? button.LoadGroup(list) : LoadStrips(button, c.count))
             << SDL_GetError();
         EXPECT_EQ(button.GetGroupCount(), c.count);
@@ -384,7 +361,7 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
     }
 
     CButton mixed;
-    ASSERT_TRUE(mixed.Load(small.c_str(), Strip(0).c_str()));
+    ASSERT_TRUE(mixed.Load(small.c_str(), Strip(0)));
     EXPECT_EQ(mixed.GetRect().w, 30);
     EXPECT_EQ(mixed.GetRect().h, 20);
 }
@@ -447,13 +424,12 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
     {
         SCOPED_TRACE(bad.name);
         CButton button;
-        ASSERT_TRUE(
-            button.Load(Strip(0).c_str(), Strip(1).c_str(), Strip(2).c_str(), Strip(3).c_str()));
+        ASSERT_TRUE(LoadStrips(button, 4));
         button.SetPosition(10, 10);
         button.NextGroup();
         button.NextGroup();
         const std::string badPath = dir.File(bad.name);
-        EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3).c_str()));
+        EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3)));
         EXPECT_EQ(button.GetGroupCount(), 4);
         EXPECT_EQ(button.GetState(), 8);
         EXPECT_EQ(button.GetRect().w, kFrameW);
@@ -477,9 +453,8 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
 
 TEST_F(ButtonTest, LoadGroupRejectsBadLists)
 {
-    const std::string s0 = Strip(0), s1 = Strip(1), s2 = Strip(2), s3 = Strip(3);
-    const char* nullFirst[] = {nullptr, s1.c_str()};
-    const char* five[] = {s0.c_str(), s1.c_str(), s2.c_str(), s3.c_str(), s0.c_str(), nullptr};
+    const char* nullFirst[] = {nullptr, Strip(1)};
+    const char* five[] = {Strip(0), Strip(1), Strip(2), Strip(3), Strip(0), nullptr};
     struct Case
     {
         const char* const* files;
@@ -490,7 +465,7 @@ TEST_F(ButtonTest, LoadGroupRejectsBadLists)
     {
         SCOPED_TRACE(c.error);
         CButton button;
-        ASSERT_TRUE(button.Load(dir.File("other.bmp").c_str(), s1.c_str()));
+        ASSERT_TRUE(button.Load(dir.File("other.bmp").c_str(), Strip(1)));
         button.SetPosition(10, 10);
         button.HandleMouse(MOUSE_PRESS, 10, 10);
         DrainEvents();
@@ -512,8 +487,8 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
         for (const auto& row : {std::pair{2, 8}, std::pair{3, 12}})
         {
             SCOPED_TRACE(testing::Message() << bad.name << ", group " << row.first);
-            const std::string badPath = dir.File(bad.name), s0 = Strip(0);
-            const char* list[] = {s0.c_str(), badPath.c_str(), nullptr};
+            const std::string badPath = dir.File(bad.name);
+            const char* list[] = {Strip(0), badPath.c_str(), nullptr};
             CButton button;
             ASSERT_TRUE(LoadStrips(button, 4));
             for (int g = 0; g < row.first; ++g)

@@ -107,9 +107,7 @@ TEST(EucKrToUcs2, AsciiPassesThroughUnchanged)
     {
         ascii += static_cast<char>(c);
     }
-    std::vector<uint16> expected(ascii.begin(), ascii.end());
-    expected.push_back(0);
-    EXPECT_EQ(expected, ConvertAll(ascii));
+    EXPECT_EQ(Units(std::u16string(ascii.begin(), ascii.end())), ConvertAll(ascii));
 }
 
 TEST(EucKrToUcs2, EmptyStringGivesOnlyTheTerminator)

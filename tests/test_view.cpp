@@ -67,12 +67,15 @@ enum
     CANCEL
 };
 
-CButton* ButtonOf(const CTvOutView& view, int b)
-{
-    return b == NTSC  ? view.GetNtscButton()
-           : b == PAL ? view.GetPalButton()
-                      : view.GetCancelButton();
-}
+// What several tables expect of the commands, with PAL 640 x 480 in the
+// record beforehand.
+const std::string kBeforeMode = "SDL_SetLcdChange(5, 0)";
+const std::string kNtscMode = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
+const std::string kPalMode = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
+const std::string kPalUp = "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00";
+const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC\n";
+const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL\n";
+const std::string kUpLog = ">> MOVE : UP (320, 250)\n";
 
 // Distinct for every button and frame, also after 565 storage.
 Rgb FrameColour(int button, int frame, int variant = 0)
@@ -106,56 +109,25 @@ PumpResult Pump(CTvOutView& view)
     return result;
 }
 
-// Codes of the queued user events; -1 for any event the view did not push
-// in the expected form (data1 the view, data2 0).
-std::vector<int> DrainViewEvents(const CTvOutView* view)
+// What `run` writes to standard output, split into the view's messages
+// (prefix checked and removed); any other line is kept whole so it shows up.
+template <class Run> std::vector<std::string> LogOf(Run run)
 {
-    std::vector<int> codes;
-    for (const SDL_Event& e : DrainEvents())
-        codes.push_back(
-            e.type == SDL_USEREVENT && e.user.data1 == view && !e.user.data2 ? e.user.code : -1);
-    return codes;
-}
-
-// Standard output while alive, split into the view's messages (prefix
-// checked and removed); any other line is kept whole so it shows up.
-class LogCapture
-{
-  public:
-    LogCapture()
-    {
-        fflush(stdout);
-        testing::internal::CaptureStdout();
-    }
-    ~LogCapture() { Messages(); }
-
-    std::vector<std::string> Messages()
-    {
-        if (done)
-            return messages;
-        done = true;
-        fflush(stdout);
-        const std::string out = testing::internal::GetCapturedStdout();
-        for (const std::string& line : SplitLines(out))
-        {
-            const LogLine parsed = ParseLogLine(line);
-            messages.push_back((parsed.first == "tvoutview.cpp" ? parsed.second : line) + "\n");
-        }
-        if (!out.empty() && out.back() != '\n')
-            messages.back().pop_back(); // an unterminated last line shows as such
-        return messages;
-    }
-
-  private:
-    bool done = false;
+    fflush(stdout);
+    testing::internal::CaptureStdout();
+    run();
+    fflush(stdout);
+    const std::string out = testing::internal::GetCapturedStdout();
     std::vector<std::string> messages;
-};
-
-struct Box
-{
-    int x, y, w, h;
-    Rgb colour;
-};
+    for (const std::string& line : SplitLines(out))
+    {
+        const LogLine parsed = ParseLogLine(line);
+        messages.push_back((parsed.first == "tvoutview.cpp" ? parsed.second : line) + "\n");
+    }
+    if (!out.empty() && out.back() != '\n')
+        messages.back().pop_back(); // an unterminated last line shows as such
+    return messages;
+}
 
 class ViewTest : public ::testing::Test
 {
@@ -177,9 +149,7 @@ class ViewTest : public ::testing::Test
         std::filesystem::create_directory(dir.File("res"));
         oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
-        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
-        for (int b = 0; b < 3; ++b)
-            ASSERT_TRUE(WriteButton(b, 0));
+        ASSERT_TRUE(WriteResources(kBackground, 0));
         view = std::make_unique<CTvOutView>();
     }
 
@@ -200,15 +170,22 @@ class ViewTest : public ::testing::Test
             std::filesystem::current_path(oldCwd, ignored);
     }
 
-    bool WriteButton(int b, int variant)
+    // The background and the three strips, in place of any earlier ones.
+    static bool WriteResources(Rgb background, int variant)
     {
-        const ButtonSpec& s = kButtons[b];
-        const Rgb colours[4] = {FrameColour(b, 0, variant), FrameColour(b, 1, variant),
-                                FrameColour(b, 2, variant), FrameColour(b, 3, variant)};
-        return WriteStrip(s.at.file, s.frameW, s.frameH, colours);
+        bool ok = WriteSolid(kBackgroundFile, kScreenW, kScreenH, background);
+        for (int b = 0; b < 3; ++b)
+            ok = ok && WriteStrip(kButtons[b].at.file, kButtons[b].frameW, kButtons[b].frameH,
+                                  [=](int f) { return FrameColour(b, f, variant); });
+        return ok;
     }
 
-    CButton* Button(int b) { return ButtonOf(*view, b); }
+    CButton* Button(int b)
+    {
+        return b == NTSC  ? view->GetNtscButton()
+               : b == PAL ? view->GetPalButton()
+                          : view->GetCancelButton();
+    }
 
     static Box ButtonBox(int b, int frame, int variant = 0)
     {
@@ -229,23 +206,17 @@ class ViewTest : public ::testing::Test
             for (auto [x, y] : ink)
                 boxes.push_back(Box{x, y, 1, 1, kBlack});
         }
-        Image expected(screen->w, screen->h, AsStored(screen, base));
-        for (const Box& b : boxes)
-            expected.Fill(b.x, b.y, b.w, b.h, AsStored(screen, b.colour));
-        return Differs(expected);
+        return ScreenMismatch(screen, base, boxes, TestName());
     }
-
-    std::string Differs(const Image& expected)
+    static std::string TestName()
     {
-        return ScreenMismatch(screen, expected,
-                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        return ::testing::UnitTest::GetInstance()->current_test_info()->name();
     }
 
     int Initialize()
     {
-        LogCapture log;
-        const int result = view->Initialize();
-        lastLog = log.Messages();
+        int result = 0;
+        lastLog = LogOf([&] { result = view->Initialize(); });
         return result;
     }
 
@@ -305,19 +276,16 @@ TEST_F(ViewTest, ButtonCodeTable)
         std::vector<std::string> log;
     };
     const std::string tv = "SDL_TvConfig ";
-    const std::string lcdToTv = "SDL_SetLcdChange(5, 0)";
     // clang-format off
     const std::vector<Row> rows = {
-        {0, MOVE, {tv + "05 05 00 00 40 01 00 00 fa 00 00 00"}, {">> MOVE : UP (320, 250)\n"}},
+        {0, MOVE, {kPalUp}, {kUpLog}},
         {2, MOVE, {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"}, {">> MOVE : LEFT (310, 240)\n"}},
         {4, MOVE, {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"}, {">> MOVE : DOWN (320, 230)\n"}},
         {6, MOVE, {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"}, {">> MOVE : RIGHT (330, 240)\n"}},
         {8, VERSION, {}, {}},
         {9, VERSION, {}, {}},
-        {12, MODE, {lcdToTv, tv + "03 05 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n"}},
-        {13, MODE, {lcdToTv, tv + "03 00 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & NTSC\n"}},
+        {12, MODE, {kBeforeMode, kPalMode}, {kPalLog}},
+        {13, MODE, {kBeforeMode, kNtscMode}, {kNtscLog}},
         {14, LEAVE, {}, {}},
         {15, LEAVE, {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
          {">> Enable LCD\n"}},
@@ -331,26 +299,23 @@ TEST_F(ViewTest, ButtonCodeTable)
                 SCOPED_TRACE(testing::Message() << "code " << code << (isDown ? " down" : " up")
                                                 << (chosen ? ", mode chosen" : ", no mode"));
                 std::unique_ptr<CTvOutView> subject;
-                {
-                    LogCapture quiet;
-                    subject = std::make_unique<CTvOutView>();
-                    subject->SetPalMode(); // primes the record; does not choose a mode
-                    if (chosen)
-                        subject->OnButton(false, 12);
-                }
+                LogOf(
+                    [&]
+                    {
+                        subject = std::make_unique<CTvOutView>();
+                        subject->SetPalMode(); // primes the record; does not choose a mode
+                        if (chosen)
+                            subject->OnButton(false, 12);
+                    });
                 ASSERT_EQ(subject->IsModeChosen(), bool(chosen));
                 DrainEvents();
                 ClearDeviceCalls();
                 theApp.SetExitArgument("--view-main");
 
                 Outcome actual;
-                {
-                    LogCapture log;
-                    subject->OnButton(isDown, uint8(code));
-                    actual.log = log.Messages();
-                }
+                actual.log = LogOf([&] { subject->OnButton(isDown, uint8(code)); });
                 actual.calls = RecordedDeviceCalls();
-                actual.events = DrainViewEvents(subject.get());
+                actual.events = DrainCodesFrom(subject.get());
                 actual.modeChosen = subject->IsModeChosen();
                 actual.showVersion = subject->IsVersionShown();
                 actual.exitArgument = theApp.GetExitArgument();
@@ -371,8 +336,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                             expected.exitArgument = "--view-apps";
                     }
                 EXPECT_EQ(Fields(actual), Fields(expected));
-                LogCapture quiet;
-                subject.reset();
+                LogOf([&] { subject.reset(); });
             }
 }
 
@@ -401,48 +365,41 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     const std::vector<Row> rows = {
         {"NTSC, left",
          {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
-         {">> SET_MODE : TV+LCD & NTSC\n", ">> MOVE : LEFT (310, 240)\n"},
+         {kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
+         {kNtscLog, ">> MOVE : LEFT (310, 240)\n"},
          2},
         {"PAL, up",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n", ">> MOVE : UP (320, 250)\n"},
+         {kBeforeMode, kPalMode, kPalUp},
+         {kPalLog, kUpLog},
          2},
         {"NTSC, LCD",
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-         {">> SET_MODE : TV+LCD & NTSC\n", ">> Enable LCD\n"},
+         {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
+          "SDL_SetLcdChange(6, 0)"},
+         {kNtscLog, ">> Enable LCD\n"},
          1},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
           &CTvOutView::MoveRight},
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00",
-          "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
+         {kBeforeMode, kPalMode, kPalUp, kPalUp, "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
           "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n", ">> MOVE : UP (320, 250)\n", ">> MOVE : UP (320, 250)\n",
-          ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"},
+         {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"},
          5},
     };
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.name);
         ClearDeviceCalls();
-        std::vector<std::string> log;
-        {
-            LogCapture capture;
-            for (Command command : row.commands)
-                (view.get()->*command)();
-            log = capture.Messages();
-        }
+        const std::vector<std::string> log = LogOf(
+            [&]
+            {
+                for (Command command : row.commands)
+                    (view.get()->*command)();
+            });
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(log, row.log);
-        EXPECT_EQ(DrainViewEvents(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
+        EXPECT_EQ(DrainCodesFrom(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
         EXPECT_FALSE(view->IsModeChosen());
     }
 }
@@ -569,20 +526,17 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         SCOPED_TRACE(row.how.empty() ? "all present" : row.file + " " + row.how);
         PrepareDeviceDir(false, true);
         std::filesystem::remove(kBackgroundFile); // writing into a FIFO would wait for a reader
-        ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kBackground));
-        for (int b = 0; b < 3; ++b)
-            ASSERT_TRUE(WriteButton(b, 0));
+        ASSERT_TRUE(WriteResources(kBackground, 0));
         std::filesystem::remove(row.file);
         ASSERT_TRUE(row.how != "empty" || WriteEmptyFile(row.file));
         ASSERT_TRUE(row.how != "FIFO" || mkfifo(row.file.c_str(), 0644) == 0);
         view.reset();
-        std::vector<std::string> log;
-        {
-            LogCapture capture;
-            view = std::make_unique<CTvOutView>();
-            EXPECT_EQ(view->Initialize(), row.result);
-            log = capture.Messages();
-        }
+        const std::vector<std::string> log = LogOf(
+            [&]
+            {
+                view = std::make_unique<CTvOutView>();
+                EXPECT_EQ(view->Initialize(), row.result);
+            });
         ASSERT_EQ(log.size(), row.result == 1 ? 2u : 3u);
         EXPECT_EQ(log[0], "CTvOutView()\n");
         EXPECT_EQ(log[1], "CTvOutView::Initialize()\n");
@@ -645,11 +599,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         // library: it must not end someone else's.
         TTF_Init();
         const int ttfUsers = TTF_WasInit();
-        {
-            LogCapture capture;
-            view.reset(); // sanitizer builds catch a leak or a double free here
-            EXPECT_EQ(capture.Messages(), std::vector<std::string>{"~CTvOutView()\n"});
-        }
+        // Sanitizer builds catch a leak or a double free here.
+        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{"~CTvOutView()\n"});
         EXPECT_EQ(TTF_WasInit(), ttfUsers - (row.result == 1 ? 1 : 0));
         while (TTF_WasInit())
             TTF_Quit();
@@ -666,9 +617,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     ASSERT_EQ(Button(CANCEL), nullptr);
 
     // New files everywhere: only the Cancel button and the font are taken.
-    ASSERT_TRUE(WriteSolid(kBackgroundFile, kScreenW, kScreenH, kOtherBackground));
-    for (int b = 0; b < 3; ++b)
-        ASSERT_TRUE(WriteButton(b, 1));
+    ASSERT_TRUE(WriteResources(kOtherBackground, 1));
     view->OnButton(false, 8);
     DrainEvents();
     CButton* cancel = nullptr;
@@ -726,7 +675,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
-    EXPECT_EQ(Differs(ImageOf(expected)), "");
+    EXPECT_EQ(ScreenMismatch(screen, ImageOf(expected), TestName()), "");
     SDL_FreeSurface(expected);
 }
 
@@ -734,6 +683,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 // or after dragging off it.
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
+    const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
     const struct
     {
         int button;
@@ -742,20 +692,8 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
         std::vector<int> released, queued; // codes the loop handles after the release; left queued
         bool leaves;
     } rows[] = {
-        {NTSC,
-         false,
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & NTSC\n"},
-         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
-         {},
-         false},
-        {PAL,
-         false,
-         {"SDL_SetLcdChange(5, 0)", "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"},
-         {">> SET_MODE : TV+LCD & PAL\n"},
-         {EVENT_BUTTON_CLICKED, EVENT_REDRAW},
-         {},
-         false},
+        {NTSC, false, {kBeforeMode, kNtscMode}, {kNtscLog}, clickedAndRedraw, {}, false},
+        {PAL, false, {kBeforeMode, kPalMode}, {kPalLog}, clickedAndRedraw, {}, false},
         // The redraw queued behind the leave event is never painted.
         {CANCEL, false, {}, {}, {EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true},
         {CANCEL, true, {}, {}, {}, {}, false},
@@ -785,16 +723,17 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
             EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
         }
         PumpResult released;
-        {
-            LogCapture log;
-            view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
-            released = Pump(*view);
-            EXPECT_EQ(log.Messages(), row.log);
-        }
+        EXPECT_EQ(LogOf(
+                      [&]
+                      {
+                          view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
+                          released = Pump(*view);
+                      }),
+                  row.log);
         EXPECT_EQ(RecordedDeviceCalls(), row.calls);
         EXPECT_EQ(released.handled, row.released);
         EXPECT_EQ(released.left, row.leaves);
-        EXPECT_EQ(DrainViewEvents(view.get()), row.queued);
+        EXPECT_EQ(DrainCodesFrom(view.get()), row.queued);
         EXPECT_EQ(view->IsModeChosen(), !row.calls.empty()) << "chosen exactly when the TV is set";
         EXPECT_EQ(std::string(theApp.GetExitArgument()),
                   row.leaves ? "--view-apps" : "--view-main");
@@ -810,10 +749,9 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
     // Without a background no button is made: all three slots stay null.
     std::filesystem::remove(kBackgroundFile);
     CTvOutView bare;
-    {
-        LogCapture quiet;
-        ASSERT_EQ(bare.Initialize(), -1);
-    }
+    int bareResult = 0;
+    LogOf([&] { bareResult = bare.Initialize(); });
+    ASSERT_EQ(bareResult, -1);
     CButton stranger;
     const struct
     {
@@ -836,9 +774,7 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         SCOPED_TRACE(testing::Message() << row.code << (row.toBare ? " to the bare view" : ""));
         CTvOutView& subject = row.toBare ? bare : *view;
         Fill(kUntouched);
-        LogCapture log;
-        subject.OnUserEvent(row.code, row.sender, nullptr);
-        EXPECT_TRUE(log.Messages().empty());
+        EXPECT_TRUE(LogOf([&] { subject.OnUserEvent(row.code, row.sender, nullptr); }).empty());
         EXPECT_TRUE(RecordedDeviceCalls().empty());
         EXPECT_TRUE(DrainEvents().empty());
         EXPECT_FALSE(subject.IsModeChosen());
@@ -867,9 +803,7 @@ TEST(DebugPrint, PrefixNamesTheFileAndLineOfTheCallSite)
         SCOPED_TRACE(row.line);
         char prefix[64];
         snprintf(prefix, sizeof(prefix), kLogPrefix, row.file, row.line);
-        LogCapture log;
-        row.print();
-        EXPECT_EQ(log.Messages(), std::vector<std::string>{prefix + std::string(row.message)});
+        EXPECT_EQ(LogOf(row.print), std::vector<std::string>{prefix + std::string(row.message)});
     }
 }
 

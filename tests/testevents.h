@@ -16,4 +16,15 @@ inline std::vector<SDL_Event> DrainEvents()
     return events;
 }
 
+// Codes of the queued user events; -1 for any event that is not a user event
+// from `sender` with data2 0.
+inline std::vector<int> DrainCodesFrom(const void* sender)
+{
+    std::vector<int> codes;
+    for (const SDL_Event& e : DrainEvents())
+        codes.push_back(
+            e.type == SDL_USEREVENT && e.user.data1 == sender && !e.user.data2 ? e.user.code : -1);
+    return codes;
+}
+
 #endif

@@ -54,6 +54,14 @@ bool WriteFrames(const std::string& path, int frameW, int frameH, const Rgb* col
     return ok;
 }
 
+// What `colour` becomes once stored in the surface's pixel format.
+Rgb AsStored(SDL_Surface* surface, Rgb colour)
+{
+    Rgb c;
+    SDL_GetRGB(Mapped(surface, colour), surface->format, &c.r, &c.g, &c.b);
+    return c;
+}
+
 void PutLittle16(std::ofstream& out, int value)
 {
     out.put(static_cast<char>(value & 0xff));
@@ -67,8 +75,10 @@ bool WriteSolid(const std::string& path, int w, int h, Rgb colour)
     return WriteFrames(path, w, h, &colour, 1);
 }
 
-bool WriteStrip(const std::string& path, int frameW, int frameH, const Rgb colours[4])
+bool WriteStrip(const std::string& path, int frameW, int frameH,
+                const std::function<Rgb(int frame)>& colour)
 {
+    const Rgb colours[4] = {colour(0), colour(1), colour(2), colour(3)};
     return WriteFrames(path, frameW, frameH, colours, 4);
 }
 
@@ -108,16 +118,18 @@ void Fill(SDL_Surface* surface, Rgb colour)
     SDL_FillRect(surface, nullptr, Mapped(surface, colour));
 }
 
-Rgb AsStored(SDL_Surface* surface, Rgb colour)
-{
-    Rgb c;
-    SDL_GetRGB(Mapped(surface, colour), surface->format, &c.r, &c.g, &c.b);
-    return c;
-}
-
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name)
 {
     return ImageMismatch(expected, ImageOf(screen), 0, TEST_BUILD_DIR "/failed-" + name);
+}
+
+std::string ScreenMismatch(SDL_Surface* screen, Rgb base, const std::vector<Box>& boxes,
+                           const std::string& name)
+{
+    Image expected(screen->w, screen->h, AsStored(screen, base));
+    for (const Box& b : boxes)
+        expected.Fill(b.x, b.y, b.w, b.h, AsStored(screen, b.colour));
+    return ScreenMismatch(screen, expected, name);
 }
 
 } // namespace testimages

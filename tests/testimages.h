@@ -7,7 +7,9 @@
 
 #include "tests/image.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace testimages
 {
@@ -31,8 +33,9 @@ class TempDir
 
 // 24-bit BMP of w x h in one colour.
 bool WriteSolid(const std::string& path, int w, int h, Rgb colour);
-// 24-bit BMP strip of four frames side by side, frame i filled with colours[i].
-bool WriteStrip(const std::string& path, int frameW, int frameH, const Rgb colours[4]);
+// 24-bit BMP strip of four frames side by side, frame i filled with colour(i).
+bool WriteStrip(const std::string& path, int frameW, int frameH,
+                const std::function<Rgb(int frame)>& colour);
 // Uncompressed 24-bit TGA in one colour. Unlike BMP, the TGA loader accepts a
 // zero width or height, which makes zero-sized images reachable.
 bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour);
@@ -42,11 +45,19 @@ bool WriteEmptyFile(const std::string& path);
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
 void Fill(SDL_Surface* surface, Rgb colour);
-// What `colour` becomes once stored in the surface's pixel format.
-Rgb AsStored(SDL_Surface* surface, Rgb colour);
 // Empty when `screen` holds exactly `expected`; otherwise how they differ,
 // with both saved as pictures named after `name` in the build folder.
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name);
+
+struct Box
+{
+    int x, y, w, h;
+    Rgb colour;
+};
+// The same against `base` with `boxes` painted over it in order, in the
+// colours the screen stores.
+std::string ScreenMismatch(SDL_Surface* screen, Rgb base, const std::vector<Box>& boxes,
+                           const std::string& name);
 
 } // namespace testimages
 
