@@ -29,6 +29,11 @@ const char* const kFontFile = "HYUni_KLR_B_V1.01.ttf";
 
 // Every diagnostic line starts so: bare file name, line number.
 const char* const kLogPrefix = "%s_%4d]  ";
+// The device calls that choose a standard, as the stand-in reports them: the
+// LCD call first, then the record (set mode, standard, 640 x 480).
+const char* const kBeforeMode = "SDL_SetLcdChange(5, 0)";
+const char* const kNtscMode = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
+const char* const kPalMode = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
 } // namespace expected
 
 #endif

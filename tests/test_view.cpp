@@ -68,10 +68,7 @@ enum
 };
 
 // What several tables expect of the commands, with PAL 640 x 480 in the
-// record beforehand.
-const std::string kBeforeMode = "SDL_SetLcdChange(5, 0)";
-const std::string kNtscMode = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
-const std::string kPalMode = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
+// record beforehand (the mode calls are in expected.h).
 const std::string kPalUp = "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00";
 const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC\n";
 const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL\n";

@@ -52,9 +52,6 @@ int Limit()
 const char kView[] = "tvoutview.cpp";
 
 const Rgb kBlack = {0, 0, 0};
-const char kPalMode[] = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
-const char kNtscMode[] = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
-const char kBeforeMode[] = "SDL_SetLcdChange(5, 0)";
 
 std::string RealPath(const std::string& path)
 {
