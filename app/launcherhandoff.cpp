@@ -1,6 +1,7 @@
 #include "app/launcherhandoff.h"
 
 #include "app/mainmenuapp.h"
+#include "app/softwarerendering.h"
 #include "core/debugprint.h"
 #include "core/devicepaths.h"
 #include "core/types.h"
@@ -158,6 +159,7 @@ void LaunchMenuAtExit()
     int changed = chdir(LAUNCHER_DIR);
     (void)changed;
     RestoreStartStateForLauncher();
+    ForgetSoftwareRendering();
     execl(LAUNCHER_PATH, LAUNCHER_PATH, theApp.GetExitArgument(), (char*)NULL);
 
     // No launcher: the process ends with its own status, and the log written
