@@ -13,8 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// fcntl is left out: on 32-bit ARM its current version needs a newer C
-// library than the device has.
+// fcntl is left out: on 32-bit ARM its current version needs a newer C library than the device has.
 namespace
 {
 // Descriptors from here on are left alone: the ones the program opens get
