@@ -67,6 +67,9 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
         CopyFile(LAUNCHER_SOURCE, launcher, 0755);
     // Children inherit it: a launcher line would end the program's log.
     setenv("TVOUT_LAUNCHER_QUIET", "1", 1);
+    // The launcher records these: children get them only from a test.
+    unsetenv("SDL_RENDER_DRIVER");
+    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
     if (withFont)
         CopyFile(LABEL_FONT_SOURCE, font, 0644);
 }

@@ -17,7 +17,8 @@ std::string DeviceDirSkipReason();
 
 // Resets the folder: the launcher and the font present or not, and no
 // record of an earlier launcher run or of earlier device calls. Children
-// started from then on get a launcher that records but says nothing.
+// started from then on get a launcher that records but says nothing, and
+// none of the SDL2 rendering settings it records unless a test gives them.
 void PrepareDeviceDir(bool withLauncher, bool withFont);
 
 // What the stand-in launcher recorded: its working directory, then each
