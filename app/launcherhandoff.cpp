@@ -1,6 +1,7 @@
 #include "app/launcherhandoff.h"
 
 #include "app/mainmenuapp.h"
+#include "app/softwarerendering.h"
 #include "core/debugprint.h"
 #include "core/devicepaths.h"
 #include "core/types.h"
@@ -12,8 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// fcntl is left out: on 32-bit ARM its current version needs a newer C
-// library than the device has.
+// fcntl is left out: on 32-bit ARM its current version needs a newer C library than the device has.
 namespace
 {
 // Descriptors from here on are left alone: the ones the program opens get
@@ -158,6 +158,7 @@ void LaunchMenuAtExit()
     int changed = chdir(LAUNCHER_DIR);
     (void)changed;
     RestoreStartStateForLauncher();
+    ForgetSoftwareRendering();
     execl(LAUNCHER_PATH, LAUNCHER_PATH, theApp.GetExitArgument(), (char*)NULL);
 
     // No launcher: the process ends with its own status, and the log written

@@ -2,6 +2,7 @@
 // device's menu launcher (app/launcherhandoff.h).
 #include "app/launcherhandoff.h"
 #include "app/mainmenuapp.h"
+#include "app/softwarerendering.h"
 
 #include <stdlib.h>
 
@@ -9,6 +10,7 @@ int main()
 {
     PrepareLauncherHandOff();
     atexit(LaunchMenuAtExit);
+    ChooseSoftwareRendering();
 
     theApp.InitApp();
     theApp.DrawView();

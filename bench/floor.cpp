@@ -9,9 +9,12 @@
  *                             one full frame, exit
  *   floor idle                as startup, then waits for the quit event the
  *                             way an idle SDL program blocks
+ *   floor version             prints the version of the SDL it runs with, and
+ *                             "on SDL2" after one of SDL 1.2 on SDL2
  *
  * Run from the project root so ./res/ is found. */
 #include "benchclock.h"
+#include "app/softwarerendering.h"
 #include "core/devicepaths.h"
 #include "view/tvoutlayout.h"
 
@@ -60,7 +63,16 @@ static void Repaint(SDL_Surface* screen)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && strcmp(argv[1], "version") == 0)
+    {
+        const SDL_version* v = SDL_Linked_Version();
+        printf("%d.%d.%d%s\n", v->major, v->minor, v->patch,
+               SDL_VERSIONNUM(v->major, v->minor, v->patch) >= SDL_VERSIONNUM(1, 2, 50) ? " on SDL2"
+                                                                                        : "");
+        return 0;
+    }
     const int repaint = argc > 1 && strcmp(argv[1], "repaint") == 0;
+    ChooseSoftwareRendering(); /* as the program does */
     if (SDL_Init(repaint ? SDL_INIT_VIDEO : SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) <
         0)
         return 1;

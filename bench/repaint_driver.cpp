@@ -2,6 +2,7 @@
 // the view's own Initialize, on whatever video driver SDL is given (the dummy
 // one for instruction counts). Run from the project root so ./res/ is found.
 // Usage: repaint_driver N [--time]; --time prints ns per repaint on stderr.
+#include "app/softwarerendering.h"
 #include "bench/benchclock.h"
 #include "view/tvoutlayout.h"
 #include "view/tvoutview.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
 {
     const long count = argc > 1 ? atol(argv[1]) : 100;
     const bool timed = argc > 2 && strcmp(argv[2], "--time") == 0;
+    ChooseSoftwareRendering(); // as the program does
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return 1;
     SDL_Surface* screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, 0);

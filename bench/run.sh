@@ -102,35 +102,48 @@ if [ $quick = 0 ]; then
     export DISPLAY=":$(head -n1 "$build/xvfb.display")"
     unset SDL_VIDEODRIVER
 
-    # Start-up: exec to the first flip; the shim ends either program there
-    # with status 99.
-    echo "Timing start-up to the first frame (Xvfb, 30 pairs)..." >&2
+    # Start-up and peak memory, once with each SDL 1.2 the machine has: the
+    # one the loader finds, sdl12-compat in a folder of its own (Debian 12's
+    # libsdl1.2-compat), and the LD_LIBRARY_PATH values in BENCH_SDL_PATHS.
+    # The shim ends either program at its first flip with status 99.
     shim="$PWD/$build/libfirstframe.so"
-    out=$(PAIRS_PRELOAD="$shim" "$build/pairs" 30 99 "$build/tvout/tvout" -- "$build/floor" startup)
-    {
-        read -r pmin pmed
-        read -r fmin fmed
-    } <<<"$out"
-    r=$(ratio "$pmin" "$fmin")
-    row "start-up to first frame, ms (min)" "$pmin" "$fmin" "$r" "$(goal "$r" 1.2)"
-    row "start-up to first frame, ms (median)" "$pmed" "$fmed" "$(ratio "$pmed" "$fmed")" "recorded"
-
-    echo "Peak memory at the first frame (/usr/bin/time -v)..." >&2
     peak_rss() {
         /usr/bin/time -v -o "$build/time.out" env LD_PRELOAD="$shim" "$@" >/dev/null 2>&1 || true
         grep -q "Exit status: 99" "$build/time.out" || { echo "no first frame: $*" >&2; exit 1; }
         sed -n 's/.*Maximum resident set size (kbytes): //p' "$build/time.out"
     }
-    : >"$build/rss.project"
-    : >"$build/rss.floor"
-    for _ in $(seq 5); do
-        peak_rss "$build/tvout/tvout" >>"$build/rss.project"
-        peak_rss "$build/floor" startup >>"$build/rss.floor"
+    libraries=("")
+    compat="/usr/lib/$(gcc -print-multiarch)/sdl12-compat"
+    [ ! -e "$compat/libSDL-1.2.so.0" ] || libraries+=("$compat")
+    read -r -a more <<<"${BENCH_SDL_PATHS:-}"
+    libraries+=("${more[@]}")
+    for library in "${libraries[@]}"; do
+        export LD_LIBRARY_PATH="$library"
+        sdl="SDL $("$build/floor" version)"
+        echo "Timing start-up to the first frame on $sdl (Xvfb, 30 pairs)..." >&2
+        out=$(PAIRS_PRELOAD="$shim" "$build/pairs" 30 99 "$build/tvout/tvout" -- "$build/floor" startup)
+        {
+            read -r pmin pmed
+            read -r fmin fmed
+        } <<<"$out"
+        r=$(ratio "$pmin" "$fmin")
+        row "start-up to first frame, ms (min), $sdl" "$pmin" "$fmin" "$r" "$(goal "$r" 1.2)"
+        row "start-up to first frame, ms (median), $sdl" "$pmed" "$fmed" "$(ratio "$pmed" "$fmed")" \
+            "recorded"
+
+        echo "Peak memory at the first frame on $sdl (/usr/bin/time -v)..." >&2
+        : >"$build/rss.project"
+        : >"$build/rss.floor"
+        for _ in $(seq 5); do
+            peak_rss "$build/tvout/tvout" >>"$build/rss.project"
+            peak_rss "$build/floor" startup >>"$build/rss.floor"
+        done
+        read -r _ pmed < <(min_median <"$build/rss.project")
+        read -r _ fmed < <(min_median <"$build/rss.floor")
+        r=$(ratio "$pmed" "$fmed")
+        row "peak memory, KiB (median of 5), $sdl" "$pmed" "$fmed" "$r" "$(goal "$r" 1.1)"
     done
-    read -r _ pmed < <(min_median <"$build/rss.project")
-    read -r _ fmed < <(min_median <"$build/rss.floor")
-    r=$(ratio "$pmed" "$fmed")
-    row "peak resident memory, KiB (median of 5)" "$pmed" "$fmed" "$r" "$(goal "$r" 1.1)"
+    unset LD_LIBRARY_PATH
 
     # The program polls without blocking by design; the floor blocks in
     # SDL_WaitEvent.
@@ -162,12 +175,12 @@ if [ $quick = 0 ]; then
         "$(awk -v a="$fmin" 'BEGIN { printf "%.1f", a / 1e3 }')" "$(ratio "$pmin" "$fmin")" "recorded"
 fi
 
-printf '| %-47s | %15s | %15s | %5s | %-14s |\n' figure project floor ratio goal
-printf '|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 49))" "$(printf -- '-%.0s' $(seq 17))" \
+printf '| %-56s | %15s | %15s | %5s | %-14s |\n' figure project floor ratio goal
+printf '|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 58))" "$(printf -- '-%.0s' $(seq 17))" \
     "$(printf -- '-%.0s' $(seq 17))" "$(printf -- '-%.0s' $(seq 7))" "$(printf -- '-%.0s' $(seq 16))"
 for r in "${rows[@]}"; do
     IFS='|' read -r a b c d e <<<"$r"
-    printf '| %-47s | %15s | %15s | %5s | %-14s |\n' "$a" "$b" "$c" "$d" "$e"
+    printf '| %-56s | %15s | %15s | %5s | %-14s |\n' "$a" "$b" "$c" "$d" "$e"
 done
 
 if [ $quick = 1 ] && awk -v r="$repaint_ratio" 'BEGIN { exit !(r > 1.5) }'; then

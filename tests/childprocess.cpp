@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace
@@ -255,6 +256,14 @@ bool ChildProcess::WaitForOpenFile(const std::string& path, int timeoutMs)
             return false;
         },
         timeoutMs);
+}
+
+std::string ChildProcess::Maps() const
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 void ChildProcess::Signal(int signal)

@@ -44,6 +44,8 @@ class ChildProcess
 
     // True once the child holds the file at `path` open.
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
+    // The child's memory map (/proc/<pid>/maps) while it runs.
+    std::string Maps() const;
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
     // something else, such as its window. Gives up at once when the child

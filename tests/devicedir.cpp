@@ -67,6 +67,9 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
         CopyFile(LAUNCHER_SOURCE, launcher, 0755);
     // Children inherit it: a launcher line would end the program's log.
     setenv("TVOUT_LAUNCHER_QUIET", "1", 1);
+    // The launcher records these: children get them only from a test.
+    unsetenv("SDL_RENDER_DRIVER");
+    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
     if (withFont)
         CopyFile(LABEL_FONT_SOURCE, font, 0644);
 }
@@ -133,11 +136,12 @@ std::vector<std::pair<int, int>> LabelInk()
 
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
                                              const std::string& ignored, const std::string& blocked,
-                                             const std::string& descriptors)
+                                             const std::string& descriptors,
+                                             const std::string& environment)
 {
     std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
     if (kStateIsTheProgram)
-        record.insert(record.end(),
-                      {"ignored:" + ignored, "blocked:" + blocked, "descriptors:" + descriptors});
+        record.insert(record.end(), {"ignored:" + ignored, "blocked:" + blocked,
+                                     "descriptors:" + descriptors, "environment:" + environment});
     return record;
 }

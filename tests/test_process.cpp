@@ -158,6 +158,29 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
          {},
          LauncherStartedWith("--view-main", "", "", " 3 4 40"),
          kWhole},
+        // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
+        // settings for itself only: the launcher gets the environment as
+        // the program found it, on every way out.
+        {"SDL 1.2 on SDL2, reader stalled",
+         false,
+         stalled,
+         session("150", {{"LD_PRELOAD", REPORT_SDL2_LIB}}),
+         LauncherStartedWith("--view-apps"),
+         {},
+         152},
+        {"SDL 1.2 on SDL2, start-up failure",
+         false,
+         {},
+         {{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORT_SDL2_LIB}},
+         LauncherStartedWith("--view-main"),
+         {kMade, kCwd, kHandOff}},
+        {"SDL 1.2 on SDL2, the user's own renderer, reader stalled",
+         false,
+         stalled,
+         session("150", {{"LD_PRELOAD", REPORT_SDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}}),
+         LauncherStartedWith("--view-apps", "", "", " 3", " SDL_RENDER_DRIVER=opengl"),
+         {},
+         152},
     };
     for (const auto& row : rows)
     {

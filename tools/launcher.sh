@@ -4,9 +4,10 @@
 # writes down how it was started, beside itself: launcher.log holds its
 # working directory and then its path and arguments, one per line, and
 # launcher.state what it inherited: the signals it ignores and those it
-# blocks, and its descriptors above 2. Then it says which view it was asked
-# to open on standard output, unless TVOUT_LAUNCHER_QUIET is set (the tests
-# read the program's log to its end). A script, so that an ARM build of the
+# blocks, its descriptors above 2, and the two SDL2 rendering settings the
+# program may set (NAME=value for each that is set, even empty). Then it
+# says which view it was asked to open on standard output, unless
+# TVOUT_LAUNCHER_QUIET is set (the tests read the program's log to its end). A script, so that an ARM build of the
 # program run under qemu-arm (which cannot start an ARM program itself)
 # starts it too.
 dir=$(dirname "$0")
@@ -42,6 +43,11 @@ signals() {
     echo "ignored:$(signals SigIgn)"
     echo "blocked:$(signals SigBlk)"
     echo "descriptors:$fds"
+    printf 'environment:'
+    [ -z "${SDL_RENDER_DRIVER+set}" ] || printf ' SDL_RENDER_DRIVER=%s' "$SDL_RENDER_DRIVER"
+    [ -z "${SDL_FRAMEBUFFER_ACCELERATION+set}" ] ||
+        printf ' SDL_FRAMEBUFFER_ACCELERATION=%s' "$SDL_FRAMEBUFFER_ACCELERATION"
+    echo
 } >"$dir/launcher.state"
 
 [ -n "${TVOUT_LAUNCHER_QUIET:-}" ] ||

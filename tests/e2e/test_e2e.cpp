@@ -229,6 +229,11 @@ class EndToEnd : public ::testing::Test
         EXPECT_TRUE(IsAt(seen, Layout::kNtscRing, Layout::kNtscPalFrames[0]));
         EXPECT_TRUE(IsAt(seen, Layout::kPalRing, Layout::kNtscPalFrames[0]));
         EXPECT_TRUE(IsAt(seen, Layout::kCancelRing, Layout::kCancelFrames[0]));
+        // Shown without the GL stack, also by SDL 1.2 on SDL2.
+        const std::string maps = run.Child().Maps();
+        const size_t gl = maps.find("/libGL");
+        EXPECT_NE(std::string::npos, maps.find("/libSDL-1.2.so")) << maps;
+        EXPECT_EQ(std::string::npos, gl) << "mapped: " << maps.substr(gl, maps.find('\n', gl) - gl);
     }
 
     // Waits until the window shows `look` exactly (up to 16-bit rounding).

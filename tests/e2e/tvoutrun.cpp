@@ -55,6 +55,9 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
     env["DISPLAY"] = display;
     callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
+    // SDL2's X11 driver (under SDL 1.2 on SDL2) drops a click that comes
+    // within 10 ms of the window taking focus, as the first one can here.
+    env.emplace("SDL_MOUSE_FOCUS_CLICKTHROUGH", "1");
     if (!child.Start(program, workDir, env, options))
     {
         *error = "cannot start " + program;
