@@ -133,11 +133,12 @@ std::vector<std::pair<int, int>> LabelInk()
 
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
                                              const std::string& ignored, const std::string& blocked,
-                                             const std::string& descriptors)
+                                             const std::string& descriptors,
+                                             const std::string& unwritable)
 {
     std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
     if (kStateIsTheProgram)
-        record.insert(record.end(),
-                      {"ignored:" + ignored, "blocked:" + blocked, "descriptors:" + descriptors});
+        record.insert(record.end(), {"ignored:" + ignored, "blocked:" + blocked,
+                                     "descriptors:" + descriptors, "unwritable:" + unwritable});
     return record;
 }
