@@ -145,8 +145,11 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     // one: PAL's two, then the moves.
     std::vector<std::string> thousandMoves = {"SDL_SetLcdChange(5, 0)",
                                               "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
+    std::vector<std::string> fiveThousandMoves = thousandMoves;
     thousandMoves.insert(thousandMoves.end(), 1000,
                          "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+    fiveThousandMoves.insert(fiveThousandMoves.end(), 5000,
+                             "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
     const ChildOptions stalled = {{}, 4096};
     ChildOptions terminal, socket, full = stalled, slow = stalled;
@@ -212,6 +215,9 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         Log fileLog = {};        // the lines of options.outFile, when given
         bool stallTimed = false; // the longest wait on the log held below 250 ms
         bool fullDisk = false;   // options.outFile on a full file system, freed before the leave
+        // > 0: the terminal is read from this recorded device call on, and
+        // its lines are all whole, a move's dropped where it was full.
+        size_t readFromCall = 0;
     } rows[] = {
         {"reader stays", false, {}, {}, LauncherStartedWith("--view-main"), kWhole},
         // SDL cannot start: the hand-off still comes.
@@ -294,6 +300,23 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
          {},
          1002,
          thousandMoves},
+        // Full after about 390 lines, where the line's ending no longer
+        // fits (a terminal turns it into two bytes); read from the 600th
+        // move on.
+        {"terminal read again after it was full, 5000 moves",
+         false,
+         terminal,
+         session("5000",
+                 {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}}),
+         LauncherStartedWith("--view-apps"),
+         {},
+         0,
+         fiveThousandMoves,
+         0,
+         {},
+         false,
+         false,
+         600},
         {"hang-up while the screen runs",
          false,
          {},
@@ -464,6 +487,14 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
                 unlink(filler.c_str());
             child.Signal(row.quit ? row.quit : SIGTERM);
         }
+        else if (row.readFromCall)
+        {
+            ASSERT_TRUE(child.WaitUntil(
+                [&] { return RecordedDeviceCalls().size() >= row.readFromCall; }, kTimeoutMs))
+                << child.Why();
+            child.ResumeOut();
+            handOffMs = kTimeoutMs;
+        }
         else if (row.callsBeforeLeave)
             ASSERT_TRUE(child.WaitUntil(
                 [&] {
@@ -478,7 +509,23 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 
         EXPECT_EQ(row.launcher, LauncherRecord());
         EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0) << child.Why();
-        EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
+        if (row.readFromCall)
+        {
+            std::string text = child.Out();
+            text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+            const Log log = ParseLog(text);
+            const LogLine move = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
+            const size_t moves = std::count(log.begin(), log.end(), move);
+            EXPECT_LT(moves, 5000u) << "no line was dropped: the terminal never filled";
+            Log whole = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
+            whole.insert(whole.end(), moves, move);
+            whole.insert(whole.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
+            EXPECT_EQ(whole, log);
+        }
+        else
+        {
+            EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
+        }
         EXPECT_EQ(row.recorded, RecordedDeviceCalls());
         if (row.stallTimed)
         {
