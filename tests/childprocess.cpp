@@ -183,7 +183,11 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
     int terminal = -1;
     if (options.unreadTerminal)
     {
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        // An emulator looks for /dev/ptmx in its ARM root first, where the
+        // node belongs to no terminal file system.
+        int master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0)
+            master = open("/dev/pts/ptmx", O_RDWR | O_NOCTTY);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
             (terminal = open(ptsname(master), O_RDWR | O_NOCTTY)) < 0)
             return false;
@@ -203,11 +207,13 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
         close(outPipe[1]);
         close(errPipe[0]);
         close(errPipe[1]);
+        // Under an emulator standard error stays a pipe: the launcher, a
+        // program of this machine, inherits the emulated program's preloads
+        // and its loader says so there, which would block on a full terminal.
         if (terminal >= 0)
-        {
             dup2(terminal, STDOUT_FILENO);
+        if (terminal >= 0 && !*TEST_LAUNCH_PREFIX)
             dup2(terminal, STDERR_FILENO);
-        }
         SetUpChild(options);
         for (const auto& kv : env)
         {

@@ -17,14 +17,16 @@
 struct ChildOptions
 {
     std::vector<int> closed; // standard descriptors it starts without
-    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size never read
+    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size, not read until
+                             // ResumeOut()
     int ignoredSignal = 0;   // a signal it starts with ignored
     int blockedSignal = 0;   // a signal it starts with blocked
     std::vector<int> open = {3};
     bool errOnOut = false;       // standard error goes where standard output goes
     std::string outFile = "";    // standard output appended to this file instead
     unsigned long sizeLimit = 0; // > 0: RLIMIT_FSIZE, in bytes
-    // Standard output and error on a terminal (a pseudo-terminal) never read.
+    // Standard output and error (only output under an emulator) on a
+    // terminal (a pseudo-terminal), not read until ResumeOut().
     bool unreadTerminal = false;
     bool outSocket = false; // standard output is a stream socket, read as the pipe is
     // With unreadOutBytes: the pipe starts full, and is read from ResumeOut() on.
