@@ -67,7 +67,7 @@ void MarkStopped(int fd)
 // parent. Opened once descriptors 0-2 are open, so that it cannot take one
 // of their numbers; -1 when the terminal cannot be opened again, and its
 // lines are then left out.
-int TerminalOf(int fd, const struct stat& given)
+int TerminalOf(int fd)
 {
     LogChannel& channel = channels[fd];
     if (channel.terminal > 0)
@@ -78,17 +78,17 @@ int TerminalOf(int fd, const struct stat& given)
         if (fstat(standard, &status) != 0)
             return -1;
     }
+#ifdef TIOCGPTN
+    // A pseudo-terminal's master opened by its path would be a new terminal.
+    unsigned int number;
+    if (ioctl(fd, TIOCGPTN, &number) == 0)
+        return -1;
+#endif
     char path[32];
     snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
     const int own = open(path, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (own < 0)
         return -1;
-    // A pseudo-terminal's master opened by path would be a new one.
-    if (fstat(own, &status) != 0 || status.st_rdev != given.st_rdev)
-    {
-        close(own);
-        return -1;
-    }
     // Kernels older than O_CLOEXEC ignore it.
     ioctl(own, FIOCLEX);
     channel.terminal = own;
@@ -176,7 +176,7 @@ size_t Send(int fd, const char* data, size_t length)
     if (!S_ISCHR(status.st_mode) || !isatty(fd))
         return Deliver(fd, fd, S_ISSOCK(status.st_mode), data, length);
 
-    const int terminal = TerminalOf(fd, status);
+    const int terminal = TerminalOf(fd);
     if (terminal < 0)
         return 0;
     // A background job writing to a terminal set to stop it (stty tostop)
