@@ -13,7 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// fcntl is left out: on 32-bit ARM its current version needs a newer C library than the device has.
+// fcntl is left out: on 32-bit ARM its current version needs a newer C
+// library than the device has.
 namespace
 {
 // Descriptors from here on are left alone: the ones the program opens get
@@ -42,6 +43,13 @@ bool IsIgnored(const struct sigaction& action)
 }
 
 void OnLeavingRequest(int) {}
+
+// Closing the terminal or session the program was started from: the screen
+// is left as on a termination request, through the hand-off.
+void OnHangUp(int)
+{
+    CMainMenuApp::RequestLeave();
+}
 
 // Without SA_RESTART, as SDL's own handlers: a wait in the log is cut short.
 void SetHandler(int sig, void (*handler)(int))
@@ -119,6 +127,9 @@ void PrepareLauncherHandOff()
             sigaddset(&ignoredAtStart, sig);
     }
     sigprocmask(SIG_BLOCK, NULL, &maskAtStart);
+    // Ignored at start (nohup), it stays ignored.
+    if (!sigismember(&ignoredAtStart, SIGHUP))
+        SetHandler(SIGHUP, OnHangUp);
 
     memset(openAtStart, 0, sizeof(openAtStart));
     const int limit = DescriptorLimit();
@@ -142,9 +153,12 @@ void BeginHandOff()
     sigemptyset(&requests);
     sigaddset(&requests, SIGTERM);
     sigaddset(&requests, SIGINT);
+    sigaddset(&requests, SIGHUP);
     sigprocmask(SIG_BLOCK, &requests, NULL);
     SetHandler(SIGTERM, OnLeavingRequest);
     SetHandler(SIGINT, OnLeavingRequest);
+    if (!sigismember(&ignoredAtStart, SIGHUP))
+        SetHandler(SIGHUP, OnLeavingRequest);
 }
 
 void LaunchMenuAtExit()

@@ -12,11 +12,12 @@
 // First thing in main: opens /dev/null on any of descriptors 0-2 that is
 // closed, so that nothing opened later (the X connection) takes its number;
 // records the ignored signals, the mask and the descriptors above 2 that are
-// open; then ignores SIGPIPE and SIGXFSZ for the run.
+// open; then ignores SIGPIPE and SIGXFSZ for the run, and makes SIGHUP (unless
+// ignored at start) leave the screen like a termination request.
 void PrepareLauncherHandOff();
 
-// Once the screen has been left: from here to the launcher, SIGTERM and
-// SIGINT do not end the process, which is leaving already.
+// Once the screen has been left: from here to the launcher, SIGTERM, SIGINT
+// and SIGHUP do not end the process, which is leaving already.
 void BeginHandOff();
 
 // Registered with atexit by main, so that it runs on every normal way out

@@ -7,6 +7,7 @@
 
 #include <errno.h>
 #include <new>
+#include <signal.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@ namespace
 {
 const int KEY_REPEAT_DELAY_MS = 500;
 const int KEY_REPEAT_INTERVAL_MS = 30;
+
+volatile sig_atomic_t leaveRequested = 0;
 
 // Bare, without DebugPrint's prefix, but written the same way.
 void PrintWorkingDirectory()
@@ -82,12 +85,17 @@ void CMainMenuApp::DrawView()
 void CMainMenuApp::Run()
 {
     SDL_Event event;
-    for (;;)
+    while (!leaveRequested)
     {
         usleep(0);
         if (SDL_PollEvent(&event) && HandleEvent(event))
             return;
     }
+}
+
+void CMainMenuApp::RequestLeave()
+{
+    leaveRequested = 1;
 }
 
 bool CMainMenuApp::HandleEvent(const SDL_Event& event)

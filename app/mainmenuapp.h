@@ -21,8 +21,11 @@ class CMainMenuApp
     SDL_Surface* InitApp();
     void DrawView();
 
-    // The event loop: returns on SDL_QUIT, Ctrl+C or EVENT_LEAVE_VIEW.
+    // The event loop: returns on SDL_QUIT, Ctrl+C, EVENT_LEAVE_VIEW or a
+    // leave requested from a signal handler.
     void Run();
+    // Async-signal-safe: only sets a flag the loop checks.
+    static void RequestLeave();
     // One step of the loop: true when `event` leaves the screen, otherwise
     // the event goes to ProcessEvent.
     bool HandleEvent(const SDL_Event& event);

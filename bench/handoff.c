@@ -2,9 +2,10 @@
  * reading or stalled. Each run starts the program on SDL's dummy driver with
  * a scripted session (PAL, 1,000 moves, the label, Cancel) and with its
  * standard output and error on one 4 KiB pipe, which this program reads to
- * the end or never reads. Prints "min median" in ms, or "none" when a run did
- * not reach the launcher within 10 s.
- *   Usage: handoff N read|stalled PROGRAM
+ * the end or never reads, or on a terminal (a pseudo-terminal) it never
+ * reads. Prints "min median" in ms, or "none" when a run did not reach the
+ * launcher within 10 s.
+ *   Usage: handoff N read|stalled|tty PROGRAM
  * HANDOFF_PRELOAD becomes the program's LD_PRELOAD: bench/leavestamp.c,
  * which stamps the leave, and the scripted session.
  *
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,10 +39,17 @@ static int Launcher(void)
 }
 
 /* One run: ms from the leave to the launcher, or -1. */
-static double RunOnce(const char* program, int reading, const char* result)
+static double RunOnce(const char* program, int reading, int terminal, const char* result)
 {
     int out[2];
-    if (pipe(out) != 0 || fcntl(out[0], F_SETPIPE_SZ, PIPE_BYTES) < 0)
+    if (terminal)
+    {
+        out[0] = posix_openpt(O_RDWR | O_NOCTTY);
+        if (out[0] < 0 || grantpt(out[0]) != 0 || unlockpt(out[0]) != 0 ||
+            (out[1] = open(ptsname(out[0]), O_RDWR | O_NOCTTY)) < 0)
+            return -1;
+    }
+    else if (pipe(out) != 0 || fcntl(out[0], F_SETPIPE_SZ, PIPE_BYTES) < 0)
         return -1;
     unlink(result);
     const pid_t pid = fork();
@@ -96,7 +105,8 @@ int main(int argc, char** argv)
         return 2;
     const int n = atoi(argv[1]);
     const int reading = strcmp(argv[2], "read") == 0;
-    if (n < 1 || (!reading && strcmp(argv[2], "stalled") != 0))
+    const int terminal = strcmp(argv[2], "tty") == 0;
+    if (n < 1 || (!reading && !terminal && strcmp(argv[2], "stalled") != 0))
         return 2;
 
     char result[] = "/tmp/handoff-XXXXXX";
@@ -107,7 +117,7 @@ int main(int argc, char** argv)
     double* times = calloc((size_t)n, sizeof(double));
     int i = 0;
     for (; i < n; ++i)
-        if ((times[i] = RunOnce(argv[3], reading, result)) < 0)
+        if ((times[i] = RunOnce(argv[3], reading, terminal, result)) < 0)
             break;
     unlink(result);
     if (i < n)

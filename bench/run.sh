@@ -78,10 +78,11 @@ if [ $quick = 0 ]; then
         "$(ratio "$pmin" "$fmin")" "recorded"
 
     # The leave to the launcher's start after 1,000 moves, with the log's
-    # reader reading or stalled; the launcher is bench/handoff itself.
+    # reader reading or stalled, or on a terminal never read; the launcher
+    # is bench/handoff itself.
     echo "Timing the hand-off (dummy driver, 15 runs each)..." >&2
     ln -sf "$PWD/$build/handoff" "$system/vanumenu"
-    for reader in read stalled; do
+    for reader in read stalled tty; do
         out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/tvout/libsessioninput.so" \
             "$build/handoff" 15 "$reader" "$build/tvout/tvout")
         if [ "$out" = none ]; then

@@ -1,12 +1,18 @@
 #include "core/debugprint.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace
@@ -25,8 +31,18 @@ const int LOG_WAIT_SLICE_MS = 10;
 // a longer one would be left out.
 const size_t LOG_LINE_MAX = PIPE_BUF;
 
-// Per standard descriptor: its reader has stopped taking data.
-bool readerStopped[STDERR_FILENO + 1];
+struct LogChannel
+{
+    // Its reader has stopped taking data: lines are dropped without a wait.
+    bool readerStopped;
+    // The last line went out in part: the next one starts with a newline,
+    // so that two lines never share one.
+    bool lineCut;
+    // A terminal's own open file description, or 0.
+    int terminal;
+};
+// Per standard descriptor.
+LogChannel channels[STDERR_FILENO + 1];
 
 bool SameFile(int a, int b)
 {
@@ -35,54 +51,162 @@ bool SameFile(int a, int b)
            first.st_ino == second.st_ino;
 }
 
-// True when `fd` takes a line now, or within the wait for a reader that has
-// not stopped. A pipe whose reader has gone takes nothing: writing to it
-// would raise SIGPIPE, which is not yet ignored while static objects are
-// constructed.
-bool ReaderTakes(int fd)
+void MarkStopped(int fd)
 {
-    pollfd out = {fd, POLLOUT, 0};
-    int slices = readerStopped[fd] ? 0 : LOG_WAIT_MS / LOG_WAIT_SLICE_MS;
-    int ready = poll(&out, 1, 0);
-    while (ready <= 0 && slices-- > 0)
-        ready = poll(&out, 1, LOG_WAIT_SLICE_MS);
-    if (ready > 0)
-    {
-        readerStopped[fd] = false;
-        return !(out.revents & (POLLERR | POLLHUP | POLLNVAL));
-    }
-    // Standard output and error on one pipe share its reader.
-    readerStopped[fd] = true;
+    // Standard output and error on one pipe or terminal share its reader.
+    channels[fd].readerStopped = true;
     const int other = fd == STDOUT_FILENO ? STDERR_FILENO : STDOUT_FILENO;
     if (SameFile(fd, other))
-        readerStopped[other] = true;
-    return false;
+        channels[other].readerStopped = true;
 }
 
-// A regular file at the process's size limit would take only part of a
-// line; the whole line is left out instead.
-bool FitsUnderFileSizeLimit(int fd, size_t length)
+// A terminal polls writable while it has room for less than a line, and the
+// rest of the write would then block in its driver. The program writes to
+// it through a description of its own, non-blocking: that flag stays with
+// this program, while the description it was given is shared with its
+// parent. Opened once descriptors 0-2 are open, so that it cannot take one
+// of their numbers; -1 when the terminal cannot be opened again, and its
+// lines are then left out.
+int TerminalOf(int fd)
 {
+    LogChannel& channel = channels[fd];
+    if (channel.terminal > 0)
+        return channel.terminal;
     struct stat status;
-    struct rlimit limit;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return true;
+    for (int standard = STDIN_FILENO; standard <= STDERR_FILENO; ++standard)
+    {
+        if (fstat(standard, &status) != 0)
+            return -1;
+    }
+#ifdef TIOCGPTN
+    // A pseudo-terminal's master opened by its path would be a new terminal.
+    unsigned int number;
+    if (ioctl(fd, TIOCGPTN, &number) == 0)
+        return -1;
+#endif
+    char path[32];
+    snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
+    const int own = open(path, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (own < 0)
+        return -1;
+    // Kernels older than O_CLOEXEC ignore it.
+    ioctl(own, FIOCLEX);
+    channel.terminal = own;
+    return own;
+}
+
+// A regular file takes a line only whole: not past the process's size limit
+// nor past the file system's free space (with the unused end of the file's
+// last block).
+bool FitsInFile(int fd, const struct stat& status, size_t length)
+{
     // Appending writes at the end, whatever the offset says.
     off_t end = lseek(fd, 0, SEEK_CUR);
     if (end < status.st_size)
         end = status.st_size;
-    return static_cast<rlim_t>(end) + length <= limit.rlim_cur;
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(end) + length > limit.rlim_cur)
+        return false;
+    struct statfs space;
+    if (fstatfs(fd, &space) != 0 || space.f_bsize <= 0)
+        return true;
+    const unsigned long long block = static_cast<unsigned long long>(space.f_bsize);
+    const unsigned long long tail = (block - static_cast<unsigned long long>(end) % block) % block;
+    return length <= space.f_bavail * block + tail;
 }
 
-void WriteLine(int fd, const char* line, size_t length)
+// Writes what it can of `data` to `out` (standard descriptor `fd`, or the
+// terminal's own description), waiting for room only while the reader has
+// not stopped, at most LOG_WAIT_MS in all; returns the bytes written. A
+// reader that takes any byte has not stopped. A reader that has gone (a
+// pipe or socket without one, a terminal hung up) takes nothing: writing to
+// a pipe would raise SIGPIPE, which is not yet ignored while static objects
+// are constructed.
+size_t Deliver(int fd, int out, bool socket, const char* data, size_t length)
 {
-    if (fd < STDOUT_FILENO || fd > STDERR_FILENO || length > LOG_LINE_MAX || !ReaderTakes(fd) ||
-        !FitsUnderFileSizeLimit(fd, length))
+    size_t done = 0;
+    int slices = channels[fd].readerStopped ? 0 : LOG_WAIT_MS / LOG_WAIT_SLICE_MS;
+    for (;;)
+    {
+        pollfd room = {out, POLLOUT, 0};
+        const int ready = poll(&room, 1, 0);
+        if (ready > 0 && (room.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return done;
+        if (ready > 0)
+        {
+            // A socket's send is non-blocking by itself.
+            const ssize_t written =
+                socket ? send(out, data + done, length - done, MSG_DONTWAIT | MSG_NOSIGNAL)
+                       : write(out, data + done, length - done);
+            if (written > 0)
+            {
+                channels[fd].readerStopped = false;
+                done += static_cast<size_t>(written);
+                if (done == length)
+                    return done;
+                continue;
+            }
+            if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+                return done;
+        }
+        if (slices-- <= 0)
+        {
+            MarkStopped(fd);
+            return done;
+        }
+        // Writable but without room for a byte (a terminal's line ending
+        // takes two): the slice is slept.
+        poll(ready > 0 ? NULL : &room, ready > 0 ? 0 : 1, LOG_WAIT_SLICE_MS);
+    }
+}
+
+size_t Send(int fd, const char* data, size_t length)
+{
+    struct stat status;
+    if (fstat(fd, &status) != 0)
+        return 0;
+    if (S_ISREG(status.st_mode))
+    {
+        if (!FitsInFile(fd, status, length))
+            return 0;
+        const ssize_t written = write(fd, data, length);
+        return written > 0 ? static_cast<size_t>(written) : 0;
+    }
+    if (!S_ISCHR(status.st_mode) || !isatty(fd))
+        return Deliver(fd, fd, S_ISSOCK(status.st_mode), data, length);
+
+    const int terminal = TerminalOf(fd);
+    if (terminal < 0)
+        return 0;
+    // A background job writing to a terminal set to stop it (stty tostop)
+    // would be stopped; with SIGTTOU blocked the line is written instead.
+    sigset_t stop, previous;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &stop, &previous);
+    const size_t done = Deliver(fd, terminal, false, data, length);
+    sigprocmask(SIG_SETMASK, &previous, NULL);
+    return done;
+}
+
+// `line` is preceded by one byte of room, for the newline after a cut line.
+void WriteLine(int fd, char* line, size_t length)
+{
+    if (fd < STDOUT_FILENO || fd > STDERR_FILENO)
+        return;
+    LogChannel& channel = channels[fd];
+    if (channel.lineCut)
+    {
+        *--line = '\n';
+        ++length;
+    }
+    if (length > LOG_LINE_MAX)
         return;
     // A failed write loses this line only; the log is diagnostics.
-    const ssize_t written = write(fd, line, length);
-    (void)written;
+    const size_t written = Send(fd, line, length);
+    if (written > 0)
+        channel.lineCut = written < length;
 }
 
 // Appends the formatted message to the `used` bytes in `line`; the new
@@ -98,8 +222,10 @@ void DebugPrint(const char* file, int line, const char* format, ...)
 {
     const char* name = strrchr(file, '/');
     name = name ? name + 1 : file;
-    char text[LOG_LINE_MAX + 1];
-    const int prefix = snprintf(text, sizeof(text), "%s_%4d]  ", name, line);
+    // One byte before the line for WriteLine.
+    char buffer[LOG_LINE_MAX + 2];
+    char* text = buffer + 1;
+    const int prefix = snprintf(text, LOG_LINE_MAX + 1, "%s_%4d]  ", name, line);
     if (prefix < 0 || static_cast<size_t>(prefix) > LOG_LINE_MAX)
         return;
 
@@ -112,7 +238,8 @@ void DebugPrint(const char* file, int line, const char* format, ...)
 
 void PrintLine(int fd, const char* format, ...)
 {
-    char text[LOG_LINE_MAX + 1];
+    char buffer[LOG_LINE_MAX + 2];
+    char* text = buffer + 1;
     va_list args;
     va_start(args, format);
     const size_t length = Append(text, 0, format, args);

@@ -1,11 +1,12 @@
 // Diagnostic lines on standard output: "<file>_<line>]  <message>".
 //
-// The log is diagnostics only and must never hold the device up. Every line
-// goes out in one write, whole or not at all: a reader that keeps reading
-// gets every line in order; a reader that has stopped costs the program one
-// wait of at most 50 ms, after which lines are dropped without waiting
-// until it takes data again. The descriptors' flags are left alone, since
-// other processes share them.
+// The log is diagnostics only and must never hold the device up, whatever
+// standard output is: a pipe, a terminal, a socket, a file. A reader that
+// keeps reading gets every line in order; a reader that has stopped costs
+// the program one wait of at most 50 ms, after which lines are dropped
+// without waiting until it takes data again. Lines are whole or absent: a
+// line cut short is ended by the next. The flags of the descriptions the
+// program was given are left alone, since other processes share them.
 #ifndef CORE_DEBUGPRINT_H
 #define CORE_DEBUGPRINT_H
 

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -56,14 +57,16 @@ void SetUpChild(const ChildOptions& options)
         closedir(dir);
     }
     const int null = open("/dev/null", O_RDONLY);
+    dup2(null, STDIN_FILENO);
     for (int fd : options.open)
         dup2(null, fd);
-    if (std::find(options.open.begin(), options.open.end(), null) == options.open.end())
+    if (null > STDERR_FILENO &&
+        std::find(options.open.begin(), options.open.end(), null) == options.open.end())
         close(null);
     for (int fd : options.closed)
         close(fd);
     if (!options.outFile.empty())
-        dup2(open(options.outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644),
+        dup2(open(options.outFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644),
              STDOUT_FILENO);
     if (options.errOnOut)
         dup2(STDOUT_FILENO, STDERR_FILENO);
@@ -163,12 +166,34 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
     exited = false;
     out.clear();
     err.clear();
+    errTimes.clear();
+    outReadEveryMs = options.outReadEveryMs;
     int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
+    if ((options.outSocket ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) : pipe(outPipe)) != 0 ||
+        pipe(errPipe) != 0)
         return false;
     if (options.unreadOutBytes > 0 &&
         fcntl(outPipe[0], F_SETPIPE_SZ, options.unreadOutBytes) < options.unreadOutBytes)
         return false;
+    if (options.outStartsFull)
+    {
+        const std::string fill = std::string(options.unreadOutBytes - 1, 'x') + "\n";
+        if (write(outPipe[1], fill.data(), fill.size()) != static_cast<ssize_t>(fill.size()))
+            return false;
+    }
+    int terminal = -1;
+    if (options.unreadTerminal)
+    {
+        // An emulator looks for /dev/ptmx in its ARM root first, where the
+        // node belongs to no terminal file system.
+        int master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0)
+            master = open("/dev/pts/ptmx", O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+            (terminal = open(ptsname(master), O_RDWR | O_NOCTTY)) < 0)
+            return false;
+        unreadFd = master;
+    }
     pid = fork();
     if (pid < 0)
         return false;
@@ -183,6 +208,13 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
         close(outPipe[1]);
         close(errPipe[0]);
         close(errPipe[1]);
+        // Under an emulator standard error stays a pipe: the launcher, a
+        // program of this machine, inherits the emulated program's preloads
+        // and its loader says so there, which would block on a full terminal.
+        if (terminal >= 0)
+            dup2(terminal, STDOUT_FILENO);
+        if (terminal >= 0 && !*TEST_LAUNCH_PREFIX)
+            dup2(terminal, STDERR_FILENO);
         SetUpChild(options);
         for (const auto& kv : env)
         {
@@ -202,6 +234,8 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    if (terminal >= 0)
+        close(terminal);
     (options.unreadOutBytes > 0 ? unreadFd : outFd) = outPipe[0];
     errFd = errPipe[0];
     fcntl(outFd, F_SETFL, O_NONBLOCK);
@@ -211,18 +245,27 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
 
 void ChildProcess::Pump(int timeoutMs)
 {
-    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    if (outFd < 0 && errFd < 0)
+    // A slow reader leaves standard output alone between its reads.
+    const bool outDue = outReadEveryMs == 0 || NowMs() - outReadAt >= outReadEveryMs;
+    pollfd fds[2] = {{outDue ? outFd : -1, POLLIN, 0}, {errFd, POLLIN, 0}};
+    if (fds[0].fd < 0 && errFd < 0)
     {
         usleep(timeoutMs * 1000);
         return;
     }
-    if (poll(fds, 2, timeoutMs) <= 0)
+    if (poll(fds, 2, outDue ? timeoutMs : std::min(timeoutMs, outReadEveryMs)) <= 0)
         return;
-    if (outFd >= 0 && (fds[0].revents & (POLLIN | POLLHUP)))
+    if (fds[0].fd >= 0 && (fds[0].revents & (POLLIN | POLLHUP)))
+    {
         ReadSome(outFd, out);
+        outReadAt = NowMs();
+    }
     if (errFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
+    {
+        const size_t before = err.size();
         ReadSome(errFd, err);
+        errTimes.insert(errTimes.end(), std::count(err.begin() + before, err.end(), '\n'), NowMs());
+    }
 }
 
 bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
@@ -277,6 +320,15 @@ void ChildProcess::CloseOut()
     if (outFd >= 0)
         close(outFd);
     outFd = -1;
+}
+
+void ChildProcess::ResumeOut()
+{
+    if (unreadFd < 0 || outFd >= 0)
+        return;
+    outFd = unreadFd;
+    unreadFd = -1;
+    fcntl(outFd, F_SETFL, O_NONBLOCK);
 }
 
 bool ChildProcess::WaitExit(int timeoutMs)

@@ -11,19 +11,27 @@
 #include <vector>
 
 // How a child starts besides its environment. Every child starts with each
-// signal at its default and none blocked, and with no descriptor above 2
-// but those in `open` (by default 3), open on /dev/null: ones the program
-// must hand on to its launcher.
+// signal at its default and none blocked, standard input on /dev/null
+// read-only, and with no descriptor above 2 but those in `open` (by default
+// 3), open on /dev/null: ones the program must hand on to its launcher.
 struct ChildOptions
 {
     std::vector<int> closed; // standard descriptors it starts without
-    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size never read
+    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size, not read until
+                             // ResumeOut()
     int ignoredSignal = 0;   // a signal it starts with ignored
     int blockedSignal = 0;   // a signal it starts with blocked
     std::vector<int> open = {3};
     bool errOnOut = false;       // standard error goes where standard output goes
-    std::string outFile = "";    // standard output written to this file instead
+    std::string outFile = "";    // standard output appended to this file instead
     unsigned long sizeLimit = 0; // > 0: RLIMIT_FSIZE, in bytes
+    // Standard output and error (only output under an emulator) on a
+    // terminal (a pseudo-terminal), not read until ResumeOut().
+    bool unreadTerminal = false;
+    bool outSocket = false; // standard output is a stream socket, read as the pipe is
+    // With unreadOutBytes: the pipe starts full, and is read from ResumeOut() on.
+    bool outStartsFull = false;
+    int outReadEveryMs = 0; // > 0: standard output is read only this often
 };
 
 class ChildProcess
@@ -54,12 +62,17 @@ class ChildProcess
     void Signal(int signal);
     // Closes the reading end of standard output: the reader goes away.
     void CloseOut();
+    // Standard output that was not read is read from now on.
+    void ResumeOut();
     // Waits for the end, reading both pipes to the end; false on timeout.
     bool WaitExit(int timeoutMs);
 
     int Status() const { return status; } // raw waitpid status
     const std::string& Out() const { return out; }
     const std::string& Err() const { return err; }
+    // When each line of standard error arrived, in ms on the monotonic clock.
+    const std::vector<long>& ErrTimes() const { return errTimes; }
+    pid_t Pid() const { return pid; }
     // For a failure message: how the child ended (or that it runs), and how
     // its standard output and error end.
     std::string Why() const;
@@ -77,8 +90,11 @@ class ChildProcess
     int unreadFd = -1;
     bool exited = false;
     int status = 0;
+    int outReadEveryMs = 0;
+    long outReadAt = 0;
     std::string out;
     std::string err;
+    std::vector<long> errTimes;
 };
 
 std::vector<std::string> SplitLines(const std::string& text);

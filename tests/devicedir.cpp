@@ -137,11 +137,13 @@ std::vector<std::pair<int, int>> LabelInk()
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
                                              const std::string& ignored, const std::string& blocked,
                                              const std::string& descriptors,
+                                             const std::string& unwritable,
                                              const std::string& environment)
 {
     std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
     if (kStateIsTheProgram)
         record.insert(record.end(), {"ignored:" + ignored, "blocked:" + blocked,
-                                     "descriptors:" + descriptors, "environment:" + environment});
+                                     "descriptors:" + descriptors, "unwritable:" + unwritable,
+                                     "environment:" + environment});
     return record;
 }

@@ -24,6 +24,7 @@ void PrepareDeviceDir(bool withLauncher, bool withFont);
 // What the stand-in launcher recorded: its working directory, then each
 // argv entry, then on a PC build what it inherited: "ignored:" and
 // "blocked:" with the signal numbers, "descriptors:" with those above 2,
+// "unwritable:" with the standard ones closed or read-only,
 // "environment:" with " NAME=value" for each SDL2 rendering setting set.
 // Under an emulator the launcher inherits the emulator's state instead, so a
 // cross build's record ends with the arguments. Empty when it did not run.
@@ -45,12 +46,15 @@ std::vector<std::pair<int, int>> LabelInk();
 // The record of a launcher started with `launcherView` by a program that
 // was started as every test child is (ChildOptions), with `ignored` and
 // `blocked` the signal numbers it was started ignoring and blocking (" 13")
-// and `descriptors` those it was started with above 2, and `environment`
-// the SDL2 rendering settings it was started with (" SDL_RENDER_DRIVER=x").
+// and `descriptors` those it was started with above 2; `unwritable` the
+// standard ones the launcher may not write to (a child's standard input is
+// read-only); `environment` the SDL2 rendering settings it was started with
+// (" SDL_RENDER_DRIVER=x").
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
                                              const std::string& ignored = "",
                                              const std::string& blocked = "",
                                              const std::string& descriptors = " 3",
+                                             const std::string& unwritable = " 0",
                                              const std::string& environment = "");
 
 #endif

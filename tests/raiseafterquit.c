@@ -1,21 +1,38 @@
-/* Preloaded into the program: right after SDL_Quit, which puts back the
- * default actions of SIGTERM and SIGINT, the process sends itself the signal
- * numbered in RAISE_AFTER_SDL_QUIT: a termination request that arrives
- * between the leave and the launcher. */
+/* Preloaded into the program: termination requests that arrive between the
+ * leave and the launcher. The process sends itself the signal numbered in
+ * RAISE_AFTER_SDL_QUIT right after SDL_Quit. With RAISE_IN_SDL_QUIT,
+ * SDL_Quit first puts that signal's default action back for a moment, as
+ * some SDL 1.2 builds do whatever the handler, and the signal arrives in
+ * that moment. With OPEN_IN_SDL_QUIT set, SDL_Quit leaves a descriptor
+ * open, as a library may. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE /* RTLD_NEXT */
 #endif
 #include <SDL.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 
 void SDL_Quit(void)
 {
     void (*real)(void) = (void (*)(void))dlsym(RTLD_NEXT, "SDL_Quit");
-    const char* sig = getenv("RAISE_AFTER_SDL_QUIT");
+    const char* in = getenv("RAISE_IN_SDL_QUIT");
+    const char* after = getenv("RAISE_AFTER_SDL_QUIT");
+    if (in)
+    {
+        struct sigaction byDefault, handler;
+        memset(&byDefault, 0, sizeof(byDefault));
+        byDefault.sa_handler = SIG_DFL;
+        sigaction(atoi(in), &byDefault, &handler);
+        raise(atoi(in));
+        sigaction(atoi(in), &handler, NULL);
+    }
     if (real)
         real();
-    if (sig)
-        raise(atoi(sig));
+    if (getenv("OPEN_IN_SDL_QUIT"))
+        open("/dev/null", O_RDONLY);
+    if (after)
+        raise(atoi(after));
 }

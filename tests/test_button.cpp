@@ -388,6 +388,7 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
         {
             SCOPED_TRACE(testing::Message() << bad.name << " last of " << count);
             const std::string badPath = dir.File(bad.name), good = Strip(0);
+            const LoadBound bound(badPath);
             std::string error = bad.error ? bad.error : "";
             if (!bad.error)
             {
@@ -429,6 +430,7 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
         button.NextGroup();
         button.NextGroup();
         const std::string badPath = dir.File(bad.name);
+        const LoadBound bound(badPath);
         EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3)));
         EXPECT_EQ(button.GetGroupCount(), 4);
         EXPECT_EQ(button.GetState(), 8);
@@ -488,6 +490,7 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
         {
             SCOPED_TRACE(testing::Message() << bad.name << ", group " << row.first);
             const std::string badPath = dir.File(bad.name);
+            const LoadBound bound(badPath);
             const char* list[] = {Strip(0), badPath.c_str(), nullptr};
             CButton button;
             ASSERT_TRUE(LoadStrips(button, 4));

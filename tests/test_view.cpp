@@ -213,6 +213,7 @@ class ViewTest : public ::testing::Test
     int Initialize()
     {
         int result = 0;
+        const LoadBound bound("the view's resources");
         lastLog = LogOf([&] { result = view->Initialize(); });
         return result;
     }
@@ -528,6 +529,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         ASSERT_TRUE(row.how != "empty" || WriteEmptyFile(row.file));
         ASSERT_TRUE(row.how != "FIFO" || mkfifo(row.file.c_str(), 0644) == 0);
         view.reset();
+        const LoadBound bound(row.file.empty() ? "the view's resources" : row.file);
         const std::vector<std::string> log = LogOf(
             [&]
             {

@@ -4,10 +4,12 @@
 # writes down how it was started, beside itself: launcher.log holds its
 # working directory and then its path and arguments, one per line, and
 # launcher.state what it inherited: the signals it ignores and those it
-# blocks, its descriptors above 2, and the two SDL2 rendering settings the
+# blocks, its descriptors above 2, the standard ones that are closed or
+# read-only ("unwritable:"), and the two SDL2 rendering settings the
 # program may set (NAME=value for each that is set, even empty). Then it
 # says which view it was asked to open on standard output, unless
-# TVOUT_LAUNCHER_QUIET is set (the tests read the program's log to its end). A script, so that an ARM build of the
+# TVOUT_LAUNCHER_QUIET is set (the tests read the program's log to its
+# end). A script, so that an ARM build of the
 # program run under qemu-arm (which cannot start an ARM program itself)
 # starts it too.
 dir=$(dirname "$0")
@@ -23,9 +25,29 @@ for fd in /proc/$$/fd/*; do
     fi
 done
 
-# The signal numbers set in one of the masks of /proc/<pid>/status.
+# The masks are read by this shell itself: a child forked to read them may
+# see the shell's signals blocked while it forks.
+ignored=''
+blocked=''
+while read -r key value; do
+    case $key in
+    SigIgn:) ignored=$value ;;
+    SigBlk:) blocked=$value ;;
+    esac
+done </proc/$$/status
+# A descriptor's link in /proc/<pid>/fd carries its access mode
+# ("l-wx", "lrwx").
+unwritable=
+for n in 0 1 2; do
+    case $(stat -c %A /proc/$$/fd/$n 2>/dev/null) in
+    l?w*) ;;
+    *) unwritable="$unwritable $n" ;;
+    esac
+done
+
+# The signal numbers set in a mask of /proc/<pid>/status.
 signals() {
-    mask=$(sed -n "s/^$1:[[:space:]]*//p" /proc/$$/status)
+    mask=$1
     list=
     n=1
     while [ $n -lt 64 ]; do
@@ -40,9 +62,10 @@ signals() {
     printf '%s\n' "$0" "$@"
 } >"$dir/launcher.log"
 {
-    echo "ignored:$(signals SigIgn)"
-    echo "blocked:$(signals SigBlk)"
+    echo "ignored:$(signals "$ignored")"
+    echo "blocked:$(signals "$blocked")"
     echo "descriptors:$fds"
+    echo "unwritable:$unwritable"
     printf 'environment:'
     [ -z "${SDL_RENDER_DRIVER+set}" ] || printf ' SDL_RENDER_DRIVER=%s' "$SDL_RENDER_DRIVER"
     [ -z "${SDL_FRAMEBUFFER_ACCELERATION+set}" ] ||
