@@ -142,8 +142,8 @@ std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
 {
     std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
     if (kStateIsTheProgram)
-        record.insert(record.end(), {"ignored:" + ignored, "blocked:" + blocked,
-                                     "descriptors:" + descriptors, "unwritable:" + unwritable,
-                                     "environment:" + environment});
+        record.insert(record.end(),
+                      {"ignored:" + ignored, "blocked:" + blocked, "descriptors:" + descriptors,
+                       "unwritable:" + unwritable, "environment:" + environment});
     return record;
 }
