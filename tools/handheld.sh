@@ -217,7 +217,15 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 for m in \$(cat /lib/modules/order); do insmod /lib/modules/\$m.ko; done
-echo "tvout-booted \$(cat /sys/class/graphics/fb0/bits_per_pixel)"
+# The keyboard and the pointer before the program: USB ones take seconds.
+inputs=no
+for i in \$(seq 100); do
+    grep -q 'Handlers=.*kbd' /proc/bus/input/devices &&
+        grep -q 'Handlers=.*mouse' /proc/bus/input/devices && inputs=yes && break
+    sleep 0.1
+done
+echo "tvout-booted \$(cat /sys/class/graphics/fb0/bits_per_pixel) \$inputs"
+[ \$inputs = yes ] || poweroff -f
 set -- SDL_MOUSEDRV=PS2 SDL_MOUSEDEV=/dev/input/mice TVOUT_LAUNCHER_QUIET=1
 [ "\$session" = device-library ] &&
     set -- "\$@" LD_PRELOAD=/lib/${devicelib##*/} TVOUT_DEVICE_CALLS=/out/calls.txt
@@ -240,25 +248,33 @@ booted() { grep -aqs 'tvout-booted [0-9]' "$dir/console.txt" || stopped "$qemu";
 # Boots the handheld for session NAME with its framebuffer at BPP bits per
 # pixel, its console and the files that come back over it in DIR.
 boot() { # name bpp dir
+    local attempt line why
     name=$1 dir=$3
     mkdir -p "$dir"
-    rm -f "$dir"/{stdout.txt,stderr.txt,launcher.log,calls.txt,console.txt} "$monitor"
-    background qemu-system-arm "${board[@]}" -kernel "$kernel" -dtb "$guest/$2bpp.dtb" \
-        -initrd "$guest/initramfs.gz" -no-reboot \
-        -append "console=ttyAMA0 rdinit=/init panic=1 $append session=$name" \
-        -display none -monitor none -serial "file:$dir/console.txt" \
-        -qmp "unix:$monitor,server=on,wait=off"
-    qemu=$!
-    started=$SECONDS
-    wait_for 60 booted || true
-    local bpp
-    bpp=$(grep -aos 'tvout-booted [0-9]*' "$dir/console.txt" | head -n1 | cut -d' ' -f2) || true
-    if [ -z "$bpp" ]; then
-        running "$qemu" || fail "$name: the emulator stopped before the handheld booted" \
-            "(its console: $dir/console.txt)"
-        fail "$name: the handheld did not boot within 60 s (its console: $dir/console.txt)"
-    fi
-    [ "$bpp" = "$2" ] || fail "$name: the framebuffer has $bpp bits per pixel, not $2"
+    for attempt in 1 2; do
+        rm -f "$dir"/{stdout.txt,stderr.txt,launcher.log,calls.txt,console.txt} "$monitor"
+        background qemu-system-arm "${board[@]}" -kernel "$kernel" -dtb "$guest/$2bpp.dtb" \
+            -initrd "$guest/initramfs.gz" -no-reboot \
+            -append "console=ttyAMA0 rdinit=/init panic=1 $append session=$name" \
+            -display none -monitor none -serial "file:$dir/console.txt" \
+            -qmp "unix:$monitor,server=on,wait=off"
+        qemu=$!
+        started=$SECONDS
+        wait_for 60 booted || true
+        line=$(grep -aos 'tvout-booted [0-9]* [a-z]*' "$dir/console.txt" | head -n1) || true
+        [ "${line##* }" != yes ] || break
+        why="the emulator stopped before the handheld booted"
+        [ -z "$line" ] || why="no keyboard and pointer within 10 s"
+        [ -n "$line" ] || stopped "$qemu" || why="the handheld did not boot within 60 s"
+        stop "$qemu"
+        mv "$dir/console.txt" "$dir/console-$attempt.txt"
+        # Now and then the emulated ARMv6 board loses its system timer or
+        # its USB devices while it starts; the program has not started yet.
+        [ "$attempt" = 2 ] || echo "$name: $why; booting again"
+    done
+    [ "${line##* }" = yes ] || fail "$name: $why (its console: $dir/console-2.txt)"
+    line=${line% *}
+    [ "${line##* }" = "$2" ] || fail "$name: the framebuffer has ${line##* } bits per pixel, not $2"
     echo "$name: booted after $((SECONDS - started)) s, framebuffer at $2 bits per pixel"
 }
 
