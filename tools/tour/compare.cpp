@@ -12,43 +12,40 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv)
 {
-    bool rgb565 = false;
-    const char* args[3] = {};
-    int count = 0;
-    for (int i = 1; i < argc; ++i)
-        if (strcmp(argv[i], "--rgb565") == 0)
-            rgb565 = true;
-        else if (count < 3)
-            args[count++] = argv[i];
-        else
-            count = 4;
+    char** const last =
+        std::remove_if(argv + 1, argv + argc, [](const char* a) { return !strcmp(a, "--rgb565"); });
+    const bool rgb565 = last != argv + argc;
+    argc = static_cast<int>(last - argv);
     char* end = nullptr;
-    const long tolerance = count == 3 ? strtol(args[2], &end, 10) : 0;
-    if (count < 2 || count > 3 || (end && (*end || end == args[2] || tolerance < 0)))
+    const long tolerance = argc == 4 ? strtol(argv[3], &end, 10) : 0;
+    if (argc < 3 || argc > 4 || (end && (*end || end == argv[3] || tolerance < 0)))
     {
         fprintf(stderr, "usage: %s [--rgb565] EXPECTED.png ACTUAL.png [TOLERANCE]\n", argv[0]);
         return 2;
     }
-    Image images[2] = {LoadImage(args[0]), LoadImage(args[1])};
-    for (int i = 0; i < 2; ++i)
+    const auto load = [rgb565](const char* path)
     {
-        if (images[i].pixels.empty())
+        Image image = LoadImage(path);
+        for (Rgb& c : image.pixels)
+            if (rgb565)
+                c = {uint8_t(c.r & 0xF8), uint8_t(c.g & 0xFC), uint8_t(c.b & 0xF8)};
+        return image;
+    };
+    const Image expected = load(argv[1]);
+    const Image actual = load(argv[2]);
+    for (int i = 0; i < 2; ++i)
+        if ((i ? actual : expected).pixels.empty())
         {
-            fprintf(stderr, "tvout-compare: cannot read %s: %s\n", args[i], SDL_GetError());
+            fprintf(stderr, "tvout-compare: cannot read %s: %s\n", argv[1 + i], SDL_GetError());
             return 2;
         }
-        if (rgb565)
-            for (Rgb& c : images[i].pixels)
-                c = {uint8_t(c.r & 0xF8), uint8_t(c.g & 0xFC), uint8_t(c.b & 0xF8)};
-    }
-    const Image& expected = images[0];
-    const Image& actual = images[1];
     const std::string difference =
         Describe(CompareImages(expected, actual, static_cast<int>(tolerance)), expected, actual);
     if (difference.empty())
