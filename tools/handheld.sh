@@ -338,7 +338,7 @@ session() {
         press | release)
             pointer_to "$a" "$b"
             # A move there and back repeats the buttons' new state: now and
-            # then the ARMv6 board's USB loses the mouse's report of a change.
+            # then a change of the ARMv6 board's USB mouse goes missing.
             hh "mouse_button $([ "$kind" = press ] && echo 1 || echo 0)" \
                 "mouse_move 1 0" "mouse_move -1 0"
             ;;
