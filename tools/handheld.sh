@@ -1,34 +1,118 @@
 #!/bin/bash
 # Runs the shipped ARM package on an emulated handheld (qemu-system-arm, a
-# 320x240 16-bit framebuffer, no X) and checks it against the PC build: the
-# scripted session (tools/session.txt) goes in through the emulator's
-# monitor, and after each step the screen must equal the PC tour's frame
-# (build/tour/), compared by tvout-compare; then the log, the device calls
-# and the launcher's arguments. Output in build-handheld/. It uses the package,
-# the bullseye sysroot and the tests' device library of tools/device.sh armhf,
-# and runs that first if one is missing. See docs/handheld.md.
+# 320x240 16-bit framebuffer, no X; armhf on an ARMv7 board, armel on an
+# ARMv6 one) and checks it against the PC build: the scripted session
+# (tools/session.txt) goes in through the emulator's monitor, and after each
+# step the screen must equal the PC tour's frame (build/tour/) at 16 bits;
+# then the log, the device calls and the launcher's arguments, which come
+# back over the serial console. It uses the package, the userland sysroot and
+# the tests' device library of tools/device.sh ARCH, and runs that first if
+# one is missing. Output in build-handheld/ (armel: build-handheld-armel/).
+# See docs/handheld.md.
 #
-#   tools/handheld.sh
+#   tools/handheld.sh [armhf|armel]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/lib.sh
 root=$PWD
-triplet=arm-linux-gnueabihf
-tools/install-deps.sh qemu-system-arm device-tree-compiler cpio "binutils-$triplet"
+arch=${1:-armhf}
+[ $# -le 1 ] || arch=""
+# What differs between the boards: the kernel flavour and its device tree,
+# the modules for keys and pointer, the emulator's options, the framebuffer
+# depths booted (the ARMv6 board's framebuffer is set up by its firmware at
+# one depth), and the userland the package runs on.
+case "$arch" in
+armhf)
+    triplet=arm-linux-gnueabihf flavour=armmp dtb=vexpress-v2p-ca9.dtb
+    modules_needed="ambakmi psmouse" depths="16 32" append=""
+    # shellcheck disable=SC2054
+    board=(-M vexpress-a9 -m 256 -audiodev none,id=silent -global pl041.audiodev=silent)
+    userland=build-sysroot/armhf-bullseye out=build-handheld
+    ;;
+armel)
+    triplet=arm-linux-gnueabi flavour=rpi dtb=bcm2835-rpi-zero.dtb
+    modules_needed=hid-generic depths=16
+    # With high-resolution timers the emulated system timer stalls: sleeps
+    # would never return.
+    append="highres=off"
+    board=(-M raspi0 -m 512 -global bcm2835-fb.xres=320 -global bcm2835-fb.yres=240
+        -device usb-kbd -device usb-mouse)
+    userland=build-sysroot/armel out=build-handheld-armel
+    ;;
+*) echo "usage: $0 [armhf|armel]" >&2 && exit 2 ;;
+esac
+tools/install-deps.sh qemu-system-arm device-tree-compiler cpio xz-utils "binutils-$triplet"
 
-out=build-handheld
 guest=$out/guest
-kernelroot=build-sysroot/armhf-handheld
-userland=build-sysroot/armhf-bullseye
-devicelib=build-armhf/tests/libtestdevicetv.so
+kernelroot=build-sysroot/$arch-handheld
+devicelib=build-$arch/tests/libtestdevicetv.so
 pc=build/tour
 monitor=$guest/monitor.sock
 
+# The device tree's changes for the board, at BPP bits per pixel.
+board_dts() { # bpp
+    if [ "$arch" = armhf ]; then
+        # The board's own LCD controller (the one QEMU shows) drives a
+        # 320x240 panel; the motherboard's is off. The driver sets the
+        # deepest power-of-two depth the memory bandwidth allows at the
+        # panel's 6.4 MHz: 16 bits with 16 MB/s (20 would fit), 32 bits with
+        # 32 MB/s.
+        cat <<EOF
+&{/bus@40000000/motherboard-bus@40000000/iofpga@7,00000000/clcd@1f000} {
+    status = "disabled";
+};
+&{/clcd@10020000} {
+    max-memory-bandwidth = <${1}000000>;
+};
+&{/clcd@10020000/port/endpoint} {
+    remote-endpoint = <&panel_in>;
+};
+/ {
+    panel {
+        compatible = "panel-dpi";
+        port {
+            panel_in: endpoint {
+                remote-endpoint = <&{/clcd@10020000/port/endpoint}>;
+            };
+        };
+        panel-timing {
+            clock-frequency = <6400000>;
+            hactive = <320>; vactive = <240>;
+            hfront-porch = <20>; hback-porch = <38>; hsync-len = <30>;
+            vfront-porch = <4>; vback-porch = <15>; vsync-len = <3>;
+        };
+    };
+};
+EOF
+    else
+        # The framebuffer the firmware would have set up, 320x240 RGB565 at
+        # 1 MiB into the video memory (the top 64 MiB of 512); the power
+        # block without the registers QEMU lacks (the kernel panics probing
+        # them); the USB controller as a host, for keyboard and mouse.
+        cat <<EOF
+&{/soc/watchdog@7e100000} {
+    reg = <0x7e100000 0x114>;
+    reg-names = "pm";
+};
+&{/soc/usb@7e980000} {
+    dr_mode = "host";
+};
+/ {
+    framebuffer@1c100000 {
+        compatible = "simple-framebuffer";
+        reg = <0x1c100000 0x25800>;
+        width = <320>; height = <240>; stride = <640>; format = "r5g6b5";
+    };
+};
+EOF
+    fi
+}
+
 step "package"
-packages=(build-armhf/tvout-*-armhf.tar.gz)
+packages=("build-$arch"/tvout-*-"$arch".tar.gz)
 if [ ! -f "${packages[0]}" ] || [ ! -d "$userland" ] || [ ! -f "$devicelib" ]; then
-    tools/device.sh armhf
-    packages=(build-armhf/tvout-*-armhf.tar.gz)
+    tools/device.sh "$arch"
+    packages=("build-$arch"/tvout-*-"$arch".tar.gz)
 fi
 package=${packages[0]}
 echo "$package"
@@ -44,7 +128,9 @@ compare=$root/build/tools/tour/tvout-compare
 echo "$pc, $compare"
 
 step "kernel and busybox"
-tools/make-sysroot.sh armhf "$kernelroot" linux-image-armmp busybox-static
+# Debian 12's, whatever the machine's release: Debian 13's armmp kernel has
+# no driver for the ARMv7 board's LCD controller.
+tools/make-sysroot.sh --release bookworm "$arch" "$kernelroot" "linux-image-$flavour" busybox-static
 kernels=("$kernelroot"/boot/vmlinuz-*)
 kernel=${kernels[0]}
 kversion=${kernel##*/vmlinuz-}
@@ -52,47 +138,11 @@ modules=$kernelroot/usr/lib/modules/$kversion
 echo "$kernel"
 
 step "device trees"
-# The board's own LCD controller (the one QEMU shows) drives a 320x240 panel;
-# the motherboard's is off. The driver sets the deepest power-of-two depth
-# the memory bandwidth allows at the panel's 6.4 MHz: 16 bits with 16 MB/s
-# (20 would fit), 32 bits with 32 MB/s.
 rm -rf "$guest"
 mkdir -p "$guest"
-dtb=$kernelroot/usr/lib/linux-image-$kversion/vexpress-v2p-ca9.dtb
-dtc -q -I dtb -O dts "$dtb" >"$guest/board.dts"
-for bpp in 16 32; do
-    cat "$guest/board.dts" - >"$guest/${bpp}bpp.dts" <<EOF
-&{/bus@40000000/motherboard-bus@40000000/iofpga@7,00000000/clcd@1f000} {
-    status = "disabled";
-};
-&{/clcd@10020000} {
-    max-memory-bandwidth = <${bpp}000000>;
-};
-&{/clcd@10020000/port/endpoint} {
-    remote-endpoint = <&panel_in>;
-};
-/ {
-    panel {
-        compatible = "panel-dpi";
-        port {
-            panel_in: endpoint {
-                remote-endpoint = <&{/clcd@10020000/port/endpoint}>;
-            };
-        };
-        panel-timing {
-            clock-frequency = <6400000>;
-            hactive = <320>;
-            vactive = <240>;
-            hfront-porch = <20>;
-            hback-porch = <38>;
-            hsync-len = <30>;
-            vfront-porch = <4>;
-            vback-porch = <15>;
-            vsync-len = <3>;
-        };
-    };
-};
-EOF
+dtc -q -I dtb -O dts "$kernelroot/usr/lib/linux-image-$kversion/$dtb" >"$guest/board.dts"
+for bpp in $depths; do
+    board_dts "$bpp" | cat "$guest/board.dts" - >"$guest/${bpp}bpp.dts"
     dtc -q -I dts -O dtb -o "$guest/${bpp}bpp.dtb" "$guest/${bpp}bpp.dts"
 done
 
@@ -101,20 +151,23 @@ fs=$guest/root
 mkdir -p "$fs"/{bin,lib/modules,dev,proc,sys,out,usr/vanu/apps}
 cp "$kernelroot/usr/bin/busybox" "$fs/bin/"
 
-# The modules for the keyboard and mouse port, the shared folder and its
-# transport, each after those it depends on.
+# The modules for the keyboard and the pointer, each after those it depends
+# on (named in the module); compressed ones are unpacked.
 add_module() {
     local file dep
     grep -qx "$1" "$fs/lib/modules/order" 2>/dev/null && return
-    file=$(find "$modules" -name "$1.ko" | head -n1)
+    file=$(find "$modules" -name "$1.ko" -o -name "$1.ko.xz" | head -n1)
     [ -n "$file" ] || fail "no module $1 in $modules"
-    for dep in $(tr '\0' '\n' <"$file" | sed -n 's/^depends=//p' | tr ',' ' '); do
+    case "$file" in
+    *.xz) xz -dc "$file" >"$fs/lib/modules/$1.ko" ;;
+    *) cp "$file" "$fs/lib/modules/" ;;
+    esac
+    for dep in $(tr '\0' '\n' <"$fs/lib/modules/$1.ko" | sed -n 's/^depends=//p' | tr ',' ' '); do
         add_module "$dep"
     done
-    cp "$file" "$fs/lib/modules/"
     echo "$1" >>"$fs/lib/modules/order"
 }
-for module in ambakmi psmouse virtio_mmio 9pnet_virtio 9p; do
+for module in $modules_needed; do
     add_module "$module"
 done
 
@@ -138,26 +191,39 @@ cp -L "$userland$loader" "$fs$loader"
 cp "$devicelib" "$fs/lib/"
 add_libraries "$devicelib"
 # The PC's device folder (target devicefolder): the stand-in launcher and
-# the label font. The launcher's record lands in the shared folder.
+# the label font. The launcher's record lands with the program's output.
 cp build/system/vanumenu build/system/HYUni_KLR_B_V1.01.ttf "$fs/usr/vanu/"
 ln -s /out/launcher.log "$fs/usr/vanu/launcher.log"
 cat >"$fs/init" <<EOF
 #!/bin/busybox sh
-# The handheld's start-up: devices, the shared folder, then tvout from its
-# folder as the menu starts it, its output into the shared folder; power off
-# when the launcher is done. The kernel command line names the session.
+# The handheld's start-up: devices, then tvout from its folder as the menu
+# starts it, its output into /out. When the launcher is done, the files in
+# /out go out over the console (base64 between marker lines, with the
+# kernel's messages held back) and the handheld powers off. The kernel
+# command line names the session.
 /bin/busybox --install -s /bin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 for m in \$(cat /lib/modules/order); do insmod /lib/modules/\$m.ko; done
-mount -t 9p -o trans=virtio,version=9p2000.L out /out &&
-    cat /sys/class/graphics/fb0/bits_per_pixel >/out/booted
+# The keyboard and the pointer before the program: USB ones take seconds.
+inputs=no
+for i in \$(seq 100); do
+    grep -q 'Handlers=.*kbd' /proc/bus/input/devices &&
+        grep -q 'Handlers=.*mouse' /proc/bus/input/devices && inputs=yes && break
+    sleep 0.1
+done
+echo "tvout-booted \$(cat /sys/class/graphics/fb0/bits_per_pixel) \$inputs"
+[ \$inputs = yes ] || poweroff -f
 set -- SDL_MOUSEDRV=PS2 SDL_MOUSEDEV=/dev/input/mice TVOUT_LAUNCHER_QUIET=1
 [ "\$session" = device-library ] &&
     set -- "\$@" LD_PRELOAD=/lib/${devicelib##*/} TVOUT_DEVICE_CALLS=/out/calls.txt
 cd $app && env -i "\$@" ./tvout >/out/stdout.txt 2>/out/stderr.txt
-sync
+dmesg -n 1
+for f in /out/*; do echo "tvout-file \${f##*/}"; base64 "\$f"; echo tvout-end; done
+# The last lines leave the serial port before the power goes.
+echo tvout-done
+sleep 1
 poweroff -f
 EOF
 chmod 755 "$fs/init"
@@ -167,52 +233,72 @@ echo "kernel $kversion; $(du -sh "$fs" | cut -f1) in $(find "$fs" -type f | wc -
 
 hh() { python3 tools/handheld.py "$monitor" "$@"; }
 
-booted() { [ -s "$dir/booted" ] || stopped "$qemu"; }
+booted() { grep -aqs 'tvout-booted [0-9]' "$dir/console.txt" || stopped "$qemu"; }
 # Boots the handheld for session NAME with its framebuffer at BPP bits per
-# pixel, sharing DIR.
-boot() {
+# pixel, its console and the files that come back over it in DIR.
+boot() { # name bpp dir
+    local attempt line why
     name=$1 dir=$3
     mkdir -p "$dir"
-    rm -f "$dir"/{booted,stdout.txt,stderr.txt,launcher.log,calls.txt,console.txt} "$monitor"
-    background qemu-system-arm -M vexpress-a9 -m 256 -kernel "$kernel" \
-        -dtb "$guest/$2bpp.dtb" -initrd "$guest/initramfs.gz" \
-        -append "console=ttyAMA0 rdinit=/init panic=1 session=$name" -no-reboot \
-        -display none -monitor none -serial "file:$dir/console.txt" \
-        -audiodev none,id=silent -global pl041.audiodev=silent \
-        -qmp "unix:$monitor,server=on,wait=off" \
-        -fsdev "local,id=out,path=$dir,security_model=none" \
-        -device virtio-9p-device,fsdev=out,mount_tag=out
-    qemu=$!
-    started=$SECONDS
-    wait_for 60 booted || true
-    if [ ! -s "$dir/booted" ]; then
-        running "$qemu" || fail "$name: the emulator stopped before the handheld booted" \
-            "(its console: $dir/console.txt)"
-        fail "$name: the handheld did not boot within 60 s (its console: $dir/console.txt)"
-    fi
-    [ "$(cat "$dir/booted")" = "$2" ] ||
-        fail "$name: the framebuffer has $(cat "$dir/booted") bits per pixel, not $2"
+    for attempt in 1 2; do
+        rm -f "$dir"/{stdout.txt,stderr.txt,launcher.log,calls.txt,console.txt} "$monitor"
+        background qemu-system-arm "${board[@]}" -kernel "$kernel" -dtb "$guest/$2bpp.dtb" \
+            -initrd "$guest/initramfs.gz" -no-reboot \
+            -append "console=ttyAMA0 rdinit=/init panic=1 $append session=$name" \
+            -display none -monitor none -serial "file:$dir/console.txt" \
+            -qmp "unix:$monitor,server=on,wait=off"
+        qemu=$!
+        started=$SECONDS
+        wait_for 60 booted || true
+        line=$(grep -aos 'tvout-booted [0-9]* [a-z]*' "$dir/console.txt" | head -n1) || true
+        [ "${line##* }" != yes ] || break
+        why="the emulator stopped before the handheld booted"
+        [ -z "$line" ] || why="no keyboard and pointer within 10 s"
+        [ -n "$line" ] || stopped "$qemu" || why="the handheld did not boot within 60 s"
+        stop "$qemu"
+        mv "$dir/console.txt" "$dir/console-$attempt.txt"
+        # Now and then the emulated ARMv6 board loses its system timer or
+        # its USB devices while it starts; the program has not started yet.
+        [ "$attempt" = 2 ] || echo "$name: $why; booting again"
+    done
+    [ "${line##* }" = yes ] || fail "$name: $why (its console: $dir/console-2.txt)"
+    line=${line% *}
+    [ "${line##* }" = "$2" ] || fail "$name: the framebuffer has ${line##* } bits per pixel, not $2"
     echo "$name: booted after $((SECONDS - started)) s, framebuffer at $2 bits per pixel"
 }
 
-# Waits for the launcher's record, then for the power-off.
+# Waits for the power-off, then takes the files out of the console.
 finish() {
-    wait_for 30 test -s "$dir/launcher.log" ||
-        fail "$name: no hand-off to the launcher within 30 s (log: $dir/stdout.txt)"
-    wait_for 30 stopped "$qemu" ||
-        fail "$name: the handheld did not power off within 30 s"
+    local line file=""
+    wait_for 60 stopped "$qemu" ||
+        fail "$name: the handheld did not power off within 60 s (its console: $dir/console.txt)"
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        case "$line" in
+        "tvout-file "*) file=$dir/${line#tvout-file } && : >"$file.base64" ;;
+        tvout-end)
+            base64 -d "$file.base64" >"$file" || fail "$name: $file came back damaged"
+            rm "$file.base64"
+            file=""
+            ;;
+        *) [ -z "$file" ] || echo "$line" >>"$file.base64" ;;
+        esac
+    done <"$dir/console.txt"
+    grep -aq '^tvout-done' "$dir/console.txt" ||
+        fail "$name: the files did not all come back (its console: $dir/console.txt)"
+    [ -s "$dir/launcher.log" ] || fail "$name: no hand-off to the launcher (log: $dir/stdout.txt)"
     echo "$name: handed off and powered off after $((SECONDS - started)) s"
 }
 
 # True when the screen equals the PC's picture EXPECTED; keeps it as OUT.
 shows() { # expected out
-    hh "screendump $root/$2 -f png" && "$compare" "$1" "$2" >"$2.diff" 2>&1
+    hh "screendump $root/$2 -f png" && "$compare" --rgb565 "$1" "$2" >"$2.diff" 2>&1
 }
 # Waits up to SECONDS for the screen to become the PC's picture EXPECTED.
 wait_for_screen() { # seconds expected out
     wait_for "$1" shows "$2" "$3" ||
         fail "$name: the screen did not become $2 within $1 s: $(cat "$3.diff")" \
-            "(last screen in $3); standard error: $(cat "$dir/stderr.txt" 2>/dev/null)"
+            "(last screen in $3; the console: $dir/console.txt)"
 }
 
 # Puts the pointer at (X, Y): first into the top left corner, then in small
@@ -251,7 +337,10 @@ session() {
             ;;
         press | release)
             pointer_to "$a" "$b"
-            hh "mouse_button $([ "$kind" = press ] && echo 1 || echo 0)"
+            # A move there and back repeats the buttons' new state: now and
+            # then a change of the ARMv6 board's USB mouse goes missing.
+            hh "mouse_button $([ "$kind" = press ] && echo 1 || echo 0)" \
+                "mouse_move 1 0" "mouse_move -1 0"
             ;;
         esac
         n=$((n + 1))
@@ -298,14 +387,17 @@ same "$dir/calls.txt" "$guest/pc-calls.txt"
 same "$dir/stderr.txt" "$guest/pc-stderr-without-calls.txt"
 handed_to --view-apps
 
-step "booted at 32 bits per pixel: the video mode fails"
-boot 32bpp 32 "$out/32bpp"
-finish
-lines_match "$dir/stdout.txt" "$(sed -n 1p "$guest/pc-stdout.txt")" "$app" \
-    "mainmenuapp.cpp_ [ 0-9]*]  Couldn't set 320x240x16 video mode: $(
-    )Couldn't set console screen info" \
-    "main.cpp_ [ 0-9]*]  exit code(--view-main) !!"
-[ ! -s "$dir/stderr.txt" ] || fail "$dir/stderr.txt is not empty"
-handed_to --view-main
+# A framebuffer the firmware set up (the ARMv6 board's) cannot refuse a mode.
+if [ "$arch" = armhf ]; then
+    step "booted at 32 bits per pixel: the video mode fails"
+    boot 32bpp 32 "$out/32bpp"
+    finish
+    lines_match "$dir/stdout.txt" "$(sed -n 1p "$guest/pc-stdout.txt")" "$app" \
+        "mainmenuapp.cpp_ [ 0-9]*]  Couldn't set 320x240x16 video mode: $(
+        )Couldn't set console screen info" \
+        "main.cpp_ [ 0-9]*]  exit code(--view-main) !!"
+    [ ! -s "$dir/stderr.txt" ] || fail "$dir/stderr.txt is not empty"
+    handed_to --view-main
+fi
 
 step "done"
