@@ -1,0 +1,31 @@
+# Packs the app folder that cpack has staged (installed and stripped) into
+# <CPACK_PACKAGE_FILE_NAME>.tar.gz, so that its bytes depend only on the
+# commit: every entry carries the commit's time, in name order, owned by 0:0
+# without names, 0755 for folders and programs and 0644 for other files
+# whatever the umask was, and gzip leaves out its own name and time.
+# Run by cpack (the External generator of CMakeLists.txt).
+#
+# The time is SOURCE_DATE_EPOCH when set, else that of the last commit of
+# the source folder, else a fixed one (outside a git checkout).
+set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+if(epoch STREQUAL "")
+  execute_process(COMMAND git -C "${CPACK_TVOUT_SOURCE_DIR}" log -1 --format=%ct
+                  OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+                  RESULT_VARIABLE failed ERROR_QUIET)
+  if(failed OR NOT epoch MATCHES "^[0-9]+$")
+    set(epoch 946684800) # 2000-01-01 00:00 UTC
+  endif()
+endif()
+
+set(package "${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.tar.gz")
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C
+          tar --create --format=gnu --sort=name --mtime=@${epoch} --owner=0 --group=0
+          --numeric-owner --mode=u+w,go-w,a+rX -C "${CPACK_TOPLEVEL_DIRECTORY}"
+          "${CPACK_PACKAGE_FILE_NAME}"
+  COMMAND gzip -9 --no-name
+  OUTPUT_FILE "${package}" RESULTS_VARIABLE results)
+if(NOT results STREQUAL "0;0")
+  message(FATAL_ERROR "tar and gzip ended with ${results} making ${package}")
+endif()
+set(CPACK_EXTERNAL_BUILT_PACKAGES "${package}")
