@@ -156,9 +156,23 @@ else
     cp -a "$old-libc/usr/$triplet" "$old/usr/"
 fi
 
+# The test programs run on the sysroot with the cross compiler's own C and
+# C++ runtime (its packages' /usr/<triplet>/lib) in place of bookworm's: the
+# compiler links them against its libstdc++, and a newer compiler's programs
+# need symbols that bookworm's lacks (GCC 14's: CXXABI_1.3.15), while its
+# libstdc++ needs a newer C library than bookworm's (GLIBC_2.38). On a
+# Debian 12 machine the two runtimes are bookworm's both. A copy of hard
+# links; files are replaced, never written through.
+runroot=$sysroot-run
+rm -rf "$runroot"
+cp -al "$sysroot" "$runroot"
+find "/usr/$triplet/lib" -maxdepth 1 -name '*.so.*' \
+    -exec cp -a --remove-destination -t "$runroot/usr/lib/$triplet" {} +
+echo "$runroot: $sysroot with the runtime of /usr/$triplet/lib"
+
 step "cross build and the whole suite in qemu-arm"
 tools/test.sh "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
-    -DDEVICE_SYSROOT="$sysroot" -DWERROR=ON
+    -DDEVICE_SYSROOT="$sysroot" -DDEVICE_RUN_ROOT="$runroot" -DWERROR=ON
 
 step "the ARM test build writes what the PC build writes"
 pc="build-device-pc"
