@@ -6,15 +6,20 @@
 # Run by cpack (the External generator of CMakeLists.txt).
 #
 # The time is SOURCE_DATE_EPOCH when set, else that of the last commit of
-# the source folder, else a fixed one (outside a git checkout).
+# the source folder, else a fixed one (outside a git checkout). A checkout
+# whose commit git cannot read stops the packing rather than taking another
+# time.
 set(epoch "$ENV{SOURCE_DATE_EPOCH}")
-if(epoch STREQUAL "")
+if(epoch STREQUAL "" AND EXISTS "${CPACK_TVOUT_SOURCE_DIR}/.git")
   execute_process(COMMAND git -C "${CPACK_TVOUT_SOURCE_DIR}" log -1 --format=%ct
                   OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE
-                  RESULT_VARIABLE failed ERROR_QUIET)
+                  RESULT_VARIABLE failed)
   if(failed OR NOT epoch MATCHES "^[0-9]+$")
-    set(epoch 946684800) # 2000-01-01 00:00 UTC
+    message(FATAL_ERROR "git cannot read the last commit's time in ${CPACK_TVOUT_SOURCE_DIR} "
+                        "(${failed}): install git, or set SOURCE_DATE_EPOCH")
   endif()
+elseif(epoch STREQUAL "")
+  set(epoch 946684800) # 2000-01-01 00:00 UTC
 endif()
 
 set(package "${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.tar.gz")

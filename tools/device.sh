@@ -120,7 +120,7 @@ same_again() { # package folder [cmake options...]
 
 if [ -n "$prefix" ]; then
     objdump_() { "${prefix}objdump" "$@"; }
-    tools/install-deps.sh
+    tools/install-deps.sh git
     step "shipping build with ${prefix}gcc and $vendor_sysroot"
     ship "build-$arch-vendor" "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
     step "package"
@@ -132,8 +132,9 @@ if [ -n "$prefix" ]; then
     exit 0
 fi
 
-# Host tools only; the ARM libraries are unpacked into the sysroot folders.
-tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet"
+# Host tools only (git reads the commit's time for the package); the ARM
+# libraries are unpacked into the sysroot folders.
+tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet" git
 prefix=$triplet-
 objdump_() { "${prefix}objdump" "$@"; }
 sysroot=$root/build-sysroot/$arch
