@@ -8,6 +8,8 @@
 #                     /opt/x/bin/arm-vendor-linux-gnueabihf-
 #   DEVICE_SYSROOT    the sysroot; by default the compiler's own
 #                     (-print-sysroot), which Debian's cross compilers lack
+#   DEVICE_RUN_ROOT   the root qemu-arm loads what it runs from; by default
+#                     the sysroot
 #
 # The including file sets the default TOOLCHAIN_PREFIX, DEVICE_ARCH (Debian's
 # name for the architecture, used in the package name), the CPU flags in
@@ -16,6 +18,7 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 
 set(DEVICE_SYSROOT "" CACHE PATH "Sysroot with the device's libraries and headers")
+set(DEVICE_RUN_ROOT "" CACHE PATH "Root qemu-arm loads the libraries from (default: the sysroot)")
 # try_compile projects read this file again: hand them the settings.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES DEVICE_SYSROOT TOOLCHAIN_PREFIX)
 
@@ -105,12 +108,16 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "${_sysroot}")
 
 # ctest runs the ARM programs in Debian's user-mode emulator, which loads
-# their libraries from the sysroot.
+# their libraries from the sysroot or DEVICE_RUN_ROOT.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-arm)
 if(DEVICE_EMULATOR_CPU)
   list(APPEND CMAKE_CROSSCOMPILING_EMULATOR -cpu ${DEVICE_EMULATOR_CPU})
 endif()
-list(APPEND CMAKE_CROSSCOMPILING_EMULATOR -L ${_sysroot})
+if(DEVICE_RUN_ROOT)
+  list(APPEND CMAKE_CROSSCOMPILING_EMULATOR -L ${DEVICE_RUN_ROOT})
+else()
+  list(APPEND CMAKE_CROSSCOMPILING_EMULATOR -L ${_sysroot})
+endif()
 
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

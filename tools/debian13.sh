@@ -3,9 +3,10 @@
 # (env DISPLAY= tools/run.sh), as a new user would on a fresh Debian 13: in a
 # root made by mmdebstrap (variant apt, release trixie, from the machine's own
 # Debian mirror), with the project put in by git clone of this checkout's
-# committed state. Inside, tools/test.sh installs what it needs itself.
+# committed state. Inside, tools/test.sh installs what it needs itself. Then
+# each further COMMAND runs inside, in the project's folder, in turn.
 #
-#   tools/debian13.sh [DIR]     (default build-debian13; DIR/root is remade)
+#   tools/debian13.sh [DIR [COMMAND...]]   (default build-debian13; DIR/root is remade)
 #
 # /proc, /sys, /dev and /dev/pts are bound into the root and /dev/shm is a
 # tmpfs of its own; all of them are unmounted when the script ends, however
@@ -16,6 +17,7 @@ tools/install-deps.sh mmdebstrap git
 
 mkdir -p "${1:-build-debian13}"
 root="$(cd "${1:-build-debian13}" && pwd)/root"
+[ $# -eq 0 ] || shift
 release=trixie
 
 # Deepest first, so that /dev/pts and /dev/shm go before /dev.
@@ -60,4 +62,10 @@ grep -q "launcher: asked to open --view-apps" "$root/src/tvout/tour.txt"
 toured=$(date +%s)
 
 echo "debian13: root and clone $((made - start)) s, tools/test.sh $((tested - made)) s," \
-    "tour $((toured - tested)) s, in all $((toured - start)) s"
+    "tour $((toured - tested)) s"
+for command in "$@"; do
+    begun=$(date +%s)
+    inside "$command"
+    echo "debian13: $command $(($(date +%s) - begun)) s"
+done
+echo "debian13: in all $(($(date +%s) - start)) s"

@@ -2,15 +2,16 @@
 # Builds tvout for the device, tests the ARM build on this PC and makes the
 # package that ships: sysroots (tools/make-sysroot.sh), the cross build and
 # the whole suite in qemu-arm, the shipping build and its package, the checks
-# of its paths and library floors, and sessions of the packaged program. The
-# PC build it compares with is its own, build-device-pc. See docs/device.md.
+# of its paths and library floors, a second shipping build that must pack the
+# same bytes, and sessions of the packaged program. The PC build it compares
+# with is its own, build-device-pc. See docs/device.md.
 #
 #   tools/device.sh [armhf|armel]
 #   tools/device.sh --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]
 #
 # armhf is ARMv7 hard-float, armel ARMv5TE soft-float (default armhf). The
 # second form uses a vendor's compiler (PREFIX is the text before "gcc") and
-# its sysroot, and makes only the shipping build and its package.
+# its sysroot, and makes only the shipping build and its package, twice.
 set -euo pipefail
 
 usage() {
@@ -87,7 +88,7 @@ paths() { # binary
 # The package holds the shipping build, as cmake --install makes it.
 package() { # build folder, package folder
     local dir=$1 out=$2 tarball app
-    (cd "$dir" && cpack -G TGZ -B "$root/$out" >/dev/null)
+    (cd "$dir" && cpack -B "$root/$out" >/dev/null)
     tarball="$out/tvout-$version-$arch.tar.gz"
     rm -rf "$dir/unpacked" "$dir/installed"
     mkdir -p "$dir/unpacked"
@@ -101,19 +102,39 @@ package() { # build folder, package folder
     echo "$tarball: tvout is $(stat -c %s "$app/tvout") bytes, stripped"
 }
 
+# The package's bytes depend only on the commit: a second shipping build from
+# nothing, in a folder of its own and under another umask, packs the same file.
+same_again() { # package folder [cmake options...]
+    local tarball=$1 dir=$2
+    shift 2
+    rm -rf "$dir"
+    (
+        umask 077
+        ship "$dir" "$@" >/dev/null
+        cd "$dir" && cpack -B "$root/$dir" >/dev/null
+    )
+    cmp "$tarball" "$dir/${tarball##*/}" ||
+        fail "a second build in $dir packs another $dir/${tarball##*/} than $tarball"
+    echo "$tarball: sha256 $(sha256sum <"$tarball" | cut -d' ' -f1), the same from $dir"
+}
+
 if [ -n "$prefix" ]; then
     objdump_() { "${prefix}objdump" "$@"; }
-    tools/install-deps.sh
+    tools/install-deps.sh git
     step "shipping build with ${prefix}gcc and $vendor_sysroot"
     ship "build-$arch-vendor" "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
     step "package"
     package "build-$arch-vendor" "build-$arch-vendor"
+    step "the package again"
+    same_again "build-$arch-vendor/tvout-$version-$arch.tar.gz" "build-$arch-vendor-again" \
+        "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
     step "done"
     exit 0
 fi
 
-# Host tools only; the ARM libraries are unpacked into the sysroot folders.
-tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet"
+# Host tools only (git reads the commit's time for the package); the ARM
+# libraries are unpacked into the sysroot folders.
+tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet" git
 prefix=$triplet-
 objdump_() { "${prefix}objdump" "$@"; }
 sysroot=$root/build-sysroot/$arch
@@ -136,9 +157,23 @@ else
     cp -a "$old-libc/usr/$triplet" "$old/usr/"
 fi
 
+# The test programs run on the sysroot with the cross compiler's own C and
+# C++ runtime (its packages' /usr/<triplet>/lib) in place of bookworm's: the
+# compiler links them against its libstdc++, and a newer compiler's programs
+# need symbols that bookworm's lacks (GCC 14's: CXXABI_1.3.15), while its
+# libstdc++ needs a newer C library than bookworm's (GLIBC_2.38). On a
+# Debian 12 machine the two runtimes are bookworm's both. A copy of hard
+# links; files are replaced, never written through.
+runroot=$sysroot-run
+rm -rf "$runroot"
+cp -al "$sysroot" "$runroot"
+find "/usr/$triplet/lib" -maxdepth 1 -name '*.so.*' \
+    -exec cp -a --remove-destination -t "$runroot/usr/lib/$triplet" {} +
+echo "$runroot: $sysroot with the runtime of /usr/$triplet/lib"
+
 step "cross build and the whole suite in qemu-arm"
 tools/test.sh "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
-    -DDEVICE_SYSROOT="$sysroot" -DWERROR=ON
+    -DDEVICE_SYSROOT="$sysroot" -DDEVICE_RUN_ROOT="$runroot" -DWERROR=ON
 
 step "the ARM test build writes what the PC build writes"
 pc="build-device-pc"
@@ -164,6 +199,7 @@ echo "standard output ($(wc -l <"$sessions/pc.out") lines) and error" \
 step "the shipping build and its package"
 ship "$build-ship" "$old"
 package "$build-ship" "$build"
+same_again "$build/tvout-$version-$arch.tar.gz" "$build-ship-again" "$old"
 ship "$build-nopie" "$old" -DCMAKE_POSITION_INDEPENDENT_CODE=OFF
 "${prefix}readelf" -h "$build-nopie/tvout" | grep -q 'EXEC (Executable' ||
     fail "$build-nopie/tvout is not linked without PIE"

@@ -6,17 +6,20 @@
 #   tools/make-sysroot.sh [--release NAME] armhf|armel DIR [PACKAGE...]
 #
 # mmdebstrap unpacks the packages and their closure into DIR (extract
-# variant: nothing is installed, on the machine or in DIR). Without --release
-# the machine's own release comes from its own sources; with it, an older
-# userland such as bullseye comes from the machine's Debian mirror, main only.
-# PACKAGE... replaces the project's list (SDL and what the tests link). DIR
-# made by the same command is kept; remove it to fetch the packages anew.
+# variant: nothing is installed, on the machine or in DIR). The release is
+# bookworm unless --release names another: bookworm's SDL 1.2 is the classic
+# library, as on the device (later releases build SDL 1.2 on SDL2). It comes
+# from the machine's own sources when they serve that release (its updates
+# and security suites included), else from the machine's Debian mirror with
+# the release name changed, main only. PACKAGE... replaces the project's list
+# (SDL and what the tests link). DIR made by the same command is kept; remove
+# it to fetch the packages anew.
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/lib.sh"
 
 usage() { echo "usage: $0 [--release NAME] armhf|armel DIR [PACKAGE...]" >&2; exit 2; }
-release=""
+release=bookworm
 if [ "${1:-}" = --release ]; then
     [ $# -ge 2 ] || usage
     release=$2
@@ -35,17 +38,14 @@ packages="libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgm
 libx11-dev libxtst-dev libstdc++6"
 [ $# -eq 0 ] || packages="$*"
 
-# The machine's sources of its own release (its updates and security suites
-# included), or its Debian mirror with the release name changed.
-. /etc/os-release
-codename=${VERSION_CODENAME:-}
+# The machine's sources of the release (its updates and security suites
+# included), or the mirror that serves the machine's own release, with the
+# release name changed.
 sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
-    awk -v r="$codename" '$2 == r || index($2, r "-") == 1' | sort -u)
-if [ -n "$release" ]; then
-    # The mirror that serves the machine's own release, with another release.
+    awk -v r="$release" '$2 == r || index($2, r "-") == 1' | sort -u)
+if [ -z "$sources" ]; then
     sources="$("$(dirname "$0")/debian-mirror.sh") $release main" || exit 1
 fi
-[ -n "$sources" ] || fail "no Debian mirror for '$codename' among the machine's sources"
 mirrors=()
 while read -r uri suite component; do
     mirrors+=("deb $uri $suite $component")
@@ -53,7 +53,7 @@ done <<<"$sources"
 
 # shellcheck disable=SC2086
 command=(mmdebstrap --quiet --variant=extract --architectures="$arch"
-    --include="$(echo $packages | tr ' ' ,)" "${release:-$codename}" "$dir" "${mirrors[@]}")
+    --include="$(echo $packages | tr ' ' ,)" "$release" "$dir" "${mirrors[@]}")
 if [ -f "$dir/.made-by" ] && [ "$(cat "$dir/.made-by")" = "${command[*]}" ]; then
     echo "sysroot $dir is kept (made by the same command)"
     exit 0
@@ -80,4 +80,4 @@ find "$dir" -path "$dir/dev" -prune -o -type l -lname '/*' -print | while read -
 done
 
 echo "${command[*]}" >"$dir/.made-by"
-echo "sysroot $dir: ${release:-$codename} $arch, $(du -sh "$dir" | cut -f1)"
+echo "sysroot $dir: $release $arch, $(du -sh "$dir" | cut -f1)"
