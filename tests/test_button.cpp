@@ -53,7 +53,6 @@ class ButtonTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         DrainEvents();
         ASSERT_FALSE(dir.Path().empty());

@@ -2,6 +2,7 @@
 // hand-off to the launcher and the exit status when no launcher is there.
 #include "tests/childprocess.h"
 #include "tests/devicedir.h"
+#include "tests/testmain.h"
 
 #include <gtest/gtest.h>
 
@@ -130,15 +131,9 @@ struct Row
     Row& Ends(int exitStatus) { return status = exitStatus, *this; }
 };
 
-class ProcessTest : public ::testing::Test
+class ProcessTest : public DeviceDirTest<>
 {
   protected:
-    void SetUp() override
-    {
-        if (!DeviceDirIsForTests())
-            GTEST_SKIP() << DeviceDirSkipReason();
-    }
-
     // Starts the program from the source tree, where ./res/ is found.
     void Start(ChildProcess& child, Env env, const ChildOptions& options = {})
     {

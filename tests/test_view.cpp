@@ -25,6 +25,7 @@
 #include "tests/expected.h"
 #include "tests/testevents.h"
 #include "tests/testimages.h"
+#include "tests/testmain.h"
 #include "widgets/button.h"
 
 #include <dlfcn.h>
@@ -131,7 +132,6 @@ class ViewTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
         // The TV calls reach the tests' device library, linked in here.
         setenv("TVOUT_DEVICE_CALLS", DeviceCallsFile().c_str(), 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
@@ -227,17 +227,7 @@ class ViewTest : public ::testing::Test
 };
 
 // Tests that open the label font from the device folder.
-class FontViewTest : public ViewTest
-{
-  protected:
-    void SetUp() override
-    {
-        if (!DeviceDirIsForTests())
-            GTEST_SKIP() << DeviceDirSkipReason();
-        PrepareDeviceDir(false, true);
-        ViewTest::SetUp();
-    }
-};
+using FontViewTest = DeviceDirTest<ViewTest>;
 
 struct Outcome
 {

@@ -3,6 +3,7 @@
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
 #include "tests/devicedir.h"
+#include "tests/testmain.h"
 #include "tests/e2e/tvoutrun.h"
 #include "tests/expected.h"
 
@@ -189,15 +190,9 @@ Env FailingNew(int call)
 
 // ---------------------------------------------------------------- fixture
 
-class EndToEnd : public ::testing::Test
+class EndToEnd : public DeviceDirTest<>
 {
   protected:
-    void SetUp() override
-    {
-        if (!DeviceDirIsForTests())
-            GTEST_SKIP() << DeviceDirSkipReason();
-    }
-
     // Starts the program in `workDir` (by default the source tree, which
     // holds ./res/) with `env` added and waits for its window.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR, Env env = {},
