@@ -533,33 +533,36 @@ std::string ImageError(const std::string& dir, const std::string& path)
 
 TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
 {
-    enum Kind
+    // A file in res/ removed, emptied or replaced by a FIFO (none: the
+    // font is missing), or operator new failing at a call.
+    struct Damage
     {
-        kBackground,
-        kButton,
-        kFont
+        const char* file;
+        bool empty = false, fifo = false;
+        int failingNew = 0;
     };
+    const auto removed = [](const char* file) { return Damage{file}; };
+    const auto emptied = [](const char* file) { return Damage{file, true}; };
+    const auto fifo = [](const char* file) { return Damage{file, false, true}; };
+    const auto noMemoryAt = [](int call) { return Damage{nullptr, false, false, call}; };
+    // `shown`: how many of the background, NTSC, PAL and Cancel loaded and
+    // show, in the order they load; the next one (4: the font) failed.
     const struct
     {
         const char* what;
-        const char* file; // in res/
-        bool empty;       // replaced by an empty file rather than removed
-        Kind kind;
-        bool background, ntsc, pal, cancel; // what the screen shows
-        const char* message = nullptr;      // when not SDL's error after the same load
-        bool fifo = false;                  // `file` replaced by a FIFO
-        int failingNew = 0;                 // operator new fails at this call, or 0
+        Damage damage;
+        int shown;
+        const char* message = nullptr; // when not SDL's error after the same load
     } rows[] = {
-        {"background removed", "app_tvout.png", false, kBackground, false, false, false, false},
-        {"NTSC strip removed", "app_tvout_ntsc.png", false, kButton, true, false, false, false},
-        {"PAL strip empty", "app_tvout_pal.png", true, kButton, true, true, false, false},
-        {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
-        {"font missing", nullptr, false, kFont, true, true, true, true},
-        {"PAL strip a FIFO", "app_tvout_pal.png", false, kButton, true, true, false, false,
-         "Error = Couldn't open ./res/app_tvout_pal.png", true},
+        {"background removed", removed("app_tvout.png"), 0},
+        {"NTSC strip removed", removed("app_tvout_ntsc.png"), 1},
+        {"PAL strip empty", emptied("app_tvout_pal.png"), 2},
+        {"Cancel strip empty", emptied("app_tvout_cancel.png"), 3},
+        {"font missing", removed(nullptr), 4},
+        {"PAL strip a FIFO", fifo("app_tvout_pal.png"), 2,
+         "Error = Couldn't open ./res/app_tvout_pal.png"},
         // Calls 1 and 2 make the view and the NTSC button.
-        {"no memory for the PAL button", nullptr, false, kButton, true, true, false, false,
-         "Error = Out of memory", false, 3},
+        {"no memory for the PAL button", noMemoryAt(3), 2, "Error = Out of memory"},
     };
     const std::string fontPath = LabelFontPath();
     int index = 0;
@@ -567,15 +570,16 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "missing-" + std::to_string(index++);
-        const std::string dir = WorkDirWithout(name, row.file, row.empty, row.fifo);
-        PrepareDeviceDir(true, row.kind != kFont);
+        const Damage& damage = row.damage;
+        const std::string dir = WorkDirWithout(name, damage.file, damage.empty, damage.fifo);
+        PrepareDeviceDir(true, row.shown < 4);
         std::string message;
         if (row.message)
             message = row.message;
-        else if (row.kind == kBackground)
+        else if (row.shown == 0)
             message = "Not found image. " + ImageError(dir, "./res/app_tvout.png");
-        else if (row.kind == kButton)
-            message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
+        else if (row.shown < 4)
+            message = "Error = " + ImageError(dir, std::string("./res/") + damage.file);
         else
         {
             TTF_Init();
@@ -588,12 +592,12 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // Buttons exist up to the one that failed. No row has the font
         // open: loading stops at the first failure and the font comes last,
         // so the label never shows.
-        Look look = {row.ntsc ? 0 : kHidden, row.pal ? 0 : kHidden, row.cancel ? 0 : kHidden, false,
-                     row.background};
+        Look look = {row.shown > 1 ? 0 : kHidden, row.shown > 2 ? 0 : kHidden,
+                     row.shown > 3 ? 0 : kHidden, false, row.shown > 0};
 
         TvOutRun one;
         ASSERT_NO_FATAL_FAILURE(
-            Start(one, dir, row.failingNew ? FailingNew(row.failingNew) : Env()));
+            Start(one, dir, damage.failingNew ? FailingNew(damage.failingNew) : Env()));
         // Without a background the first paint is a flip of a black screen.
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 
@@ -601,7 +605,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // would be must not leave. Keypad minus then shows that the keys
         // before it were handled.
         one.Input().TapKey(XK_KP_8);
-        if (!row.cancel)
+        if (row.shown < 4)
             kTapCancel(one);
         one.Input().TapKey(XK_KP_Subtract);
         ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
@@ -609,10 +613,10 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // A press on a button that is there paints after all of the above;
         // it stays pressed, as releasing would click it. Without one, no
         // paint can show anything but what is on the screen already.
-        if (row.pal || row.ntsc)
+        if (row.shown > 1)
         {
-            PressOn(row.pal ? Layout::kPalRing : Layout::kNtscRing)(one);
-            (row.pal ? look.pal : look.ntsc) = 1;
+            PressOn(row.shown > 2 ? Layout::kPalRing : Layout::kNtscRing)(one);
+            (row.shown > 2 ? look.pal : look.ntsc) = 1;
         }
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", dir));
 
