@@ -271,6 +271,15 @@ Step Move(unsigned long keysym, const std::string& record, const std::string& lo
     return {Key(keysym), {}, {"SDL_TvConfig " + record}, {logged}};
 }
 
+// How a scenario's program starts: with the launcher there or not, with
+// `env` added and with `options`.
+struct Started
+{
+    bool launcher = true;
+    Env env = {};
+    ChildOptions options = {};
+};
+
 TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
 {
     // With stock SDL the stand-in reports the calls on standard error; when
@@ -311,12 +320,10 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         // The view the last step leaves to; "--view-main": Ctrl+C leaves
         // after the steps.
         std::string view = "--view-main";
-        bool launcher = true;
-        Env env = {};
-        ChildOptions options = {};
+        Started started = {};
     } rows[] = {
         {"the first frame shows the background and the buttons without label", {}},
-        {"without a launcher the program ends by itself with status 0", {}, "--view-main", false},
+        {"without a launcher the program ends by itself with status 0", {}, "--view-main", {false}},
         {"tapping PAL sets the mode and the keypad then moves the picture",
          {{PressOn(Layout::kPalRing), kPalPressed}, // a press alone sets nothing
           {kRelease, kNormal, {kBeforeMode, kPalMode}, {">> SET_MODE : TV+LCD & PAL"}},
@@ -354,15 +361,12 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
           {PressOn(Layout::kCancelRing), kCancelPressed},
           {kRelease}},
          "--view-apps",
-         true,
-         {},
-         {{2}}},
+         {true, {}, ChildOptions().Without({2})}},
         {"keypad Enter enables the LCD then leaves, stock SDL", {enableLcd}, "--view-apps"},
         {"keypad Enter enables the LCD then leaves, device library",
          {enableLcd},
          "--view-apps",
-         true,
-         deviceLibrary},
+         {true, deviceLibrary}},
         // A mode and its log line before the flood, both to be kept.
         {"tapping Cancel after an input flood",
          {{Key(XK_KP_Subtract), {}, {kBeforeMode, kNtscMode}, {">> SET_MODE : TV+LCD & NTSC"}},
@@ -372,29 +376,28 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"tapping Cancel with stdout closed, after 300 scripted moves",
          {{MoveTo({200, 150}), {}, sessionCalls}},
          "--view-apps",
-         true,
-         session,
-         {{1}}},
+         {true, session, ChildOptions().Without({1})}},
     };
     int index = 0;
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "scenario-" + std::to_string(index++);
-        PrepareDeviceDir(row.launcher, true);
+        const Started& started = row.started;
+        PrepareDeviceDir(started.launcher, true);
         // A row that fails at a step leaves its own run only.
         [&]
         {
             TvOutRun one;
-            if (row.env.count("SESSION_MOVES"))
-                ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, row.env, row.options));
+            if (started.env.count("SESSION_MOVES"))
+                ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, started.env, started.options));
             else
-                ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
+                ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, started.env, started.options));
             // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
-            const bool recorded = row.env.count("TVOUT_DEVICE_CALLS") > 0;
+            const bool recorded = started.env.count("TVOUT_DEVICE_CALLS") > 0;
             const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
             // What the program writes to a descriptor it starts without is not seen.
-            const std::vector<int>& closed = row.options.closed;
+            const std::vector<int>& closed = started.options.closed;
             const bool stdoutClosed = std::find(closed.begin(), closed.end(), 1) != closed.end();
             const bool stderrClosed = std::find(closed.begin(), closed.end(), 2) != closed.end();
             std::vector<std::string> calls;
@@ -418,7 +421,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
             if (row.view == "--view-main")
                 one.Input().CtrlC();
             ExpectEnd(one,
-                      row.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
+                      started.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
                       stdoutClosed ? Log() : Whole(TEST_SOURCE_DIR, logged, row.view));
             if (!stderrClosed)
             {
