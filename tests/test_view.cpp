@@ -230,6 +230,12 @@ class ViewTest : public ::testing::Test
 // Tests that open the label font from the device folder.
 using FontViewTest = DeviceDirTest<ViewTest>;
 
+// What one step makes the view do: the device calls and the log lines.
+struct Said
+{
+    std::vector<std::string> calls, log;
+};
+
 struct Outcome
 {
     std::vector<std::string> calls;
@@ -348,32 +354,32 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     {
         const char* name;
         std::vector<Command> commands;
-        std::vector<std::string> calls, log;
+        Said said;
         int redraws;
     };
     const std::vector<Row> rows = {
         {"NTSC, left",
          {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
-         {kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
-         {kNtscLog, ">> MOVE : LEFT (310, 240)\n"},
+         {{kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
+          {kNtscLog, ">> MOVE : LEFT (310, 240)\n"}},
          2},
         {"PAL, up",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
-         {kBeforeMode, kPalMode, kPalUp},
-         {kPalLog, kUpLog},
+         {{kBeforeMode, kPalMode, kPalUp}, {kPalLog, kUpLog}},
          2},
         {"NTSC, LCD",
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
-         {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
-          "SDL_SetLcdChange(6, 0)"},
-         {kNtscLog, ">> Enable LCD\n"},
+         {{kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
+           "SDL_SetLcdChange(6, 0)"},
+          {kNtscLog, ">> Enable LCD\n"}},
          1},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
           &CTvOutView::MoveRight},
-         {kBeforeMode, kPalMode, kPalUp, kPalUp, "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
-          "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
-         {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"},
+         {{kBeforeMode, kPalMode, kPalUp, kPalUp,
+           "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
+           "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
+          {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"}},
          5},
     };
     for (const Row& row : rows)
@@ -386,8 +392,8 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
                 for (Command command : row.commands)
                     (view.get()->*command)();
             });
-        EXPECT_EQ(RecordedDeviceCalls(), row.calls);
-        EXPECT_EQ(log, row.log);
+        EXPECT_EQ(RecordedDeviceCalls(), row.said.calls);
+        EXPECT_EQ(log, row.said.log);
         EXPECT_EQ(DrainCodesFrom(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
         EXPECT_FALSE(view->IsModeChosen());
     }
@@ -671,19 +677,25 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
+    // The codes the loop handles after the release, those left queued, and
+    // whether it leaves.
+    struct Loop
+    {
+        std::vector<int> released, queued;
+        bool leaves;
+    };
     const struct
     {
         int button;
         bool dragOff;
-        std::vector<std::string> calls, log;
-        std::vector<int> released, queued; // codes the loop handles after the release; left queued
-        bool leaves;
+        Said said;
+        Loop loop;
     } rows[] = {
-        {NTSC, false, {kBeforeMode, kNtscMode}, {kNtscLog}, clickedAndRedraw, {}, false},
-        {PAL, false, {kBeforeMode, kPalMode}, {kPalLog}, clickedAndRedraw, {}, false},
+        {NTSC, false, {{kBeforeMode, kNtscMode}, {kNtscLog}}, {clickedAndRedraw, {}, false}},
+        {PAL, false, {{kBeforeMode, kPalMode}, {kPalLog}}, {clickedAndRedraw, {}, false}},
         // The redraw queued behind the leave event is never painted.
-        {CANCEL, false, {}, {}, {EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true},
-        {CANCEL, true, {}, {}, {}, {}, false},
+        {CANCEL, false, {}, {{EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true}},
+        {CANCEL, true, {}, {{}, {}, false}},
     };
     for (const auto& row : rows)
     {
@@ -716,15 +728,16 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
                           view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
                           released = Pump(*view);
                       }),
-                  row.log);
-        EXPECT_EQ(RecordedDeviceCalls(), row.calls);
-        EXPECT_EQ(released.handled, row.released);
-        EXPECT_EQ(released.left, row.leaves);
-        EXPECT_EQ(DrainCodesFrom(view.get()), row.queued);
-        EXPECT_EQ(view->IsModeChosen(), !row.calls.empty()) << "chosen exactly when the TV is set";
+                  row.said.log);
+        EXPECT_EQ(RecordedDeviceCalls(), row.said.calls);
+        EXPECT_EQ(released.handled, row.loop.released);
+        EXPECT_EQ(released.left, row.loop.leaves);
+        EXPECT_EQ(DrainCodesFrom(view.get()), row.loop.queued);
+        EXPECT_EQ(view->IsModeChosen(), !row.said.calls.empty())
+            << "chosen exactly when the TV is set";
         EXPECT_EQ(std::string(theApp.GetExitArgument()),
-                  row.leaves ? "--view-apps" : "--view-main");
-        if (!row.leaves)
+                  row.loop.leaves ? "--view-apps" : "--view-main");
+        if (!row.loop.leaves)
             boxes[row.button] = ButtonBox(row.button, 0);
         EXPECT_EQ(Mismatches(kBackground, boxes), "") << "after release";
     }
