@@ -85,10 +85,10 @@ const int kHidden = -1;
 struct Look
 {
     int ntsc, pal, cancel;
-    bool label;
-    bool background;
+    bool label = false;
+    bool background = true;
 };
-const Look kNormal = {0, 0, 0, false, true};
+const Look kNormal = {0, 0, 0};
 
 // The screen composed from the artwork in `res` the way the program must
 // compose it: background, button frames at their places, label glyphs.
@@ -119,9 +119,9 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     return screen;
 }
 
-const Look kPalPressed = {0, 1, 0, false, true};
-const Look kCancelPressed = {0, 0, 1, false, true};
-const Look kLabel = {0, 0, 0, true, true};
+const Look kPalPressed = {0, 1, 0};
+const Look kCancelPressed = {0, 0, 1};
+const Look kLabel = {0, 0, 0, true};
 
 bool IsAt(const Image& i, Point p, const Rgb& c)
 {
@@ -596,7 +596,8 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // open: loading stops at the first failure and the font comes last,
         // so the label never shows.
         Look look = {row.shown > 1 ? 0 : kHidden, row.shown > 2 ? 0 : kHidden,
-                     row.shown > 3 ? 0 : kHidden, false, row.shown > 0};
+                     row.shown > 3 ? 0 : kHidden};
+        look.background = row.shown > 0;
 
         TvOutRun one;
         ASSERT_NO_FATAL_FAILURE(
