@@ -5,6 +5,7 @@
 #include <SDL_ttf.h>
 
 #include <stdlib.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,13 +14,24 @@
 
 namespace
 {
-void CopyFile(const std::string& from, const std::string& to, mode_t mode)
+// A file the build laid out in the folder, present or not: one left out
+// waits beside it under another name, and a test may put something else,
+// such as a FIFO, in its place meanwhile.
+void Present(const std::string& path, bool present)
 {
-    std::ifstream in(from, std::ios::binary);
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    out << in.rdbuf();
-    out.close();
-    chmod(to.c_str(), mode);
+    const std::string aside = path + ".absent";
+    struct stat st;
+    const bool regular = stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && !present)
+        rename(path.c_str(), aside.c_str());
+    else if (regular)
+        unlink(aside.c_str()); // the build laid the file out again
+    else
+    {
+        unlink(path.c_str());
+        if (present)
+            rename(aside.c_str(), path.c_str());
+    }
 }
 
 std::vector<std::string> FileLines(const std::string& path)
@@ -55,23 +67,16 @@ std::string DeviceDirSkipReason()
 void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();
-    mkdir(dir.c_str(), 0755);
-    const std::string launcher = dir + "/" + expected::kLauncherFile;
-    const std::string font = LabelFontPath();
     unlink((dir + "/launcher.log").c_str());
     unlink(DeviceCallsFile().c_str());
     unlink((dir + "/launcher.state").c_str());
-    unlink(launcher.c_str());
-    unlink(font.c_str());
-    if (withLauncher)
-        CopyFile(LAUNCHER_SOURCE, launcher, 0755);
+    Present(dir + "/" + expected::kLauncherFile, withLauncher);
+    Present(LabelFontPath(), withFont);
     // Children inherit it: a launcher line would end the program's log.
     setenv("TVOUT_LAUNCHER_QUIET", "1", 1);
     // The launcher records these: children get them only from a test.
     unsetenv("SDL_RENDER_DRIVER");
     unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
-    if (withFont)
-        CopyFile(LABEL_FONT_SOURCE, font, 0644);
 }
 
 std::vector<std::string> LauncherRecord()
