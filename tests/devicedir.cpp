@@ -1,16 +1,12 @@
 #include "tests/devicedir.h"
 #include "tests/childprocess.h"
+#include "tests/devicecalls.h"
 #include "tests/expected.h"
-
-#include <SDL_ttf.h>
 
 #include <stdlib.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace
 {
@@ -32,14 +28,6 @@ void Present(const std::string& path, bool present)
         if (present)
             rename(aside.c_str(), path.c_str());
     }
-}
-
-std::vector<std::string> FileLines(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return SplitLines(text.str());
 }
 
 // A cross build's program runs in an emulator, and so does its hand-off.
@@ -68,7 +56,7 @@ void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();
     unlink((dir + "/launcher.log").c_str());
-    unlink(DeviceCallsFile().c_str());
+    ClearDeviceCalls();
     unlink((dir + "/launcher.state").c_str());
     Present(dir + "/" + expected::kLauncherFile, withLauncher);
     Present(LabelFontPath(), withFont);
@@ -90,53 +78,9 @@ std::vector<std::string> LauncherRecord()
     return record;
 }
 
-std::string DeviceCallsFile()
-{
-    return TEST_BUILD_DIR "/device-calls.log";
-}
-
-void ClearDeviceCalls()
-{
-    unlink(DeviceCallsFile().c_str());
-}
-
-std::vector<std::string> RecordedDeviceCalls(const std::string& file)
-{
-    const std::string prefix = "tvout: ";
-    std::vector<std::string> calls = FileLines(file);
-    for (std::string& call : calls)
-        if (call.compare(0, prefix.size(), prefix) == 0)
-            call.erase(0, prefix.size());
-    return calls;
-}
-
 std::string LabelFontPath()
 {
     return DeviceDir() + "/" + expected::kFontFile;
-}
-
-std::vector<std::pair<int, int>> LabelInk()
-{
-    std::vector<std::pair<int, int>> ink;
-    TTF_Init(); // counted: the TTF_Quit below leaves the library as it was
-    TTF_Font* font = TTF_OpenFont(LabelFontPath().c_str(), expected::kLabelPoints);
-    SDL_Color black = {0, 0, 0, 0};
-    SDL_Surface* text = font ? TTF_RenderText_Solid(font, expected::kLabelText, black) : nullptr;
-    if (text && SDL_LockSurface(text) == 0)
-    {
-        // An 8-bit surface: index 0 is the transparent background.
-        for (int y = 0; y < text->h; ++y)
-            for (int x = 0; x < text->w; ++x)
-                if (static_cast<const Uint8*>(text->pixels)[y * text->pitch + x] != 0)
-                    ink.push_back({expected::kLabelX + x, expected::kLabelY + y});
-        SDL_UnlockSurface(text);
-    }
-    if (text)
-        SDL_FreeSurface(text);
-    if (font)
-        TTF_CloseFont(font);
-    TTF_Quit();
-    return ink;
 }
 
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,

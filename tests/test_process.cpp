@@ -1,6 +1,7 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
 #include "tests/childprocess.h"
+#include "tests/devicecalls.h"
 #include "tests/devicedir.h"
 #include "tests/testmain.h"
 

@@ -2,10 +2,12 @@
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
+#include "tests/devicecalls.h"
 #include "tests/devicedir.h"
 #include "tests/testmain.h"
 #include "tests/e2e/tvoutrun.h"
 #include "tests/expected.h"
+#include "tests/labelink.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
