@@ -103,6 +103,14 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
+std::vector<std::string> FileLines(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return SplitLines(text.str());
+}
+
 LogLine ParseLogLine(const std::string& line)
 {
     // The prefix's bracket is the line's first: a file name has none.

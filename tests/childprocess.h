@@ -32,6 +32,20 @@ struct ChildOptions
     // With unreadOutBytes: the pipe starts full, and is read from ResumeOut() on.
     bool outStartsFull = false;
     int outReadEveryMs = 0; // > 0: standard output is read only this often
+
+    // Named setters, for table rows: ChildOptions().Ignoring(SIGPIPE).
+    ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; }
+    ChildOptions& Unread(int bytes) { return unreadOutBytes = bytes, *this; }
+    ChildOptions& Ignoring(int signal) { return ignoredSignal = signal, *this; }
+    ChildOptions& Blocking(int signal) { return blockedSignal = signal, *this; }
+    ChildOptions& Open(std::vector<int> fds) { return open = fds, *this; }
+    ChildOptions& ErrOnOut() { return errOnOut = true, *this; }
+    ChildOptions& ToFile(std::string path) { return outFile = path, *this; }
+    ChildOptions& Limit(unsigned long bytes) { return sizeLimit = bytes, *this; }
+    ChildOptions& Terminal() { return unreadTerminal = true, *this; }
+    ChildOptions& Socket() { return outSocket = true, *this; }
+    ChildOptions& StartsFull() { return outStartsFull = true, *this; }
+    ChildOptions& ReadEvery(int ms) { return outReadEveryMs = ms, *this; }
 };
 
 class ChildProcess
@@ -98,6 +112,8 @@ class ChildProcess
 };
 
 std::vector<std::string> SplitLines(const std::string& text);
+// The lines of the file at `path`; none where it cannot be read.
+std::vector<std::string> FileLines(const std::string& path);
 
 // A diagnostic line "name.cpp_  42]  text" split into the file name and the
 // text; a line without the prefix comes back with an empty file name.

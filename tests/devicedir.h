@@ -1,7 +1,6 @@
 // The device system folder compiled into the program (DEVICE_SYSTEM_DIR),
-// laid out for one run: the stand-in launcher and the label font,
-// each present or absent; and the TV calls the tests' device library
-// records.
+// laid out for one run: the stand-in launcher and the label font, each
+// present or absent, and what the launcher recorded.
 #ifndef TESTS_DEVICEDIR_H
 #define TESTS_DEVICEDIR_H
 
@@ -30,18 +29,8 @@ void PrepareDeviceDir(bool withLauncher, bool withFont);
 // cross build's record ends with the arguments. Empty when it did not run.
 std::vector<std::string> LauncherRecord();
 
-// The tests' device library (testdevicetv.c) appends each TV call to the
-// file named by TVOUT_DEVICE_CALLS; by default, this one in the build tree.
-std::string DeviceCallsFile();
-void ClearDeviceCalls();
-// The calls recorded in `file`, each without its "tvout: " prefix.
-std::vector<std::string> RecordedDeviceCalls(const std::string& file = DeviceCallsFile());
-
 // Where the program must find its label font.
 std::string LabelFontPath();
-// The screen pixels the version label covers, rendered from that font as
-// the device must render it (12 points, solid) at the label's place.
-std::vector<std::pair<int, int>> LabelInk();
 
 // The record of a launcher started with `launcherView` by a program that
 // was started as every test child is (ChildOptions), with `ignored` and
@@ -50,11 +39,9 @@ std::vector<std::pair<int, int>> LabelInk();
 // standard ones the launcher may not write to (a child's standard input is
 // read-only); `environment` the SDL2 rendering settings it was started with
 // (" SDL_RENDER_DRIVER=x").
-std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
-                                             const std::string& ignored = "",
-                                             const std::string& blocked = "",
-                                             const std::string& descriptors = " 3",
-                                             const std::string& unwritable = " 0",
-                                             const std::string& environment = "");
+std::vector<std::string>
+LauncherStartedWith(const std::string& launcherView, const std::string& ignored = "",
+                    const std::string& blocked = "", const std::string& descriptors = " 3",
+                    const std::string& unwritable = " 0", const std::string& environment = "");
 
 #endif

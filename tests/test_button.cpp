@@ -53,7 +53,6 @@ class ButtonTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "dummy", 0); // also when run outside CTest
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         DrainEvents();
         ASSERT_FALSE(dir.Path().empty());
@@ -115,73 +114,86 @@ class ButtonTest : public ::testing::Test
 // "anything" spelled out.
 TEST_F(ButtonTest, StateTable)
 {
+    // The second two: a button of two strips that shows the second.
     enum Start
     {
         IDLE,
         PRESSED,
         DISABLED_IDLE,
-        DISABLED_PRESSED
+        DISABLED_PRESSED,
+        SECOND_IDLE,
+        SECOND_PRESSED
     };
+    // Given a start, an action and whether it lands inside; then the state,
+    // whether the button is pressed and the event it pushes.
     struct Row
     {
-        Start start;
-        int action;
-        bool inside;
-        int32 nextState;
-        bool nextPressed;
-        int event;
-        bool secondOfTwo = false; // two strips, in the second group
+        struct
+        {
+            Start start;
+            int action;
+            bool inside;
+        } given;
+        struct
+        {
+            int32 state;
+            bool pressed;
+            int event;
+        } then;
     };
     const Row rows[] = {
-        {IDLE, MOUSE_PRESS, true, 1, true, EVENT_BUTTON_PRESSED},
-        {PRESSED, MOUSE_PRESS, true, 1, true, EVENT_BUTTON_PRESSED},
-        {IDLE, MOUSE_RELEASE, true, 0, false, EVENT_BUTTON_CLICKED},
-        {PRESSED, MOUSE_RELEASE, true, 0, false, EVENT_BUTTON_CLICKED},
-        {PRESSED, MOUSE_MOVE, false, 0, false, EVENT_REDRAW},
-        {PRESSED, MOUSE_RELEASE, false, 1, true, kNoEvent},
-        {IDLE, MOUSE_MOVE, false, 0, false, kNoEvent},
-        {IDLE, MOUSE_MOVE, true, 0, false, kNoEvent},
-        {PRESSED, MOUSE_MOVE, true, 1, true, kNoEvent},
-        {IDLE, MOUSE_PRESS, false, 0, false, kNoEvent},
-        {PRESSED, MOUSE_PRESS, false, 1, true, kNoEvent},
-        {DISABLED_IDLE, MOUSE_PRESS, true, 0, false, kNoEvent},
-        {DISABLED_IDLE, MOUSE_RELEASE, true, 0, false, kNoEvent},
-        {DISABLED_IDLE, MOUSE_MOVE, true, 0, false, kNoEvent},
-        {DISABLED_IDLE, MOUSE_PRESS, false, 0, false, kNoEvent},
-        {DISABLED_PRESSED, MOUSE_RELEASE, true, 1, true, kNoEvent},
-        {DISABLED_PRESSED, MOUSE_MOVE, false, 1, true, kNoEvent},
-        {DISABLED_PRESSED, MOUSE_RELEASE, false, 1, true, kNoEvent},
-        {IDLE, MOUSE_PRESS, true, 5, true, EVENT_BUTTON_PRESSED, true},
-        {PRESSED, MOUSE_MOVE, false, 4, false, EVENT_REDRAW, true},
-        {PRESSED, MOUSE_RELEASE, true, 0, false, EVENT_BUTTON_CLICKED, true},
+        {{IDLE, MOUSE_PRESS, true}, {1, true, EVENT_BUTTON_PRESSED}},
+        {{PRESSED, MOUSE_PRESS, true}, {1, true, EVENT_BUTTON_PRESSED}},
+        {{IDLE, MOUSE_RELEASE, true}, {0, false, EVENT_BUTTON_CLICKED}},
+        {{PRESSED, MOUSE_RELEASE, true}, {0, false, EVENT_BUTTON_CLICKED}},
+        {{PRESSED, MOUSE_MOVE, false}, {0, false, EVENT_REDRAW}},
+        {{PRESSED, MOUSE_RELEASE, false}, {1, true, kNoEvent}},
+        {{IDLE, MOUSE_MOVE, false}, {0, false, kNoEvent}},
+        {{IDLE, MOUSE_MOVE, true}, {0, false, kNoEvent}},
+        {{PRESSED, MOUSE_MOVE, true}, {1, true, kNoEvent}},
+        {{IDLE, MOUSE_PRESS, false}, {0, false, kNoEvent}},
+        {{PRESSED, MOUSE_PRESS, false}, {1, true, kNoEvent}},
+        {{DISABLED_IDLE, MOUSE_PRESS, true}, {0, false, kNoEvent}},
+        {{DISABLED_IDLE, MOUSE_RELEASE, true}, {0, false, kNoEvent}},
+        {{DISABLED_IDLE, MOUSE_MOVE, true}, {0, false, kNoEvent}},
+        {{DISABLED_IDLE, MOUSE_PRESS, false}, {0, false, kNoEvent}},
+        {{DISABLED_PRESSED, MOUSE_RELEASE, true}, {1, true, kNoEvent}},
+        {{DISABLED_PRESSED, MOUSE_MOVE, false}, {1, true, kNoEvent}},
+        {{DISABLED_PRESSED, MOUSE_RELEASE, false}, {1, true, kNoEvent}},
+        {{SECOND_IDLE, MOUSE_PRESS, true}, {5, true, EVENT_BUTTON_PRESSED}},
+        {{SECOND_PRESSED, MOUSE_MOVE, false}, {4, false, EVENT_REDRAW}},
+        {{SECOND_PRESSED, MOUSE_RELEASE, true}, {0, false, EVENT_BUTTON_CLICKED}},
     };
     const int x = 20, y = 30;
     for (const Row& row : rows)
     {
-        const char* const starts[] = {"idle", "pressed", "disabled idle", "disabled pressed"};
+        const Start start = row.given.start;
+        const bool second = start == SECOND_IDLE || start == SECOND_PRESSED;
+        const char* const starts[] = {"idle", "pressed", "disabled idle", "disabled pressed",
+                                      "idle", "pressed"};
         const char* const actions[] = {"release", "press", "move"};
-        SCOPED_TRACE(testing::Message() << starts[row.start] << ", " << actions[row.action]
-                                        << (row.inside ? " inside" : " outside")
-                                        << (row.secondOfTwo ? ", second of two groups" : ""));
+        SCOPED_TRACE(testing::Message() << starts[start] << ", " << actions[row.given.action]
+                                        << (row.given.inside ? " inside" : " outside")
+                                        << (second ? ", second of two groups" : ""));
         CButton button;
-        ASSERT_TRUE(LoadStrips(button, row.secondOfTwo ? 2 : 1));
-        if (row.secondOfTwo)
+        ASSERT_TRUE(LoadStrips(button, second ? 2 : 1));
+        if (second)
             button.NextGroup();
         button.SetPosition(x, y);
-        if (row.start == PRESSED || row.start == DISABLED_PRESSED)
+        if (start == PRESSED || start == DISABLED_PRESSED || start == SECOND_PRESSED)
         {
             button.HandleMouse(MOUSE_PRESS, x + 10, y + 10);
             DrainEvents();
         }
-        if (row.start == DISABLED_IDLE || row.start == DISABLED_PRESSED)
+        if (start == DISABLED_IDLE || start == DISABLED_PRESSED)
             button.Disable();
-        EXPECT_EQ(button.IsEnabled(), row.start == IDLE || row.start == PRESSED);
+        EXPECT_EQ(button.IsEnabled(), start != DISABLED_IDLE && start != DISABLED_PRESSED);
 
-        const int offset = row.inside ? 10 : 100;
-        button.HandleMouse(row.action, x + offset, y + offset);
-        EXPECT_EQ(button.GetState(), row.nextState);
-        EXPECT_EQ(button.IsPressed(), row.nextPressed);
-        ExpectPushed(&button, row.event);
+        const int offset = row.given.inside ? 10 : 100;
+        button.HandleMouse(row.given.action, x + offset, y + offset);
+        EXPECT_EQ(button.GetState(), row.then.state);
+        EXPECT_EQ(button.IsPressed(), row.then.pressed);
+        ExpectPushed(&button, row.then.event);
     }
 }
 
@@ -296,32 +308,31 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
     struct Case
     {
         int16 x, y;
-        int visibleX, visibleY, visibleW, visibleH;
+        SDL_Rect visible;
     };
-    const Case cases[] = {{300, 10, 300, 10, 20, 40},
-                          {-20, 10, 0, 10, 30, 40},
-                          {10, 220, 10, 220, 50, 20},
-                          {10, -20, 10, 0, 50, 20}};
+    const Case cases[] = {{300, 10, {300, 10, 20, 40}},
+                          {-20, 10, {0, 10, 30, 40}},
+                          {10, 220, {10, 220, 50, 20}},
+                          {10, -20, {10, 0, 50, 20}}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "at (" << c.x << ", " << c.y << ")");
+        const SDL_Rect& v = c.visible;
         CButton button;
         ASSERT_TRUE(LoadStrips(button, 1));
         button.SetPosition(c.x, c.y);
 
         Redraw(button);
-        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 0)),
-                  "");
+        EXPECT_EQ(Mismatches(v.x, v.y, v.w, v.h, FrameColour(0, 0)), "");
         EXPECT_EQ(button.GetRect().x, c.x);
         EXPECT_EQ(button.GetRect().y, c.y);
         EXPECT_EQ(button.GetRect().w, kFrameW);
         EXPECT_EQ(button.GetRect().h, kFrameH);
 
-        button.HandleMouse(MOUSE_PRESS, c.visibleX + 1, c.visibleY + 1);
+        button.HandleMouse(MOUSE_PRESS, v.x + 1, v.y + 1);
         ASSERT_EQ(button.GetState(), 1);
         Redraw(button);
-        EXPECT_EQ(Mismatches(c.visibleX, c.visibleY, c.visibleW, c.visibleH, FrameColour(0, 1)),
-                  "");
+        EXPECT_EQ(Mismatches(v.x, v.y, v.w, v.h, FrameColour(0, 1)), "");
         // The far corner beyond the screen still belongs to the button.
         button.HandleMouse(MOUSE_RELEASE, c.x + kFrameW, c.y + kFrameH);
         EXPECT_EQ(button.GetState(), 0);

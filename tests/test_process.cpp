@@ -1,7 +1,9 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
 #include "tests/childprocess.h"
+#include "tests/devicecalls.h"
 #include "tests/devicedir.h"
+#include "tests/testmain.h"
 
 #include <gtest/gtest.h>
 
@@ -87,18 +89,54 @@ std::string SmallFileSystem(std::string& why)
     return dir;
 }
 
-class ProcessTest : public ::testing::Test
+using Env = std::map<std::string, std::string>;
+
+// One start of the program and what it must show. A row names what differs
+// from a child started as ChildOptions says, whose log's reader stays, that
+// runs until SIGTERM and hands off to the main view, and whose log is empty.
+struct Row
+{
+    explicit Row(const char* name) : what(name) {}
+    std::string what;
+    bool readerGone = false; // the log's reader has closed its end before any write
+    ChildOptions options;
+    Env env; // a scripted session leaves by itself
+    std::vector<std::string> launcher = LauncherStartedWith("--view-main");
+    Log log;
+    // The session's device calls before its leave (on standard error, or
+    // recorded), when they can be seen; those recorded.
+    size_t callsBeforeLeave = 0;
+    std::vector<std::string> recorded;
+    int quit = 0;            // the signal that leaves once the screen runs (by default
+                             // SIGTERM, when `env` is empty)
+    Log fileLog;             // the lines of options.outFile, when given
+    bool stallTimed = false; // the longest wait on the log held below 250 ms
+    bool fullDisk = false;   // options.outFile on a full file system, freed before the leave
+    // > 0: the terminal is read from this recorded device call on, and
+    // its lines are all whole, a move's dropped where it was full.
+    size_t readFromCall = 0;
+    int status = 0; // the exit status when no launcher is there
+
+    Row& Gone() { return readerGone = true, *this; }
+    Row& With(const ChildOptions& o) { return options = o, *this; }
+    Row& In(const Env& e) { return env = e, *this; }
+    Row& Launches(const std::vector<std::string>& record) { return launcher = record, *this; }
+    Row& Prints(const Log& lines) { return log = lines, *this; }
+    Row& CallsBeforeLeave(size_t calls) { return callsBeforeLeave = calls, *this; }
+    Row& Records(const std::vector<std::string>& calls) { return recorded = calls, *this; }
+    Row& QuitBy(int signal) { return quit = signal, *this; }
+    Row& FileHolds(const Log& lines) { return fileLog = lines, *this; }
+    Row& StallTimed() { return stallTimed = true, *this; }
+    Row& FullDisk() { return fullDisk = true, *this; }
+    Row& ReadFromCall(size_t call) { return readFromCall = call, *this; }
+    Row& Ends(int exitStatus) { return status = exitStatus, *this; }
+};
+
+class ProcessTest : public DeviceDirTest<>
 {
   protected:
-    void SetUp() override
-    {
-        if (!DeviceDirIsForTests())
-            GTEST_SKIP() << DeviceDirSkipReason();
-    }
-
     // Starts the program from the source tree, where ./res/ is found.
-    void Start(ChildProcess& child, std::map<std::string, std::string> env,
-               const ChildOptions& options = {})
+    void Start(ChildProcess& child, Env env, const ChildOptions& options = {})
     {
         env.emplace("SDL_VIDEODRIVER", "dummy");
         env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
@@ -134,7 +172,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 {
     // Tap PAL, N moves, the label, tap Cancel: 150 moves fill a 4 KiB pipe
     // twice over.
-    const auto session = [](const char* moves, std::map<std::string, std::string> more = {})
+    const auto session = [](const char* moves, Env more = {})
     {
         std::string& preload = more["LD_PRELOAD"];
         preload = SESSION_INPUT_LIB + (preload.empty() ? "" : " " + preload);
@@ -143,6 +181,11 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     };
     // The device library records the calls, so a stalled log cannot hide
     // one: PAL's two, then the moves.
+    const auto recordedSession = [&](const char* moves)
+    {
+        return session(
+            moves, {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}});
+    };
     std::vector<std::string> thousandMoves = {"SDL_SetLcdChange(5, 0)",
                                               "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
     std::vector<std::string> fiveThousandMoves = thousandMoves;
@@ -151,27 +194,20 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     fiveThousandMoves.insert(fiveThousandMoves.end(), 5000,
                              "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
-    const ChildOptions stalled = {{}, 4096};
-    ChildOptions terminal, socket, full = stalled, slow = stalled;
-    terminal.unreadTerminal = true;
-    socket.outSocket = true;
-    full.outStartsFull = true;
-    slow.outReadEveryMs = 20;
+    const ChildOptions stalled = ChildOptions().Unread(4096);
+    const ChildOptions terminal = ChildOptions().Terminal(), socket = ChildOptions().Socket();
     // A log file whose size limit the line with the working directory
     // fits exactly, or misses by a byte. The file starts with 2,000 bytes:
     // the launcher inherits the limit and writes its record.
     const size_t kEarlierBytes = 2000;
     const auto limited = [&](long bytes)
     {
-        ChildOptions options;
-        options.outFile = sizeLimited;
-        options.sizeLimit = kEarlierBytes + kMadeBytes + strlen(TEST_SOURCE_DIR "\n") + bytes;
-        return options;
+        return ChildOptions()
+            .ToFile(sizeLimited)
+            .Limit(kEarlierBytes + kMadeBytes + strlen(TEST_SOURCE_DIR "\n") + bytes);
     };
     std::string noFileSystem;
     const std::string small = SmallFileSystem(noFileSystem);
-    ChildOptions fullDisk;
-    fullDisk.outFile = small + "/log";
     // The launcher lists its descriptors in the order of their names.
     ChildOptions manyOpen;
     std::vector<std::string> names;
@@ -184,281 +220,148 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     std::string manyOpenList;
     for (const std::string& name : names)
         manyOpenList += " " + name;
-    // Two pages of pipe: the reader counts as stopped in the middle of the
-    // moves.
-    ChildOptions stalledLater = stalled;
-    stalledLater.unreadOutBytes = 8192;
-    const auto raise = [](const char* sig)
-    {
-        return std::map<std::string, std::string>{{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB},
-                                                  {"RAISE_IN_SDL_QUIT", sig}};
+    const auto raise = [](const char* sig) {
+        return Env{{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
     };
-    std::vector<std::string> session150 = {"SDL_SetLcdChange(5, 0)",
-                                           "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
     Log session150Log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
     session150Log.insert(session150Log.end(), 150, {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"});
     session150Log.insert(session150Log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
-    const struct
-    {
-        const char* what;
-        bool readerGone; // the log's reader has closed its end before any write
-        ChildOptions options;
-        std::map<std::string, std::string> env; // a scripted session leaves by itself
-        std::vector<std::string> launcher;
-        Log log;
-        // The session's device calls before its leave (on standard error, or
-        // recorded), when they can be seen; those recorded.
-        size_t callsBeforeLeave = 0;
-        std::vector<std::string> recorded = {};
-        int quit = 0;            // the signal that leaves once the screen runs (by default
-                                 // SIGTERM, when `env` is empty)
-        Log fileLog = {};        // the lines of options.outFile, when given
-        bool stallTimed = false; // the longest wait on the log held below 250 ms
-        bool fullDisk = false;   // options.outFile on a full file system, freed before the leave
-        // > 0: the terminal is read from this recorded device call on, and
-        // its lines are all whole, a move's dropped where it was full.
-        size_t readFromCall = 0;
-    } rows[] = {
-        {"reader stays", false, {}, {}, LauncherStartedWith("--view-main"), kWhole},
+    const std::vector<std::string> apps = LauncherStartedWith("--view-apps");
+    // 150 moves, the log's reader stalled: the leave shows by the device
+    // calls on standard error, PAL's two and the moves.
+    const auto stalledSession = [&](const char* what, Env more = {}) {
+        return Row(what)
+            .With(stalled)
+            .In(session("150", more))
+            .Launches(apps)
+            .CallsBeforeLeave(152);
+    };
+    const Row rows[] = {
+        Row("reader stays").Prints(kWhole),
         // SDL cannot start: the hand-off still comes.
-        {"start-up failure",
-         false,
-         {},
-         {{"SDL_VIDEODRIVER", "nonesuch"}},
-         LauncherStartedWith("--view-main"),
-         {kMade, kCwd, kHandOff}},
-        {"reader gone", true, {}, {}, LauncherStartedWith("--view-main"), {}},
-        {"started with SIGPIPE ignored",
-         false,
-         {{}, 0, SIGPIPE},
-         {},
-         LauncherStartedWith("--view-main", " 13"),
-         kWhole},
-        {"reader stalled",
-         false,
-         stalled,
-         session("150"),
-         LauncherStartedWith("--view-apps"),
-         {},
-         152},
-        {"reader stalled, 1000 moves to the device library",
-         false,
-         stalled,
-         session("1000",
-                 {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}}),
-         LauncherStartedWith("--view-apps"),
-         {},
-         1002,
-         thousandMoves},
-        {"standard output and error on one stalled pipe",
-         false,
-         {{}, 4096, 0, 0, {3}, true},
-         session("150"),
-         LauncherStartedWith("--view-apps"),
-         {}},
-        {"log file at its size limit",
-         false,
-         {{}, 0, 0, 0, {3}, false, sizeLimited, 1000},
-         session("150"),
-         LauncherStartedWith("--view-apps"),
-         {},
-         152},
-        {"SIGTERM after the leave, reader stalled",
-         false,
-         stalled,
-         session("150", {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
-         LauncherStartedWith("--view-apps"),
-         {},
-         152},
-        {"SIGINT after the leave, reader stalled",
-         false,
-         stalled,
-         session("150", {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
-         LauncherStartedWith("--view-apps"),
-         {},
-         152},
-        {"started with SIGUSR1 blocked",
-         false,
-         {{}, 0, 0, SIGUSR1},
-         {},
-         LauncherStartedWith("--view-main", "", " 10"),
-         kWhole},
-        {"started with descriptors 3, 4 and 40",
-         false,
-         {{}, 0, 0, 0, {3, 4, 40}},
-         {},
-         LauncherStartedWith("--view-main", "", "", " 3 4 40"),
-         kWhole},
+        Row("start-up failure")
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .Prints({kMade, kCwd, kHandOff}),
+        Row("reader gone").Gone(),
+        Row("started with SIGPIPE ignored")
+            .With(ChildOptions().Ignoring(SIGPIPE))
+            .Launches(LauncherStartedWith("--view-main", " 13"))
+            .Prints(kWhole),
+        stalledSession("reader stalled"),
+        Row("reader stalled, 1000 moves to the device library")
+            .With(stalled)
+            .In(recordedSession("1000"))
+            .Launches(apps)
+            .CallsBeforeLeave(1002)
+            .Records(thousandMoves),
+        Row("standard output and error on one stalled pipe")
+            .With(ChildOptions().Unread(4096).ErrOnOut())
+            .In(session("150"))
+            .Launches(apps),
+        Row("log file at its size limit")
+            .With(ChildOptions().ToFile(sizeLimited).Limit(1000))
+            .In(session("150"))
+            .Launches(apps)
+            .CallsBeforeLeave(152),
+        stalledSession("SIGTERM after the leave, reader stalled",
+                       {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
+        stalledSession("SIGINT after the leave, reader stalled",
+                       {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
+        Row("started with SIGUSR1 blocked")
+            .With(ChildOptions().Blocking(SIGUSR1))
+            .Launches(LauncherStartedWith("--view-main", "", " 10"))
+            .Prints(kWhole),
+        Row("started with descriptors 3, 4 and 40")
+            .With(ChildOptions().Open({3, 4, 40}))
+            .Launches(LauncherStartedWith("--view-main", "", "", " 3 4 40"))
+            .Prints(kWhole),
         // Poll calls a terminal writable while it has room for less than a
         // line.
-        {"terminal never read, 1000 moves to the device library",
-         false,
-         terminal,
-         session("1000",
-                 {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}}),
-         LauncherStartedWith("--view-apps"),
-         {},
-         1002,
-         thousandMoves},
+        Row("terminal never read, 1000 moves to the device library")
+            .With(terminal)
+            .In(recordedSession("1000"))
+            .Launches(apps)
+            .CallsBeforeLeave(1002)
+            .Records(thousandMoves),
         // Full after about 390 lines, where the line's ending no longer
         // fits (a terminal turns it into two bytes); read from the 600th
         // move on.
-        {"terminal read again after it was full, 5000 moves",
-         false,
-         terminal,
-         session("5000",
-                 {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}}),
-         LauncherStartedWith("--view-apps"),
-         {},
-         0,
-         fiveThousandMoves,
-         0,
-         {},
-         false,
-         false,
-         600},
-        {"hang-up while the screen runs",
-         false,
-         {},
-         {},
-         LauncherStartedWith("--view-main"),
-         kWhole,
-         0,
-         {},
-         SIGHUP},
-        {"log on a stream socket", false, socket, {}, LauncherStartedWith("--view-main"), kWhole},
-        {"stream socket whose peer has gone",
-         true,
-         socket,
-         {},
-         LauncherStartedWith("--view-main"),
-         {}},
+        Row("terminal read again after it was full, 5000 moves")
+            .With(terminal)
+            .In(recordedSession("5000"))
+            .Launches(apps)
+            .Records(fiveThousandMoves)
+            .ReadFromCall(600),
+        Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
+        Row("log on a stream socket").With(socket).Prints(kWhole),
+        Row("stream socket whose peer has gone").Gone().With(socket),
         // Full from the first line; read again a second later, before the
         // leave.
-        {"reader stalls for a second, then reads again",
-         false,
-         full,
-         {},
-         LauncherStartedWith("--view-main"),
-         {{"", std::string(4095, 'x')}, kGone, kHandOff}},
-        {"slow reader, every 20 ms", false, slow, session("150"),
-         LauncherStartedWith("--view-apps"), session150Log},
-        {"reader stalled in the middle of the moves, the wait timed",
-         false,
-         stalledLater,
-         session("150"),
-         LauncherStartedWith("--view-apps"),
-         {},
-         152,
-         {},
-         0,
-         {},
-         true},
-        {"log file whose size limit the second line fits exactly",
-         false,
-         limited(0),
-         {},
-         LauncherStartedWith("--view-main"),
-         {},
-         0,
-         {},
-         0,
-         {kMade, kCwd}},
-        {"log file whose size limit the second line misses by a byte",
-         false,
-         limited(-1),
-         {},
-         LauncherStartedWith("--view-main"),
-         {},
-         0,
-         {},
-         0,
-         {kMade}},
+        Row("reader stalls for a second, then reads again")
+            .With(ChildOptions().Unread(4096).StartsFull())
+            .Prints({{"", std::string(4095, 'x')}, kGone, kHandOff}),
+        Row("slow reader, every 20 ms")
+            .With(ChildOptions().Unread(4096).ReadEvery(20))
+            .In(session("150"))
+            .Launches(apps)
+            .Prints(session150Log),
+        // Two pages of pipe: the reader counts as stopped in the middle of
+        // the moves.
+        Row("reader stalled in the middle of the moves, the wait timed")
+            .With(ChildOptions().Unread(8192))
+            .In(session("150"))
+            .Launches(apps)
+            .CallsBeforeLeave(152)
+            .StallTimed(),
+        Row("log file whose size limit the second line fits exactly")
+            .With(limited(0))
+            .FileHolds({kMade, kCwd}),
+        Row("log file whose size limit the second line misses by a byte")
+            .With(limited(-1))
+            .FileHolds({kMade}),
         // SDL leaves an ignored SIGTERM alone: SIGINT quits.
-        {"started with SIGTERM ignored",
-         false,
-         {{}, 0, SIGTERM},
-         {},
-         LauncherStartedWith("--view-main", " 15"),
-         kWhole,
-         0,
-         {},
-         SIGINT},
-        {"started with SIGWINCH ignored",
-         false,
-         {{}, 0, SIGWINCH},
-         {},
-         LauncherStartedWith("--view-main", " 28"),
-         kWhole},
-        {"started without descriptors 0, 1 and 2",
-         false,
-         {{0, 1, 2}},
-         {},
-         LauncherStartedWith("--view-main", "", "", " 3", ""),
-         {}},
-        {"started with descriptors 3 to 40, SDL_Quit leaves one more open",
-         false,
-         manyOpen,
-         {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}},
-         LauncherStartedWith("--view-main", "", "", manyOpenList),
-         kWhole,
-         0,
-         {},
-         SIGTERM},
-        {"SIGTERM as SDL_Quit puts its default back",
-         false,
-         {},
-         raise("15"),
-         LauncherStartedWith("--view-main"),
-         kWhole,
-         0,
-         {},
-         SIGTERM},
-        {"SIGINT as SDL_Quit puts its default back",
-         false,
-         {},
-         raise("2"),
-         LauncherStartedWith("--view-main"),
-         kWhole,
-         0,
-         {},
-         SIGTERM},
+        Row("started with SIGTERM ignored")
+            .With(ChildOptions().Ignoring(SIGTERM))
+            .Launches(LauncherStartedWith("--view-main", " 15"))
+            .Prints(kWhole)
+            .QuitBy(SIGINT),
+        Row("started with SIGWINCH ignored")
+            .With(ChildOptions().Ignoring(SIGWINCH))
+            .Launches(LauncherStartedWith("--view-main", " 28"))
+            .Prints(kWhole),
+        Row("started without descriptors 0, 1 and 2")
+            .With(ChildOptions().Without({0, 1, 2}))
+            .Launches(LauncherStartedWith("--view-main", "", "", " 3", "")),
+        Row("started with descriptors 3 to 40, SDL_Quit leaves one more open")
+            .With(manyOpen)
+            .In({{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
+            .Launches(LauncherStartedWith("--view-main", "", "", manyOpenList))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
+        Row("SIGTERM as SDL_Quit puts its default back")
+            .In(raise("15"))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
+        Row("SIGINT as SDL_Quit puts its default back")
+            .In(raise("2"))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
         // Last: it is skipped where no file system can be mounted.
-        {"log file on a file system that fills, then frees",
-         false,
-         fullDisk,
-         {},
-         LauncherStartedWith("--view-main"),
-         {},
-         0,
-         {},
-         0,
-         {kMade, kGone, kHandOff},
-         false,
-         true},
+        Row("log file on a file system that fills, then frees")
+            .With(ChildOptions().ToFile(small + "/log"))
+            .FileHolds({kMade, kGone, kHandOff})
+            .FullDisk(),
         // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
         // settings for itself only: the launcher gets the environment as
         // the program found it, on every way out.
-        {"SDL 1.2 on SDL2, reader stalled",
-         false,
-         stalled,
-         session("150", {{"LD_PRELOAD", REPORT_SDL2_LIB}}),
-         LauncherStartedWith("--view-apps"),
-         {},
-         152},
-        {"SDL 1.2 on SDL2, start-up failure",
-         false,
-         {},
-         {{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORT_SDL2_LIB}},
-         LauncherStartedWith("--view-main"),
-         {kMade, kCwd, kHandOff}},
-        {"SDL 1.2 on SDL2, the user's own renderer, reader stalled",
-         false,
-         stalled,
-         session("150", {{"LD_PRELOAD", REPORT_SDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}}),
-         LauncherStartedWith("--view-apps", "", "", " 3", " 0", " SDL_RENDER_DRIVER=opengl"),
-         {},
-         152},
+        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORT_SDL2_LIB}}),
+        Row("SDL 1.2 on SDL2, start-up failure")
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORT_SDL2_LIB}})
+            .Prints({kMade, kCwd, kHandOff}),
+        stalledSession("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
+                       {{"LD_PRELOAD", REPORT_SDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
+            .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
+                                          " SDL_RENDER_DRIVER=opengl")),
     };
     for (const auto& row : rows)
     {
@@ -580,41 +483,28 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
-    const struct
-    {
-        const char* what;
-        std::map<std::string, std::string> env;
-        bool quit;
-        bool readerGone; // the log's reader has closed its end before any write
-        int status;
-        Log log;
-    } rows[] = {
-        {"normal run", {}, true, false, 0, kWhole},
-        {"SDL cannot start",
-         {{"SDL_VIDEODRIVER", "nonesuch"}},
-         false,
-         false,
-         1,
-         {kMade, kCwd, kHandOff, kGone}},
-        {"video mode refused",
-         {{"LD_PRELOAD", REFUSE_VIDEO_LIB}},
-         false,
-         false,
-         2,
-         {kMade,
-          kCwd,
-          {"mainmenuapp.cpp", "Couldn't set 320x240x16 video mode: display refused the mode"},
-          kHandOff,
-          kGone}},
-        {"joystick 0 cannot be opened",
-         {{"LD_PRELOAD", FAIL_JOYSTICK_LIB}},
-         false,
-         false,
-         1,
-         {kMade, kCwd, kHandOff, kGone}},
+    const Row rows[] = {
+        Row("normal run").Prints(kWhole),
+        Row("SDL cannot start")
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .Ends(1)
+            .Prints({kMade, kCwd, kHandOff, kGone}),
+        Row("video mode refused")
+            .In({{"LD_PRELOAD", REFUSE_VIDEO_LIB}})
+            .Ends(2)
+            .Prints({kMade,
+                     kCwd,
+                     {"mainmenuapp.cpp",
+                      "Couldn't set 320x240x16 video mode: display refused the mode"},
+                     kHandOff,
+                     kGone}),
+        Row("joystick 0 cannot be opened")
+            .In({{"LD_PRELOAD", FAIL_JOYSTICK_LIB}})
+            .Ends(1)
+            .Prints({kMade, kCwd, kHandOff, kGone}),
         // The log written after the failed hand-off must not end the
         // process by SIGPIPE.
-        {"SDL cannot start, reader gone", {{"SDL_VIDEODRIVER", "nonesuch"}}, false, true, 1, {}},
+        Row("SDL cannot start, reader gone").In({{"SDL_VIDEODRIVER", "nonesuch"}}).Gone().Ends(1),
     };
     for (const auto& row : rows)
     {
@@ -624,7 +514,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         Start(child, row.env);
         if (row.readerGone)
             child.CloseOut();
-        if (row.quit)
+        if (row.env.empty())
             Quit(child);
         ASSERT_TRUE(child.WaitExit(kTimeoutMs));
         ASSERT_TRUE(WIFEXITED(child.Status())) << child.Why();

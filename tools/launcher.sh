@@ -1,6 +1,6 @@
 #!/bin/sh
 # Stand-in for the device's menu launcher, laid out as vanumenu in the
-# device folder (CMake target devicefolder, and the tests per case). It
+# device folder by the CMake target devicefolder. It
 # writes down how it was started, beside itself: launcher.log holds its
 # working directory and then its path and arguments, one per line, and
 # launcher.state what it inherited: the signals it ignores and those it

@@ -2,9 +2,12 @@
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
 #include "tests/childprocess.h"
+#include "tests/devicecalls.h"
 #include "tests/devicedir.h"
+#include "tests/testmain.h"
 #include "tests/e2e/tvoutrun.h"
 #include "tests/expected.h"
+#include "tests/labelink.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -84,10 +87,10 @@ const int kHidden = -1;
 struct Look
 {
     int ntsc, pal, cancel;
-    bool label;
-    bool background;
+    bool label = false;
+    bool background = true;
 };
-const Look kNormal = {0, 0, 0, false, true};
+const Look kNormal = {0, 0, 0};
 
 // The screen composed from the artwork in `res` the way the program must
 // compose it: background, button frames at their places, label glyphs.
@@ -118,9 +121,9 @@ Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
     return screen;
 }
 
-const Look kPalPressed = {0, 1, 0, false, true};
-const Look kCancelPressed = {0, 0, 1, false, true};
-const Look kLabel = {0, 0, 0, true, true};
+const Look kPalPressed = {0, 1, 0};
+const Look kCancelPressed = {0, 0, 1};
+const Look kLabel = {0, 0, 0, true};
 
 bool IsAt(const Image& i, Point p, const Rgb& c)
 {
@@ -189,15 +192,9 @@ Env FailingNew(int call)
 
 // ---------------------------------------------------------------- fixture
 
-class EndToEnd : public ::testing::Test
+class EndToEnd : public DeviceDirTest<>
 {
   protected:
-    void SetUp() override
-    {
-        if (!DeviceDirIsForTests())
-            GTEST_SKIP() << DeviceDirSkipReason();
-    }
-
     // Starts the program in `workDir` (by default the source tree, which
     // holds ./res/) with `env` added and waits for its window.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR, Env env = {},
@@ -276,6 +273,15 @@ Step Move(unsigned long keysym, const std::string& record, const std::string& lo
     return {Key(keysym), {}, {"SDL_TvConfig " + record}, {logged}};
 }
 
+// How a scenario's program starts: with the launcher there or not, with
+// `env` added and with `options`.
+struct Started
+{
+    bool launcher = true;
+    Env env = {};
+    ChildOptions options = {};
+};
+
 TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
 {
     // With stock SDL the stand-in reports the calls on standard error; when
@@ -316,12 +322,10 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         // The view the last step leaves to; "--view-main": Ctrl+C leaves
         // after the steps.
         std::string view = "--view-main";
-        bool launcher = true;
-        Env env = {};
-        ChildOptions options = {};
+        Started started = {};
     } rows[] = {
         {"the first frame shows the background and the buttons without label", {}},
-        {"without a launcher the program ends by itself with status 0", {}, "--view-main", false},
+        {"without a launcher the program ends by itself with status 0", {}, "--view-main", {false}},
         {"tapping PAL sets the mode and the keypad then moves the picture",
          {{PressOn(Layout::kPalRing), kPalPressed}, // a press alone sets nothing
           {kRelease, kNormal, {kBeforeMode, kPalMode}, {">> SET_MODE : TV+LCD & PAL"}},
@@ -359,15 +363,12 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
           {PressOn(Layout::kCancelRing), kCancelPressed},
           {kRelease}},
          "--view-apps",
-         true,
-         {},
-         {{2}}},
+         {true, {}, ChildOptions().Without({2})}},
         {"keypad Enter enables the LCD then leaves, stock SDL", {enableLcd}, "--view-apps"},
         {"keypad Enter enables the LCD then leaves, device library",
          {enableLcd},
          "--view-apps",
-         true,
-         deviceLibrary},
+         {true, deviceLibrary}},
         // A mode and its log line before the flood, both to be kept.
         {"tapping Cancel after an input flood",
          {{Key(XK_KP_Subtract), {}, {kBeforeMode, kNtscMode}, {">> SET_MODE : TV+LCD & NTSC"}},
@@ -377,29 +378,28 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"tapping Cancel with stdout closed, after 300 scripted moves",
          {{MoveTo({200, 150}), {}, sessionCalls}},
          "--view-apps",
-         true,
-         session,
-         {{1}}},
+         {true, session, ChildOptions().Without({1})}},
     };
     int index = 0;
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "scenario-" + std::to_string(index++);
-        PrepareDeviceDir(row.launcher, true);
+        const Started& started = row.started;
+        PrepareDeviceDir(started.launcher, true);
         // A row that fails at a step leaves its own run only.
         [&]
         {
             TvOutRun one;
-            if (row.env.count("SESSION_MOVES"))
-                ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, row.env, row.options));
+            if (started.env.count("SESSION_MOVES"))
+                ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, started.env, started.options));
             else
-                ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, row.env, row.options));
+                ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, started.env, started.options));
             // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
-            const bool recorded = row.env.count("TVOUT_DEVICE_CALLS") > 0;
+            const bool recorded = started.env.count("TVOUT_DEVICE_CALLS") > 0;
             const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
             // What the program writes to a descriptor it starts without is not seen.
-            const std::vector<int>& closed = row.options.closed;
+            const std::vector<int>& closed = started.options.closed;
             const bool stdoutClosed = std::find(closed.begin(), closed.end(), 1) != closed.end();
             const bool stderrClosed = std::find(closed.begin(), closed.end(), 2) != closed.end();
             std::vector<std::string> calls;
@@ -423,7 +423,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
             if (row.view == "--view-main")
                 one.Input().CtrlC();
             ExpectEnd(one,
-                      row.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
+                      started.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
                       stdoutClosed ? Log() : Whole(TEST_SOURCE_DIR, logged, row.view));
             if (!stderrClosed)
             {
@@ -538,33 +538,36 @@ std::string ImageError(const std::string& dir, const std::string& path)
 
 TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
 {
-    enum Kind
+    // A file in res/ removed, emptied or replaced by a FIFO (none: the
+    // font is missing), or operator new failing at a call.
+    struct Damage
     {
-        kBackground,
-        kButton,
-        kFont
+        const char* file;
+        bool empty = false, fifo = false;
+        int failingNew = 0;
     };
+    const auto removed = [](const char* file) { return Damage{file}; };
+    const auto emptied = [](const char* file) { return Damage{file, true}; };
+    const auto fifo = [](const char* file) { return Damage{file, false, true}; };
+    const auto noMemoryAt = [](int call) { return Damage{nullptr, false, false, call}; };
+    // `shown`: how many of the background, NTSC, PAL and Cancel loaded and
+    // show, in the order they load; the next one (4: the font) failed.
     const struct
     {
         const char* what;
-        const char* file; // in res/
-        bool empty;       // replaced by an empty file rather than removed
-        Kind kind;
-        bool background, ntsc, pal, cancel; // what the screen shows
-        const char* message = nullptr;      // when not SDL's error after the same load
-        bool fifo = false;                  // `file` replaced by a FIFO
-        int failingNew = 0;                 // operator new fails at this call, or 0
+        Damage damage;
+        int shown;
+        const char* message = nullptr; // when not SDL's error after the same load
     } rows[] = {
-        {"background removed", "app_tvout.png", false, kBackground, false, false, false, false},
-        {"NTSC strip removed", "app_tvout_ntsc.png", false, kButton, true, false, false, false},
-        {"PAL strip empty", "app_tvout_pal.png", true, kButton, true, true, false, false},
-        {"Cancel strip empty", "app_tvout_cancel.png", true, kButton, true, true, true, false},
-        {"font missing", nullptr, false, kFont, true, true, true, true},
-        {"PAL strip a FIFO", "app_tvout_pal.png", false, kButton, true, true, false, false,
-         "Error = Couldn't open ./res/app_tvout_pal.png", true},
+        {"background removed", removed("app_tvout.png"), 0},
+        {"NTSC strip removed", removed("app_tvout_ntsc.png"), 1},
+        {"PAL strip empty", emptied("app_tvout_pal.png"), 2},
+        {"Cancel strip empty", emptied("app_tvout_cancel.png"), 3},
+        {"font missing", removed(nullptr), 4},
+        {"PAL strip a FIFO", fifo("app_tvout_pal.png"), 2,
+         "Error = Couldn't open ./res/app_tvout_pal.png"},
         // Calls 1 and 2 make the view and the NTSC button.
-        {"no memory for the PAL button", nullptr, false, kButton, true, true, false, false,
-         "Error = Out of memory", false, 3},
+        {"no memory for the PAL button", noMemoryAt(3), 2, "Error = Out of memory"},
     };
     const std::string fontPath = LabelFontPath();
     int index = 0;
@@ -572,15 +575,16 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "missing-" + std::to_string(index++);
-        const std::string dir = WorkDirWithout(name, row.file, row.empty, row.fifo);
-        PrepareDeviceDir(true, row.kind != kFont);
+        const Damage& damage = row.damage;
+        const std::string dir = WorkDirWithout(name, damage.file, damage.empty, damage.fifo);
+        PrepareDeviceDir(true, row.shown < 4);
         std::string message;
         if (row.message)
             message = row.message;
-        else if (row.kind == kBackground)
+        else if (row.shown == 0)
             message = "Not found image. " + ImageError(dir, "./res/app_tvout.png");
-        else if (row.kind == kButton)
-            message = "Error = " + ImageError(dir, std::string("./res/") + row.file);
+        else if (row.shown < 4)
+            message = "Error = " + ImageError(dir, std::string("./res/") + damage.file);
         else
         {
             TTF_Init();
@@ -593,12 +597,13 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // Buttons exist up to the one that failed. No row has the font
         // open: loading stops at the first failure and the font comes last,
         // so the label never shows.
-        Look look = {row.ntsc ? 0 : kHidden, row.pal ? 0 : kHidden, row.cancel ? 0 : kHidden, false,
-                     row.background};
+        Look look = {row.shown > 1 ? 0 : kHidden, row.shown > 2 ? 0 : kHidden,
+                     row.shown > 3 ? 0 : kHidden};
+        look.background = row.shown > 0;
 
         TvOutRun one;
         ASSERT_NO_FATAL_FAILURE(
-            Start(one, dir, row.failingNew ? FailingNew(row.failingNew) : Env()));
+            Start(one, dir, damage.failingNew ? FailingNew(damage.failingNew) : Env()));
         // Without a background the first paint is a flip of a black screen.
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 
@@ -606,7 +611,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // would be must not leave. Keypad minus then shows that the keys
         // before it were handled.
         one.Input().TapKey(XK_KP_8);
-        if (!row.cancel)
+        if (row.shown < 4)
             kTapCancel(one);
         one.Input().TapKey(XK_KP_Subtract);
         ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
@@ -614,10 +619,10 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // A press on a button that is there paints after all of the above;
         // it stays pressed, as releasing would click it. Without one, no
         // paint can show anything but what is on the screen already.
-        if (row.pal || row.ntsc)
+        if (row.shown > 1)
         {
-            PressOn(row.pal ? Layout::kPalRing : Layout::kNtscRing)(one);
-            (row.pal ? look.pal : look.ntsc) = 1;
+            PressOn(row.shown > 2 ? Layout::kPalRing : Layout::kNtscRing)(one);
+            (row.shown > 2 ? look.pal : look.ntsc) = 1;
         }
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", dir));
 

@@ -1,0 +1,25 @@
+// What the test programs' main offers the tests.
+#ifndef TESTS_TESTMAIN_H
+#define TESTS_TESTMAIN_H
+
+#include "tests/devicedir.h"
+
+#include <gtest/gtest.h>
+
+// A fixture for tests that use the device folder: skipped, with the reason
+// and the option that enables them, where that folder is not the build's;
+// otherwise it starts with the label font and no launcher, before `Base`
+// sets up.
+template <class Base = ::testing::Test> class DeviceDirTest : public Base
+{
+  protected:
+    void SetUp() override
+    {
+        if (!DeviceDirIsForTests())
+            GTEST_SKIP() << DeviceDirSkipReason();
+        PrepareDeviceDir(false, true);
+        Base::SetUp();
+    }
+};
+
+#endif
