@@ -23,7 +23,8 @@ cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR
 if [ $quick = 1 ]; then
     cmake --build "$build" -j2 --target repaint_driver floor devicefolder >/dev/null
 else
-    cmake --build "$build" -j2 --target all devicefolder sessioninput >/dev/null
+    cmake --build "$build" -j2 --target tvout repaint_driver floor firstframe pairs euckr_bench \
+        handoff leavestamp devicefolder sessioninput >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
