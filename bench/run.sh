@@ -23,7 +23,8 @@ cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR
 if [ $quick = 1 ]; then
     cmake --build "$build" -j2 --target repaint_driver floor devicefolder >/dev/null
 else
-    cmake --build "$build" -j2 --target all devicefolder sessioninput >/dev/null
+    cmake --build "$build" -j2 --target tvout repaint_driver floor firstframe pairs minmedian \
+        euckr_bench handoff leavestamp devicefolder sessioninput >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
@@ -33,11 +34,6 @@ row() { rows+=("$1|$2|$3|$4|$5"); }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 # "<= G met" or "<= G NOT MET" for a ratio R and a goal G.
 goal() { awk -v r="$1" -v g="$2" 'BEGIN { printf "<= %s %s", g, (r <= g ? "met" : "NOT MET") }'; }
-# Minimum and median of the numbers on standard input.
-min_median() {
-    sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
-                                        print v[1], m }'
-}
 
 # Instructions of one whole run on the dummy driver.
 instructions() {
@@ -70,8 +66,8 @@ if [ $quick = 0 ]; then
         SDL_VIDEODRIVER=dummy "$build/repaint_driver" 2000 --time 2>>"$build/repaint.project" >/dev/null
         SDL_VIDEODRIVER=dummy "$build/floor" repaint 2000 --time 2>>"$build/repaint.floor"
     done
-    read -r pmin pmed < <(min_median <"$build/repaint.project")
-    read -r fmin fmed < <(min_median <"$build/repaint.floor")
+    read -r pmin pmed < <("$build/minmedian" <"$build/repaint.project")
+    read -r fmin fmed < <("$build/minmedian" <"$build/repaint.floor")
     row "time per repaint, us (min / median, 15 pairs)" \
         "$(awk -v a="$pmin" -v b="$pmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
         "$(awk -v a="$fmin" -v b="$fmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
@@ -139,8 +135,8 @@ if [ $quick = 0 ]; then
             peak_rss "$build/tvout/tvout" >>"$build/rss.project"
             peak_rss "$build/floor" startup >>"$build/rss.floor"
         done
-        read -r _ pmed < <(min_median <"$build/rss.project")
-        read -r _ fmed < <(min_median <"$build/rss.floor")
+        read -r _ pmed < <("$build/minmedian" <"$build/rss.project")
+        read -r _ fmed < <("$build/minmedian" <"$build/rss.floor")
         r=$(ratio "$pmed" "$fmed")
         row "peak memory, KiB (median of 5), $sdl" "$pmed" "$fmed" "$r" "$(goal "$r" 1.1)"
     done

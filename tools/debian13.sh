@@ -1,9 +1,8 @@
 #!/bin/bash
-# Runs the README's two commands, tools/test.sh and then the headless tour
-# (env DISPLAY= tools/run.sh), as a new user would on a fresh Debian 13: in a
-# root made by mmdebstrap (variant apt, release trixie, from the machine's own
-# Debian mirror), with the project put in by git clone of this checkout's
-# committed state. Inside, tools/test.sh installs what it needs itself. Then
+# Runs tools/test.sh and then the headless tour (env DISPLAY= tools/run.sh)
+# as a new user would on a fresh Debian 13: in a root made by mmdebstrap
+# (variant apt, release trixie, from the machine's own Debian mirror), with
+# the project put in by git clone of this checkout's committed state. Inside, tools/test.sh installs what it needs itself. Then
 # each further COMMAND runs inside, in the project's folder, in turn.
 #
 #   tools/debian13.sh [DIR [COMMAND...]]   (default build-debian13; DIR/root is remade)
