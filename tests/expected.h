@@ -4,6 +4,8 @@
 #ifndef TESTS_EXPECTED_H
 #define TESTS_EXPECTED_H
 
+#include <string>
+
 namespace expected
 {
 const int kScreenW = 320, kScreenH = 240, kScreenBpp = 16;
@@ -18,6 +20,13 @@ struct Placed
 const Placed kNtsc = {"./res/app_tvout_ntsc.png", 162, 44};
 const Placed kPal = {"./res/app_tvout_pal.png", 237, 44};
 const Placed kCancel = {"./res/app_tvout_cancel.png", 253, 204};
+// A button by the name on it (NTSC, PAL, Cancel); null for another name.
+inline const Placed* Button(const std::string& name)
+{
+    return name == "NTSC" ? &kNtsc : name == "PAL" ? &kPal : name == "Cancel" ? &kCancel : nullptr;
+}
+// Where a scripted tap lands: this far inside a button's top-left corner.
+const int kTapInset = 5;
 
 // The version label: its text, top-left corner and size in points.
 const char* const kLabelText = "v0.95";

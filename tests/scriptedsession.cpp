@@ -1,4 +1,5 @@
 #include "tests/scriptedsession.h"
+#include "tests/expected.h"
 
 #include <stdlib.h>
 
@@ -26,8 +27,13 @@ bool ParseStep(const std::string& line, SessionStep* step)
     else if (kind == "press" || kind == "release")
     {
         step->kind = kind == "press" ? SessionStep::PRESS : SessionStep::RELEASE;
-        if (!(in >> step->x >> step->y))
+        std::string name;
+        in >> name;
+        const expected::Placed* button = expected::Button(name);
+        if (!button)
             return false;
+        step->x = button->x + expected::kTapInset;
+        step->y = button->y + expected::kTapInset;
     }
     else
         return false;
