@@ -14,7 +14,7 @@ struct SessionStep
         PRESS,
         RELEASE
     } kind;
-    std::string key; // KEY: KP0 ... KP9
+    std::string key; // the name: KP0 ... KP9, or the button's
     int x, y;        // PRESS, RELEASE: the point on the named button
     int times;       // 1, or the move count for a "moves" step
 };
