@@ -1,14 +1,24 @@
-// What the program must do, written down here and never read from its own
-// headers: a slip there would otherwise be both what is drawn and what is
-// expected.
+// What the program must do and where things are on its screen as the user
+// sees them, written down here once for the unit tests, the end-to-end runs
+// and the scripted session, and never read from the program's own headers:
+// a slip there would otherwise be both what is drawn and what is expected.
 #ifndef TESTS_EXPECTED_H
 #define TESTS_EXPECTED_H
+
+#include "tests/rgb.h"
+
+#include <string>
 
 namespace expected
 {
 const int kScreenW = 320, kScreenH = 240, kScreenBpp = 16;
 
 const char* const kBackgroundFile = "./res/app_tvout.png";
+
+struct Point
+{
+    int x, y;
+};
 
 struct Placed
 {
@@ -18,6 +28,30 @@ struct Placed
 const Placed kNtsc = {"./res/app_tvout_ntsc.png", 162, 44};
 const Placed kPal = {"./res/app_tvout_pal.png", 237, 44};
 const Placed kCancel = {"./res/app_tvout_cancel.png", 253, 204};
+// A button by the name on it (NTSC, PAL, Cancel); null for another name.
+inline const Placed* Button(const std::string& name)
+{
+    return name == "NTSC" ? &kNtsc : name == "PAL" ? &kPal : name == "Cancel" ? &kCancel : nullptr;
+}
+// Where a scripted tap lands: this far inside a button's top-left corner.
+const int kTapInset = 5;
+
+// Colours as the artwork draws them, and points on the plain ring 4-7 px
+// inside each button frame.
+const Point kNtscRing = {kNtsc.x + 4, kNtsc.y + 4};
+const Point kPalRing = {kPal.x + 4, kPal.y + 4};
+const Point kCancelRing = {kCancel.x + 4, kCancel.y + 4};
+
+// Button frames by number: normal, pressed, highlight, disabled.
+const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
+const Rgb kCancelFrames[4] = {{107, 124, 140}, {82, 97, 111}, {135, 152, 169}, {197, 204, 211}};
+
+// The background: title bar, and the footer behind Cancel and the version
+// label.
+const Rgb kTitle = {46, 74, 102};
+const Point kTitlePoints[] = {{300, 8}, {200, 14}};
+const Rgb kFooter = {220, 227, 233};
+const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
 
 // The version label: its text, top-left corner and size in points.
 const char* const kLabelText = "v0.95";

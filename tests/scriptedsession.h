@@ -1,6 +1,5 @@
-// The scripted session of tools/session.txt: one step per line, "key NAME",
-// "press X Y" or "release X Y" (screen pixels, left button); "moves" after
-// a step repeats it SESSION_MOVES times (default once). `#` starts a comment.
+// The scripted session of tools/session.txt (its grammar is at its top):
+// steps that name what they touch, turned into keys and screen points.
 #ifndef TESTS_SCRIPTEDSESSION_H
 #define TESTS_SCRIPTEDSESSION_H
 
@@ -15,8 +14,8 @@ struct SessionStep
         PRESS,
         RELEASE
     } kind;
-    std::string key; // KEY: KP0 ... KP9
-    int x, y;        // PRESS, RELEASE
+    std::string key; // the name: KP0 ... KP9, or the button's
+    int x, y;        // PRESS, RELEASE: the point on the named button
     int times;       // 1, or the move count for a "moves" step
 };
 

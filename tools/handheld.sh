@@ -123,8 +123,8 @@ if ! DISPLAY='' tools/run.sh >"$out/pc-tour.txt" 2>&1; then
     cat "$out/pc-tour.txt" >&2
     fail "the PC tour failed"
 fi
-cmake --build build -j2 --target tvout-compare >/dev/null
-compare=$root/build/tools/tour/tvout-compare
+cmake --build build -j2 --target tvout-compare tvout-session >/dev/null
+compare=$root/build/tools/tour/tvout-compare session_tool=$root/build/tools/tour/tvout-session
 echo "$pc, $compare"
 
 step "kernel and busybox"
@@ -324,28 +324,24 @@ pointer_to() { # x y
 # before; the last step hands off to the launcher.
 session() {
     boot "$1" 16 "$2"
-    local frames=("$pc"/0*.png) n=0 kind a b times
+    local frames=("$pc"/0*.png) n=0 action a b
     wait_for_screen 60 "${frames[0]}" "$dir/${frames[0]##*/}"
     echo "$name: first frame after $((SECONDS - started)) s"
     px="" py=""
-    while read -r kind a b; do
-        case "$kind" in
-        key)
-            times=1
-            [ "$b" != moves ] || times=${SESSION_MOVES:-1}
-            for _ in $(seq "$times"); do hh "sendkey kp_${a#KP}"; done
-            ;;
-        press | release)
-            pointer_to "$a" "$b"
-            # A move there and back repeats the buttons' new state: now and
-            # then a change of the ARMv6 board's USB mouse goes missing.
-            hh "mouse_button $([ "$kind" = press ] && echo 1 || echo 0)" \
-                "mouse_move 1 0" "mouse_move -1 0"
+    "$session_tool" --steps >"$dir/steps.txt" || fail "$name: $session_tool --steps failed"
+    while read -r action a b; do
+        case "$action" in
+        key) hh "sendkey $a" ;;
+        pointer) pointer_to "$a" "$b" ;;
+        # A move there and back repeats the buttons' new state: now and then
+        # a change of the ARMv6 board's USB mouse goes missing.
+        button) hh "mouse_button $a" "mouse_move 1 0" "mouse_move -1 0" ;;
+        shown)
+            n=$((n + 1))
+            [ "$n" -ge ${#frames[@]} ] || wait_for_screen 20 "${frames[n]}" "$dir/${frames[n]##*/}"
             ;;
         esac
-        n=$((n + 1))
-        [ "$n" -ge ${#frames[@]} ] || wait_for_screen 20 "${frames[n]}" "$dir/${frames[n]##*/}"
-    done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' tools/session.txt)
+    done <"$dir/steps.txt"
     finish
 }
 

@@ -8,77 +8,53 @@
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE /* RTLD_NEXT */
 #endif
+#include "tests/scriptedsession.h"
+
 #include <SDL.h>
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace
 {
-void Fail(const char* what, int line)
-{
-    fprintf(stderr, "sessioninput: %s: %s in line %d\n", SESSION_FILE, what, line);
-    abort();
-}
-
-SDL_Event Key(Uint8 type, SDLKey sym)
+SDL_Event Event(Uint8 type)
 {
     SDL_Event e;
     SDL_memset(&e, 0, sizeof(e));
-    e.key.type = type;
-    e.key.keysym.sym = sym;
+    e.type = type;
     return e;
 }
 
-SDL_Event Button(Uint8 type, int x, int y)
+// The session's events, each step as many times as it says.
+std::vector<SDL_Event> SessionEvents()
 {
-    SDL_Event e;
-    SDL_memset(&e, 0, sizeof(e));
-    e.button.type = type;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = static_cast<Uint16>(x);
-    e.button.y = static_cast<Uint16>(y);
-    return e;
-}
-
-// The session's events, a key step repeated `moves` times where it says so.
-std::vector<SDL_Event> ReadSession(int moves)
-{
-    std::vector<SDL_Event> events;
-    FILE* file = fopen(SESSION_FILE, "r");
-    if (!file)
-        Fail("cannot open", 0);
-    char text[256];
-    for (int line = 1; fgets(text, sizeof(text), file); ++line)
+    std::vector<SessionStep> steps;
+    std::string error;
+    if (!ReadSession(SESSION_FILE, &steps, &error))
     {
-        text[strcspn(text, "#\n")] = '\0';
-        char step[16], name[16], repeat[16];
-        int x, y, n;
-        if (sscanf(text, " %15s", step) != 1)
-            continue;
-        if (strcmp(step, "key") == 0 &&
-            (n = sscanf(text, " key KP%1[0-9] %15s", name, repeat)) >= 1)
-        {
-            if (n == 2 && strcmp(repeat, "moves") != 0)
-                Fail("a key step ends in \"moves\" or nothing", line);
-            const SDLKey sym = static_cast<SDLKey>(SDLK_KP0 + (name[0] - '0'));
-            for (int i = 0; i < (n == 2 ? moves : 1); ++i)
-            {
-                events.push_back(Key(SDL_KEYDOWN, sym));
-                events.push_back(Key(SDL_KEYUP, sym));
-            }
-        }
-        else if (sscanf(text, " %15s %d %d", step, &x, &y) == 3 &&
-                 (strcmp(step, "press") == 0 || strcmp(step, "release") == 0))
-            events.push_back(
-                Button(step[0] == 'p' ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, x, y));
-        else
-            Fail("not a step", line);
+        fprintf(stderr, "sessioninput: %s\n", error.c_str());
+        abort();
     }
-    fclose(file);
+    std::vector<SDL_Event> events;
+    for (const SessionStep& step : steps)
+        for (int i = 0; i < step.times; ++i)
+            if (step.kind == SessionStep::KEY)
+                for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP})
+                {
+                    events.push_back(Event(type));
+                    events.back().key.keysym.sym =
+                        static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
+                }
+            else
+            {
+                events.push_back(Event(step.kind == SessionStep::PRESS ? SDL_MOUSEBUTTONDOWN
+                                                                       : SDL_MOUSEBUTTONUP));
+                events.back().button.button = SDL_BUTTON_LEFT;
+                events.back().button.x = static_cast<Uint16>(step.x);
+                events.back().button.y = static_cast<Uint16>(step.y);
+            }
     return events;
 }
 } // namespace
@@ -92,8 +68,7 @@ extern "C" int SDL_PollEvent(SDL_Event* event)
     if (!next)
     {
         next = reinterpret_cast<int (*)(SDL_Event*)>(dlsym(RTLD_NEXT, "SDL_PollEvent"));
-        const char* moves = getenv("SESSION_MOVES");
-        session = ReadSession(moves ? atoi(moves) : 1);
+        session = SessionEvents();
         char driver[16] = "";
         dummy = SDL_VideoDriverName(driver, sizeof(driver)) && strcmp(driver, "dummy") == 0;
     }

@@ -33,7 +33,6 @@ namespace
 namespace fs = std::filesystem;
 using Log = std::vector<LogLine>;
 using Env = std::map<std::string, std::string>;
-using Layout::Point;
 using namespace expected;
 
 // Each wait gives up after kWaitMs, and all of them together once the
@@ -168,7 +167,7 @@ const Action kRelease = [](TvOutRun& r) { r.Input().Release(); };
 // A release inside is a click even when its press was dropped.
 const Action kTapCancel = [](TvOutRun& r)
 {
-    PressOn(Layout::kCancelRing)(r);
+    PressOn(kCancelRing)(r);
     r.Input().Release();
 };
 const Action kCtrlC = [](TvOutRun& r) { r.Input().CtrlC(); };
@@ -219,13 +218,13 @@ class EndToEnd : public DeviceDirTest<>
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
         Image seen;
         ASSERT_TRUE(run.Grab(seen));
-        for (Point p : Layout::kTitlePoints)
-            EXPECT_TRUE(IsAt(seen, p, Layout::kTitle)) << p.x << "," << p.y;
-        for (Point p : Layout::kFooterPoints)
-            EXPECT_TRUE(IsAt(seen, p, Layout::kFooter)) << p.x << "," << p.y;
-        EXPECT_TRUE(IsAt(seen, Layout::kNtscRing, Layout::kNtscPalFrames[0]));
-        EXPECT_TRUE(IsAt(seen, Layout::kPalRing, Layout::kNtscPalFrames[0]));
-        EXPECT_TRUE(IsAt(seen, Layout::kCancelRing, Layout::kCancelFrames[0]));
+        for (Point p : kTitlePoints)
+            EXPECT_TRUE(IsAt(seen, p, kTitle)) << p.x << "," << p.y;
+        for (Point p : kFooterPoints)
+            EXPECT_TRUE(IsAt(seen, p, kFooter)) << p.x << "," << p.y;
+        EXPECT_TRUE(IsAt(seen, kNtscRing, kNtscPalFrames[0]));
+        EXPECT_TRUE(IsAt(seen, kPalRing, kNtscPalFrames[0]));
+        EXPECT_TRUE(IsAt(seen, kCancelRing, kCancelFrames[0]));
         // Shown without the GL stack, also by SDL 1.2 on SDL2.
         const std::string maps = run.Child().Maps();
         const size_t gl = maps.find("/libGL");
@@ -327,7 +326,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"the first frame shows the background and the buttons without label", {}},
         {"without a launcher the program ends by itself with status 0", {}, "--view-main", {false}},
         {"tapping PAL sets the mode and the keypad then moves the picture",
-         {{PressOn(Layout::kPalRing), kPalPressed}, // a press alone sets nothing
+         {{PressOn(kPalRing), kPalPressed}, // a press alone sets nothing
           {kRelease, kNormal, {kBeforeMode, kPalMode}, {">> SET_MODE : TV+LCD & PAL"}},
           // The moves keep the standard the mode left.
           Move(XK_KP_0, "05 05 00 00 40 01 00 00 fa 00 00 00", ">> MOVE : UP (320, 250)"),
@@ -345,14 +344,14 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         // The label shows that the keypad still reaches the screen after
         // the release; the same paint has Cancel in its normal frame.
         {"pressing Cancel and dragging off before the release stays",
-         {{PressOn(Layout::kCancelRing), kCancelPressed},
+         {{PressOn(kCancelRing), kCancelPressed},
           {MoveTo({200, 150}), kNormal},
           {kRelease},
           {Key(XK_KP_8), kLabel}}},
         // The log is a pipe here: the hand-off line must still come out,
         // and last.
         {"tapping Cancel hands the launcher the apps view",
-         {{PressOn(Layout::kCancelRing), kCancelPressed}, {kRelease}},
+         {{PressOn(kCancelRing), kCancelPressed}, {kRelease}},
          "--view-apps"},
         // With a standard descriptor closed at the start, the X connection
         // must not take its number: the device calls or the log would go
@@ -360,7 +359,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         // show that NTSC was chosen.
         {"tapping Cancel with stderr closed, after choosing NTSC",
          {{Key(XK_KP_Subtract), {}, {}, {">> SET_MODE : TV+LCD & NTSC"}},
-          {PressOn(Layout::kCancelRing), kCancelPressed},
+          {PressOn(kCancelRing), kCancelPressed},
           {kRelease}},
          "--view-apps",
          {true, {}, ChildOptions().Without({2})}},
@@ -459,7 +458,7 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         {"Ctrl+C, no memory for the view", {UntilItLeaves(kCtrlC)}, 1, noView},
         // Input for a view that is not there is passed over.
         {"a tap and a key, then Ctrl+C, no memory for the view",
-         {PressOn(Layout::kPalRing), kRelease, Key(XK_KP_6), UntilItLeaves(kCtrlC)},
+         {PressOn(kPalRing), kRelease, Key(XK_KP_6), UntilItLeaves(kCtrlC)},
          1,
          noView},
     };
@@ -621,7 +620,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // paint can show anything but what is on the screen already.
         if (row.shown > 1)
         {
-            PressOn(row.shown > 2 ? Layout::kPalRing : Layout::kNtscRing)(one);
+            PressOn(row.shown > 2 ? kPalRing : kNtscRing)(one);
             (row.shown > 2 ? look.pal : look.ntsc) = 1;
         }
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name + "-later", dir));

@@ -124,14 +124,14 @@ bool TvOutRun::WaitForDeviceCalls(size_t count, int timeoutMs)
 
 bool TvOutRun::WaitForFirstFrame(int timeoutMs)
 {
-    const auto shows = [&](Layout::Point at, const Rgb& colour)
+    const auto shows = [&](expected::Point at, const Rgb& colour)
     {
         return WaitForScreen([&](const Image& i) { return Near(i.At(at.x, at.y), colour); },
                              timeoutMs);
     };
-    return shows(Layout::kTitlePoints[0], Layout::kTitle) &&
-           shows(Layout::kNtscRing, Layout::kNtscPalFrames[0]) &&
-           shows(Layout::kPalRing, Layout::kNtscPalFrames[0]);
+    return shows(expected::kTitlePoints[0], expected::kTitle) &&
+           shows(expected::kNtscRing, expected::kNtscPalFrames[0]) &&
+           shows(expected::kPalRing, expected::kNtscPalFrames[0]);
 }
 
 bool TvOutRun::Play(const SessionStep& step, int timeoutMs, bool mustShow)

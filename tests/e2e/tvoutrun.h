@@ -13,32 +13,6 @@
 #include <string>
 #include <vector>
 
-// Where things are on the program's screen and what colour they have, as
-// drawn by its artwork.
-namespace Layout
-{
-struct Point
-{
-    int x, y;
-};
-
-// Points on the plain ring 4-7 px inside each button frame.
-const Point kNtscRing = {expected::kNtsc.x + 4, expected::kNtsc.y + 4};
-const Point kPalRing = {expected::kPal.x + 4, expected::kPal.y + 4};
-const Point kCancelRing = {expected::kCancel.x + 4, expected::kCancel.y + 4};
-
-// Button frames by number: normal, pressed, highlight, disabled.
-const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
-const Rgb kCancelFrames[4] = {{107, 124, 140}, {82, 97, 111}, {135, 152, 169}, {197, 204, 211}};
-
-// The background: title bar, and the footer behind Cancel and the version
-// label.
-const Rgb kTitle = {46, 74, 102};
-const Point kTitlePoints[] = {{300, 8}, {200, 14}};
-const Rgb kFooter = {220, 227, 233};
-const Point kFooterPoints[] = {{130, 215}, {160, 223}, {100, 230}};
-} // namespace Layout
-
 class TvOutRun
 {
   public:

@@ -6,6 +6,10 @@
 //
 //   tvout-session <tvout binary> <working folder holding res/> <out file> <err file>
 //                 [NAME=VALUE...]    added to the program's environment
+//
+// With --steps it prints the session's input, one action a line, for the
+// virtual handheld: "key kp_N" (down and up), "pointer X Y", "button 1"
+// or "button 0" (left button down or up), and "shown" after each step.
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
 
@@ -24,6 +28,27 @@ const int kStepMs = 3000;
 
 int main(int argc, char** argv)
 {
+    std::vector<SessionStep> steps;
+    std::string error;
+    if (!ReadSession(SESSION_FILE, &steps, &error))
+    {
+        fprintf(stderr, "session: %s\n", error.c_str());
+        return 2;
+    }
+    if (argc == 2 && strcmp(argv[1], "--steps") == 0)
+    {
+        for (const SessionStep& step : steps)
+        {
+            for (int i = 0; i < step.times; ++i)
+                if (step.kind == SessionStep::KEY)
+                    printf("key kp_%c\n", step.key[2]);
+                else
+                    printf("pointer %d %d\nbutton %d\n", step.x, step.y,
+                           step.kind == SessionStep::PRESS);
+            printf("shown\n");
+        }
+        return 0;
+    }
     std::map<std::string, std::string> env;
     for (int i = 5; i < argc; ++i)
     {
@@ -35,20 +60,13 @@ int main(int argc, char** argv)
     {
         fprintf(stderr,
                 "usage: %s <tvout binary> <working folder> <out file> <err file> "
-                "[NAME=VALUE...]\n",
-                argv[0]);
+                "[NAME=VALUE...]\n       %s --steps\n",
+                argv[0], argv[0]);
         return 2;
     }
     if (!DeviceDirIsForTests())
     {
         fprintf(stderr, "session: %s is not a test folder\n", DeviceDir().c_str());
-        return 2;
-    }
-    std::vector<SessionStep> steps;
-    std::string error;
-    if (!ReadSession(SESSION_FILE, &steps, &error))
-    {
-        fprintf(stderr, "session: %s\n", error.c_str());
         return 2;
     }
     PrepareDeviceDir(true, true);
