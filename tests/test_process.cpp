@@ -300,8 +300,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         Row("reader stalls for a second, then reads again")
             .With(ChildOptions().Unread(4096).StartsFull())
             .Prints({{"", std::string(4095, 'x')}, kGone, kHandOff}),
-        Row("slow reader, every 20 ms")
-            .With(ChildOptions().Unread(4096).ReadEvery(20))
+        Row("slow reader, every 10 ms")
+            .With(ChildOptions().Unread(4096).ReadEvery(10))
             .In(session("150"))
             .Launches(apps)
             .Prints(session150Log),
