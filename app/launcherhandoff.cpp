@@ -61,6 +61,13 @@ void SetHandler(int sig, void (*handler)(int))
     sigaction(sig, &action, NULL);
 }
 
+// A hang-up ignored at start (nohup) stays ignored.
+void SetHangUpHandler(void (*handler)(int))
+{
+    if (!sigismember(&ignoredAtStart, SIGHUP))
+        SetHandler(SIGHUP, handler);
+}
+
 // The log is diagnostics only: a reader that has gone away or a log file at
 // its size limit must not end the process; the write simply fails.
 void IgnoreLogSignals()
@@ -79,7 +86,7 @@ int DescriptorLimit()
 
 // Just before the launcher is executed: the recorded mask and ignored
 // signals again, and every descriptor above 2 that was not open at the start
-// marked close-on-exec.
+// marked close-on-exec; the environment without the program's own settings.
 void RestoreStartStateForLauncher()
 {
     // The mask first: a termination request held back while leaving then
@@ -106,6 +113,8 @@ void RestoreStartStateForLauncher()
         if (!WasOpen(fd))
             ioctl(fd, FIOCLEX);
     }
+    // What the program set in its environment for itself.
+    ForgetSoftwareRendering();
 }
 } // namespace
 
@@ -127,9 +136,7 @@ void PrepareLauncherHandOff()
             sigaddset(&ignoredAtStart, sig);
     }
     sigprocmask(SIG_BLOCK, NULL, &maskAtStart);
-    // Ignored at start (nohup), it stays ignored.
-    if (!sigismember(&ignoredAtStart, SIGHUP))
-        SetHandler(SIGHUP, OnHangUp);
+    SetHangUpHandler(OnHangUp);
 
     memset(openAtStart, 0, sizeof(openAtStart));
     const int limit = DescriptorLimit();
@@ -157,8 +164,7 @@ void BeginHandOff()
     sigprocmask(SIG_BLOCK, &requests, NULL);
     SetHandler(SIGTERM, OnLeavingRequest);
     SetHandler(SIGINT, OnLeavingRequest);
-    if (!sigismember(&ignoredAtStart, SIGHUP))
-        SetHandler(SIGHUP, OnLeavingRequest);
+    SetHangUpHandler(OnLeavingRequest);
 }
 
 void LaunchMenuAtExit()
@@ -172,7 +178,6 @@ void LaunchMenuAtExit()
     int changed = chdir(LAUNCHER_DIR);
     (void)changed;
     RestoreStartStateForLauncher();
-    ForgetSoftwareRendering();
     execl(LAUNCHER_PATH, LAUNCHER_PATH, theApp.GetExitArgument(), (char*)NULL);
 
     // No launcher: the process ends with its own status, and the log written

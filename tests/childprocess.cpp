@@ -103,12 +103,17 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
-std::vector<std::string> FileLines(const std::string& path)
+std::string FileText(const std::string& path)
 {
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    return SplitLines(text.str());
+    return text.str();
+}
+
+std::vector<std::string> FileLines(const std::string& path)
+{
+    return SplitLines(FileText(path));
 }
 
 LogLine ParseLogLine(const std::string& line)

@@ -112,7 +112,8 @@ class ChildProcess
 };
 
 std::vector<std::string> SplitLines(const std::string& text);
-// The lines of the file at `path`; none where it cannot be read.
+// The text or the lines of the file at `path`; none where it cannot be read.
+std::string FileText(const std::string& path);
 std::vector<std::string> FileLines(const std::string& path);
 
 // A diagnostic line "name.cpp_  42]  text" split into the file name and the

@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 namespace
 {
@@ -42,12 +41,6 @@ const Log kWhole = {kMade, kCwd, kInit, kGone, kHandOff};
 const size_t kMadeBytes = 34;
 // Under an emulator the process seen is the emulator's.
 const bool kStateVisible = LauncherStartedWith("").size() > 3;
-
-std::string FileText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 // The signal numbers in one mask of /proc/<pid>/status ("SigIgn").
 std::vector<int> SignalsOf(pid_t pid, const std::string& mask)
