@@ -316,10 +316,7 @@ bool ChildProcess::WaitForOpenFile(const std::string& path, int timeoutMs)
 
 std::string ChildProcess::Maps() const
 {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return FileText("/proc/" + std::to_string(pid) + "/maps");
 }
 
 void ChildProcess::Signal(int signal)

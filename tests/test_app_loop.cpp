@@ -4,6 +4,7 @@
 #include "core/userevents.h"
 #include "tests/testevents.h"
 #include "tests/recordingview.h"
+#include "tests/testmain.h"
 
 #include <gtest/gtest.h>
 
@@ -41,14 +42,6 @@ namespace
 // Run() polls until a leave condition comes. One that misses it ends this
 // program after a few seconds, saying so, instead of spinning until the
 // test's timeout.
-void LoopStuck(int)
-{
-    static const char why[] = "the event loop missed the leave condition\n";
-    const ssize_t ignored = write(STDERR_FILENO, why, sizeof(why) - 1);
-    (void)ignored;
-    _exit(1);
-}
-
 SDL_Event Simple(Uint8 type)
 {
     SDL_Event e = {};
@@ -190,10 +183,10 @@ TEST_F(LoopTest, LeaveConditionsEndTheLoopAndLeaveLaterEventsQueued)
         SDL_PushEvent(&row.leave);
         SDL_PushEvent(&behind);
         SDL_PushEvent(&redraw);
-        signal(SIGALRM, LoopStuck);
-        alarm(5);
-        app->Run();
-        alarm(0);
+        {
+            const TimeBound bound("the event loop, which missed its leave,", 5);
+            app->Run();
+        }
         EXPECT_EQ(std::vector<std::string>{"OnButton(0, 3)"}, Recorded().calls);
         EXPECT_EQ(2u, DrainEvents().size()) << "events behind the leave must stay unhandled";
     }

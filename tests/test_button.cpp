@@ -12,6 +12,7 @@
 #include "core/userevents.h"
 #include "tests/testevents.h"
 #include "tests/testimages.h"
+#include "tests/testmain.h"
 
 // Puts states in place that the button never reaches through its own
 // operations (frame 2, a negative state).
@@ -399,7 +400,7 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
         {
             SCOPED_TRACE(testing::Message() << bad.name << " last of " << count);
             const std::string badPath = dir.File(bad.name), good = Strip(0);
-            const LoadBound bound(badPath);
+            const TimeBound bound("loading " + badPath, 10);
             std::string error = bad.error ? bad.error : "";
             if (!bad.error)
             {
@@ -441,7 +442,7 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
         button.NextGroup();
         button.NextGroup();
         const std::string badPath = dir.File(bad.name);
-        const LoadBound bound(badPath);
+        const TimeBound bound("loading " + badPath, 10);
         EXPECT_FALSE(button.Load(other.c_str(), other.c_str(), badPath.c_str(), Strip(3)));
         EXPECT_EQ(button.GetGroupCount(), 4);
         EXPECT_EQ(button.GetState(), 8);
@@ -501,7 +502,7 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
         {
             SCOPED_TRACE(testing::Message() << bad.name << ", group " << row.first);
             const std::string badPath = dir.File(bad.name);
-            const LoadBound bound(badPath);
+            const TimeBound bound("loading " + badPath, 10);
             const char* list[] = {Strip(0), badPath.c_str(), nullptr};
             CButton button;
             ASSERT_TRUE(LoadStrips(button, 4));

@@ -216,7 +216,7 @@ class ViewTest : public ::testing::Test
     int Initialize()
     {
         int result = 0;
-        const LoadBound bound("the view's resources");
+        const TimeBound bound("loading the view's resources", 10);
         lastLog = LogOf([&] { result = view->Initialize(); });
         return result;
     }
@@ -529,7 +529,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         ASSERT_TRUE(how != "empty" || WriteEmptyFile(file));
         ASSERT_TRUE(how != "FIFO" || mkfifo(file.c_str(), 0644) == 0);
         view.reset();
-        const LoadBound bound(file.empty() ? "the view's resources" : file);
+        const TimeBound bound(file.empty() ? "loading the view's resources" : "loading " + file,
+                              10);
         const std::vector<std::string> log = LogOf(
             [&]
             {

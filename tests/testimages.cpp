@@ -1,10 +1,6 @@
 #include "tests/testimages.h"
 
-#include <signal.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,31 +8,6 @@
 
 namespace testimages
 {
-
-namespace
-{
-char blockedLoad[1024];
-
-void LoadBlocked(int)
-{
-    const ssize_t ignored = write(STDERR_FILENO, blockedLoad, strlen(blockedLoad));
-    (void)ignored;
-    _exit(1);
-}
-} // namespace
-
-LoadBound::LoadBound(const std::string& what)
-{
-    snprintf(blockedLoad, sizeof(blockedLoad), "loading %s did not end within 10 s\n",
-             what.c_str());
-    signal(SIGALRM, LoadBlocked);
-    alarm(10);
-}
-
-LoadBound::~LoadBound()
-{
-    alarm(0);
-}
 
 TempDir::TempDir()
 {

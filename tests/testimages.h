@@ -31,18 +31,6 @@ class TempDir
     std::string path;
 };
 
-// While it lives, a load that has not ended after 10 s ends the test
-// program with a message naming `what`: a resource that blocks (a FIFO
-// opened for reading waits for a writer) fails at once, saying which.
-class LoadBound
-{
-  public:
-    explicit LoadBound(const std::string& what);
-    ~LoadBound();
-    LoadBound(const LoadBound&) = delete;
-    LoadBound& operator=(const LoadBound&) = delete;
-};
-
 // 24-bit BMP of w x h in one colour.
 bool WriteSolid(const std::string& path, int w, int h, Rgb colour);
 // 24-bit BMP strip of four frames side by side, frame i filled with colour(i).

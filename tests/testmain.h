@@ -6,6 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+// While it lives, a call that has not returned after `seconds` ends the test
+// program with "<what> did not end within <seconds> s": a load that blocks
+// (a FIFO opened for reading waits for a writer) or a loop that misses its
+// end fails at once, saying which, instead of at ctest's timeout.
+class TimeBound
+{
+  public:
+    TimeBound(const std::string& what, unsigned seconds);
+    ~TimeBound();
+    TimeBound(const TimeBound&) = delete;
+    TimeBound& operator=(const TimeBound&) = delete;
+};
+
 // A fixture for tests that use the device folder: skipped, with the reason
 // and the option that enables them, where that folder is not the build's;
 // otherwise it starts with the label font and no launcher, before `Base`
