@@ -23,7 +23,7 @@ cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR
 if [ $quick = 1 ]; then
     cmake --build "$build" -j2 --target repaint_driver floor devicefolder >/dev/null
 else
-    cmake --build "$build" -j2 --target tvout repaint_driver floor firstframe pairs minmedian \
+    cmake --build "$build" -j2 --target tvout repaint_driver floor firstframe pairs \
         euckr_bench handoff leavestamp devicefolder sessioninput >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
@@ -60,14 +60,9 @@ repaint_ratio=$r
 
 if [ $quick = 0 ]; then
     echo "Timing repaints (native, dummy driver)..." >&2
-    : >"$build/repaint.project"
-    : >"$build/repaint.floor"
-    for _ in $(seq 15); do
-        SDL_VIDEODRIVER=dummy "$build/repaint_driver" 2000 --time 2>>"$build/repaint.project" >/dev/null
-        SDL_VIDEODRIVER=dummy "$build/floor" repaint 2000 --time 2>>"$build/repaint.floor"
-    done
-    read -r pmin pmed < <("$build/minmedian" <"$build/repaint.project")
-    read -r fmin fmed < <("$build/minmedian" <"$build/repaint.floor")
+    out=$(SDL_VIDEODRIVER=dummy "$build/pairs" --reported 15 0 "$build/repaint_driver" 2000 --time \
+        -- "$build/floor" repaint 2000 --time)
+    read -r pmin pmed fmin fmed <<<"$out"
     row "time per repaint, us (min / median, 15 pairs)" \
         "$(awk -v a="$pmin" -v b="$pmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
         "$(awk -v a="$fmin" -v b="$fmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
@@ -91,12 +86,11 @@ if [ $quick = 0 ]; then
     done
     rm -f "$system/vanumenu"
 
-    # A private X server; -noreset keeps it up between back-to-back clients.
+    # The tests' X server, up for the rows below; stopped when this script ends.
     rm -f "$build/xvfb.display"
-    background Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 640x480x24 \
-        3>"$build/xvfb.display" 2>"$build/xvfb.log"
-    wait_for 10 test -s "$build/xvfb.display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$build/xvfb.display")"
+    background "$build/pairs" serve >"$build/xvfb.display" 2>"$build/xvfb.log"
+    wait_for 10 test -s "$build/xvfb.display" || fail "the X server did not start"
+    export DISPLAY="$(head -n1 "$build/xvfb.display")"
     unset SDL_VIDEODRIVER
 
     # Start-up and peak memory, once with each SDL 1.2 the machine has: the
@@ -104,11 +98,7 @@ if [ $quick = 0 ]; then
     # libsdl1.2-compat), and the LD_LIBRARY_PATH values in BENCH_SDL_PATHS.
     # The shim ends either program at its first flip with status 99.
     shim="$PWD/$build/libfirstframe.so"
-    peak_rss() {
-        /usr/bin/time -v -o "$build/time.out" env LD_PRELOAD="$shim" "$@" >/dev/null 2>&1 || true
-        grep -q "Exit status: 99" "$build/time.out" || { echo "no first frame: $*" >&2; exit 1; }
-        sed -n 's/.*Maximum resident set size (kbytes): //p' "$build/time.out"
-    }
+    peak_rss=(/usr/bin/time -f %M env LD_PRELOAD="$shim")
     libraries=("")
     compat="/usr/lib/$(gcc -print-multiarch)/sdl12-compat"
     [ ! -e "$compat/libSDL-1.2.so.0" ] || libraries+=("$compat")
@@ -119,24 +109,16 @@ if [ $quick = 0 ]; then
         sdl="SDL $("$build/floor" version)"
         echo "Timing start-up to the first frame on $sdl (Xvfb, 30 pairs)..." >&2
         out=$(PAIRS_PRELOAD="$shim" "$build/pairs" 30 99 "$build/tvout/tvout" -- "$build/floor" startup)
-        {
-            read -r pmin pmed
-            read -r fmin fmed
-        } <<<"$out"
+        read -r pmin pmed fmin fmed <<<"$out"
         r=$(ratio "$pmin" "$fmin")
         row "start-up to first frame, ms (min), $sdl" "$pmin" "$fmin" "$r" "$(goal "$r" 1.2)"
         row "start-up to first frame, ms (median), $sdl" "$pmed" "$fmed" "$(ratio "$pmed" "$fmed")" \
             "recorded"
 
-        echo "Peak memory at the first frame on $sdl (/usr/bin/time -v)..." >&2
-        : >"$build/rss.project"
-        : >"$build/rss.floor"
-        for _ in $(seq 5); do
-            peak_rss "$build/tvout/tvout" >>"$build/rss.project"
-            peak_rss "$build/floor" startup >>"$build/rss.floor"
-        done
-        read -r _ pmed < <("$build/minmedian" <"$build/rss.project")
-        read -r _ fmed < <("$build/minmedian" <"$build/rss.floor")
+        echo "Peak memory at the first frame on $sdl (/usr/bin/time)..." >&2
+        out=$("$build/pairs" --reported 5 99 "${peak_rss[@]}" "$build/tvout/tvout" \
+            -- "${peak_rss[@]}" "$build/floor" startup)
+        read -r _ pmed _ fmed <<<"$out"
         r=$(ratio "$pmed" "$fmed")
         row "peak memory, KiB (median of 5), $sdl" "$pmed" "$fmed" "$r" "$(goal "$r" 1.1)"
     done
@@ -163,10 +145,7 @@ if [ $quick = 0 ]; then
 
     echo "EUC-KR conversion against iconv..." >&2
     out=$("$build/euckr_bench")
-    {
-        read -r pmin pmed
-        read -r fmin fmed
-    } <<<"$out"
+    read -r pmin _ fmin _ <<<"$out"
     row "EUC-KR to UCS-2, 64 KiB, us (min; floor iconv)" \
         "$(awk -v a="$pmin" 'BEGIN { printf "%.1f", a / 1e3 }')" \
         "$(awk -v a="$fmin" 'BEGIN { printf "%.1f", a / 1e3 }')" "$(ratio "$pmin" "$fmin")" "recorded"

@@ -41,6 +41,22 @@ void ReadSome(int& fd, std::string& into)
     }
 }
 
+// Sleeps `ms`, or less when the child ends meanwhile: a child whose pipes
+// are closed is reaped as it ends, not at the next look. SIGCHLD is blocked
+// for this wait only: one that comes after the look ends the wait at once.
+void WaitForEnd(pid_t pid, int ms)
+{
+    sigset_t child, old;
+    sigemptyset(&child);
+    sigaddset(&child, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &child, &old);
+    siginfo_t info = {};
+    const timespec wait = {ms / 1000, ms % 1000 * 1000000L};
+    if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0)
+        sigtimedwait(&child, nullptr, &wait);
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+}
+
 // In the child, before exec: the start every child gets (see ChildOptions).
 // The descriptors above 2 that the test holds are only marked close-on-exec:
 // under an emulator, the emulator may still need its own.
@@ -78,18 +94,13 @@ void SetUpChild(const ChildOptions& options)
 
     for (int sig = 1; sig < NSIG; ++sig)
         signal(sig, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
     if (options.ignoredSignal)
         signal(options.ignoredSignal, SIG_IGN);
+    sigset_t blocked;
+    sigemptyset(&blocked);
     if (options.blockedSignal)
-    {
-        sigset_t blocked;
-        sigemptyset(&blocked);
         sigaddset(&blocked, options.blockedSignal);
-        sigprocmask(SIG_SETMASK, &blocked, nullptr);
-    }
+    sigprocmask(SIG_SETMASK, &blocked, nullptr);
 }
 } // namespace
 
@@ -148,12 +159,9 @@ ChildProcess::~ChildProcess()
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
     }
-    if (outFd >= 0)
-        close(outFd);
-    if (errFd >= 0)
-        close(errFd);
-    if (unreadFd >= 0)
-        close(unreadFd);
+    for (int fd : {outFd, errFd, unreadFd})
+        if (fd >= 0)
+            close(fd);
 }
 
 bool ChildProcess::Start(const std::string& path, const std::string& cwd,
@@ -161,20 +169,13 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
 {
     // A cross build's program runs in the emulator.
     if (*TEST_LAUNCH_PREFIX)
-        return Launch({TEST_LAUNCH_PREFIX, path}, cwd, env, options);
-    return Launch({path}, cwd, env, options);
+        return StartNative({TEST_LAUNCH_PREFIX, path}, cwd, env, options);
+    return StartNative({path}, cwd, env, options);
 }
 
-bool ChildProcess::StartNative(const std::string& path, const std::vector<std::string>& args)
-{
-    std::vector<std::string> argv = {path};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return Launch(argv, "/", {}, {});
-}
-
-bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::string& cwd,
-                          const std::map<std::string, std::string>& env,
-                          const ChildOptions& options)
+bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::string& cwd,
+                               const std::map<std::string, std::string>& env,
+                               const ChildOptions& options)
 {
     exited = false;
     out.clear();
@@ -217,10 +218,8 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
-        close(outPipe[0]);
-        close(outPipe[1]);
-        close(errPipe[0]);
-        close(errPipe[1]);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            close(fd);
         // Under an emulator standard error stays a pipe: the launcher, a
         // program of this machine, inherits the emulated program's preloads
         // and its loader says so there, which would block on a full terminal.
@@ -245,10 +244,9 @@ bool ChildProcess::Launch(const std::vector<std::string>& argv, const std::strin
         execvp(args[0], args.data());
         _exit(127);
     }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    if (terminal >= 0)
-        close(terminal);
+    for (int fd : {outPipe[1], errPipe[1], terminal})
+        if (fd >= 0)
+            close(fd);
     (options.unreadOutBytes > 0 ? unreadFd : outFd) = outPipe[0];
     errFd = errPipe[0];
     fcntl(outFd, F_SETFL, O_NONBLOCK);
@@ -262,10 +260,7 @@ void ChildProcess::Pump(int timeoutMs)
     const bool outDue = outReadEveryMs == 0 || NowMs() - outReadAt >= outReadEveryMs;
     pollfd fds[2] = {{outDue ? outFd : -1, POLLIN, 0}, {errFd, POLLIN, 0}};
     if (fds[0].fd < 0 && errFd < 0)
-    {
-        usleep(timeoutMs * 1000);
-        return;
-    }
+        return WaitForEnd(pid, timeoutMs);
     if (poll(fds, 2, outDue ? timeoutMs : std::min(timeoutMs, outReadEveryMs)) <= 0)
         return;
     if (fds[0].fd >= 0 && (fds[0].revents & (POLLIN | POLLHUP)))

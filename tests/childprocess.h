@@ -17,8 +17,7 @@
 struct ChildOptions
 {
     std::vector<int> closed; // standard descriptors it starts without
-    int unreadOutBytes = 0;  // > 0: standard output is a pipe of this size, not read until
-                             // ResumeOut()
+    int unreadOutBytes = 0;  // > 0: standard output, a pipe this size, not read until ResumeOut()
     int ignoredSignal = 0;   // a signal it starts with ignored
     int blockedSignal = 0;   // a signal it starts with blocked
     std::vector<int> open = {3};
@@ -28,10 +27,9 @@ struct ChildOptions
     // Standard output and error (only output under an emulator) on a
     // terminal (a pseudo-terminal), not read until ResumeOut().
     bool unreadTerminal = false;
-    bool outSocket = false; // standard output is a stream socket, read as the pipe is
-    // With unreadOutBytes: the pipe starts full, and is read from ResumeOut() on.
-    bool outStartsFull = false;
-    int outReadEveryMs = 0; // > 0: standard output is read only this often
+    bool outSocket = false;     // standard output is a stream socket, read as the pipe is
+    bool outStartsFull = false; // with unreadOutBytes: the pipe starts full
+    int outReadEveryMs = 0;     // > 0: standard output is read only this often
 
     // Named setters, for table rows: ChildOptions().Ignoring(SIGPIPE).
     ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; }
@@ -60,9 +58,11 @@ class ChildProcess
     // removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env, const ChildOptions& options = {});
-    // Starts a program of this machine, never in a cross build's emulator,
-    // with `args`, in the root folder.
-    bool StartNative(const std::string& path, const std::vector<std::string>& args);
+    // Starts `argv[0]` with the arguments after it as Start does, as a
+    // program of this machine, never in a cross build's emulator.
+    bool StartNative(const std::vector<std::string>& argv, const std::string& cwd,
+                     const std::map<std::string, std::string>& env,
+                     const ChildOptions& options = {});
 
     // True once the child holds the file at `path` open.
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
@@ -92,8 +92,6 @@ class ChildProcess
     std::string Why() const;
 
   private:
-    bool Launch(const std::vector<std::string>& argv, const std::string& cwd,
-                const std::map<std::string, std::string>& env, const ChildOptions& options);
     void Pump(int timeoutMs);
     // True once the child has ended; then reaps it and reads its pipes out.
     bool Ended();

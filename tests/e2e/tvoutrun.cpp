@@ -7,10 +7,6 @@
 
 #include <fstream>
 
-#ifndef XVFB_PATH
-#define XVFB_PATH "Xvfb"
-#endif
-
 namespace
 {
 const int kStopTimeoutMs = 3000;
@@ -38,23 +34,14 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
                      std::map<std::string, std::string> env, int timeoutMs, std::string* error,
                      const ChildOptions& options)
 {
-    // -displayfd: the server picks a free display and writes its number to
-    // standard output once it accepts connections.
-    const std::string& out = server.Out();
-    if (!server.StartNative(
-            XVFB_PATH, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"}) ||
-        !server.WaitUntil([&] { return out.find('\n') != std::string::npos; }, timeoutMs))
+    if (!server.Start(timeoutMs, error))
+        return false;
+    if (!x.Open(server.Display()))
     {
-        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit; " + server.Why();
+        *error = "cannot open display " + server.Display() + " with XTEST";
         return false;
     }
-    display = ":" + out.substr(0, out.find('\n'));
-    if (!x.Open(display))
-    {
-        *error = "cannot open display " + display + " with XTEST";
-        return false;
-    }
-    env["DISPLAY"] = display;
+    env["DISPLAY"] = server.Display();
     callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
     // SDL2's X11 driver (under SDL 1.2 on SDL2) drops a click that comes
@@ -170,11 +157,5 @@ bool TvOutRun::SaveOutput(const std::string& outPath, const std::string& errPath
 void TvOutRun::StopServer()
 {
     x.Close();
-    server.Signal(SIGTERM);
-    if (!server.WaitExit(kStopTimeoutMs))
-    {
-        server.Signal(SIGKILL);
-        server.WaitExit(kStopTimeoutMs);
-    }
-    display.clear();
+    server.Stop();
 }

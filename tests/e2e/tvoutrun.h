@@ -57,13 +57,12 @@ class TvOutRun
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }
     const ChildProcess& Child() const { return child; }
-    const std::string& DisplayName() const { return display; }
+    const std::string& DisplayName() const { return server.Display(); }
 
   private:
     size_t CallCount() const;
 
-    ChildProcess server; // Xvfb
-    std::string display;
+    XServer server;
     XDriver x;
     ChildProcess child;
     std::string callsFile;

@@ -1,12 +1,15 @@
 #include "tests/e2e/virtualx.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <signal.h>
+
 namespace
 {
+const int kStopTimeoutMs = 3000;
+
 // The program's window disappears when it leaves; requests on it then fail
 // with an X error, which must not end the test.
 int IgnoreXError(Display*, XErrorEvent*)
@@ -18,17 +21,37 @@ uint8_t ChannelValue(unsigned long pixel, unsigned long mask)
 {
     if (mask == 0)
         return 0;
-    int shift = 0;
-    while (!((mask >> shift) & 1))
-        ++shift;
-    const unsigned long max = mask >> shift;
-    return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / max);
+    const int shift = __builtin_ctzl(mask);
+    return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
 }
 } // namespace
 
-XDriver::~XDriver()
+bool XServer::Start(int timeoutMs, std::string* error)
 {
-    Close();
+    // -displayfd: the server picks a free display and writes its number to
+    // standard output once it accepts connections.
+    const std::string& out = process.Out();
+    if (!process.StartNative({XVFB_PATH, "-displayfd", "1", "-noreset", "-nolisten", "tcp",
+                              "-screen", "0", "640x480x24"},
+                             "/", {}) ||
+        !process.WaitUntil([&] { return out.find('\n') != std::string::npos; }, timeoutMs))
+    {
+        *error = "Xvfb (" XVFB_PATH ") reported no display within the time limit; " + process.Why();
+        return false;
+    }
+    display = ":" + out.substr(0, out.find('\n'));
+    return true;
+}
+
+void XServer::Stop()
+{
+    for (int signal : {SIGTERM, SIGKILL})
+    {
+        process.Signal(signal);
+        if (process.WaitExit(kStopTimeoutMs))
+            break;
+    }
+    display.clear();
 }
 
 bool XDriver::Open(const std::string& displayName)
@@ -38,13 +61,10 @@ bool XDriver::Open(const std::string& displayName)
     dpy = XOpenDisplay(displayName.c_str());
     if (!dpy)
         return false;
-    int eventBase, errorBase, major, minor;
-    if (!XTestQueryExtension(dpy, &eventBase, &errorBase, &major, &minor))
-    {
+    int unused;
+    if (!XTestQueryExtension(dpy, &unused, &unused, &unused, &unused))
         Close();
-        return false;
-    }
-    return true;
+    return dpy != nullptr;
 }
 
 void XDriver::Close()
@@ -53,12 +73,6 @@ void XDriver::Close()
         XCloseDisplay(dpy);
     dpy = nullptr;
     window = 0;
-}
-
-void XDriver::Sync()
-{
-    if (dpy)
-        XSync(dpy, False);
 }
 
 bool XDriver::FindWindow(int width, int height)
@@ -84,7 +98,7 @@ bool XDriver::FindWindow(int width, int height)
     window = found;
     // No window manager runs here: give the window the keyboard directly.
     XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
-    Sync();
+    XSync(dpy, False);
     return true;
 }
 
@@ -102,7 +116,6 @@ bool XDriver::Grab(Image& image)
     image.height = a.height;
     image.pixels.resize(static_cast<size_t>(a.width) * a.height);
     for (int y = 0; y < a.height; ++y)
-    {
         for (int col = 0; col < a.width; ++col)
         {
             const unsigned long p = XGetPixel(x, col, y);
@@ -110,7 +123,6 @@ bool XDriver::Grab(Image& image)
                                                ChannelValue(p, x->green_mask),
                                                ChannelValue(p, x->blue_mask)};
         }
-    }
     XDestroyImage(x);
     return true;
 }
@@ -123,7 +135,7 @@ void XDriver::MoveTo(int x, int y)
     Window child;
     XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
     XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
-    Sync();
+    XSync(dpy, False);
 }
 
 void XDriver::Button(bool down)
@@ -131,7 +143,7 @@ void XDriver::Button(bool down)
     if (!dpy)
         return;
     XTestFakeButtonEvent(dpy, 1, down, CurrentTime);
-    Sync();
+    XSync(dpy, False);
 }
 
 void XDriver::Key(unsigned long keysym, bool down)
@@ -139,7 +151,7 @@ void XDriver::Key(unsigned long keysym, bool down)
     if (!dpy)
         return;
     XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), down, CurrentTime);
-    Sync();
+    XSync(dpy, False);
 }
 
 void XDriver::CtrlC()
@@ -161,5 +173,5 @@ void XDriver::RequestClose()
     e.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(dpy, window, False, NoEventMask, &e);
-    Sync();
+    XSync(dpy, False);
 }

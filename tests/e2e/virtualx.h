@@ -1,9 +1,10 @@
-// A client of the tests' X server (Xvfb on a display number of its own) that
-// finds the program's window, reads its pixels back and sends it real input
-// through the XTEST extension.
+// The tests' X server (Xvfb on a display number of its own), and a client
+// of it that finds the program's window, reads its pixels back and sends it
+// real input through the XTEST extension.
 #ifndef TESTS_E2E_VIRTUALX_H
 #define TESTS_E2E_VIRTUALX_H
 
+#include "tests/childprocess.h"
 #include "tests/image.h"
 
 #include <string>
@@ -12,13 +13,29 @@
 // clash with other headers the tests use.
 struct _XDisplay;
 
+// 640x480 at 24 bits; it stays up from one client to the next (-noreset),
+// so that back-to-back runs of a program can share it.
+class XServer
+{
+  public:
+    ~XServer() { Stop(); }
+    // Starts it and waits until it accepts connections.
+    bool Start(int timeoutMs, std::string* error);
+    void Stop();
+    const std::string& Display() const { return display; } // ":N"; empty when down
+
+  private:
+    ChildProcess process;
+    std::string display;
+};
+
 class XDriver
 {
   public:
     XDriver() = default;
     XDriver(const XDriver&) = delete;
     XDriver& operator=(const XDriver&) = delete;
-    ~XDriver();
+    ~XDriver() { Close(); }
 
     bool Open(const std::string& displayName);
     void Close();
@@ -49,7 +66,6 @@ class XDriver
   private:
     void Button(bool down);
     void Key(unsigned long keysym, bool down);
-    void Sync();
 
     _XDisplay* dpy = nullptr;
     unsigned long window = 0; // an X Window id
