@@ -7,6 +7,7 @@
 
 #include "tests/image.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +49,13 @@ void Fill(SDL_Surface* surface, Rgb colour);
 // Empty when `screen` holds exactly `expected`; otherwise how they differ,
 // with both saved as pictures named after `name` in the build folder.
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name);
+
+// A rectangle as x, y, w, h, to compare in one expectation.
+using Rect = std::array<int, 4>;
+inline Rect RectOf(const SDL_Rect& r)
+{
+    return {r.x, r.y, r.w, r.h};
+}
 
 struct Box
 {
