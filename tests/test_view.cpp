@@ -639,6 +639,11 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
+    const Outcome ntsc = {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .modeChosen = true};
+    const Outcome pal = {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .modeChosen = true};
+    // The loop leaves: the redraw queued behind the leave event is never
+    // painted.
+    const Outcome leaves = {.events = {EVENT_REDRAW}, .exitArgument = "--view-apps"};
     const struct
     {
         int button;
@@ -646,20 +651,9 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
         Outcome then;
         std::vector<int> released;
     } rows[] = {
-        {NTSC,
-         false,
-         {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .modeChosen = true},
-         clickedAndRedraw},
-        {PAL,
-         false,
-         {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .modeChosen = true},
-         clickedAndRedraw},
-        // The loop leaves: the redraw queued behind the leave event is never
-        // painted.
-        {CANCEL,
-         false,
-         {.events = {EVENT_REDRAW}, .exitArgument = "--view-apps"},
-         {EVENT_BUTTON_CLICKED}},
+        {NTSC, false, ntsc, clickedAndRedraw},
+        {PAL, false, pal, clickedAndRedraw},
+        {CANCEL, false, leaves, {EVENT_BUTTON_CLICKED}},
         {CANCEL, true, {}, {}},
     };
     for (const auto& row : rows)

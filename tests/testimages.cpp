@@ -11,13 +11,9 @@ namespace testimages
 
 TempDir::TempDir()
 {
-    const char* base = getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tvout-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr)
-        path = buffer.data();
+    std::string pattern = std::filesystem::temp_directory_path() / "tvout-test-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr)
+        path = pattern;
 }
 
 TempDir::~TempDir()
@@ -62,12 +58,6 @@ Rgb AsStored(SDL_Surface* surface, Rgb colour)
     return c;
 }
 
-void PutLittle16(std::ofstream& out, int value)
-{
-    out.put(static_cast<char>(value & 0xff));
-    out.put(static_cast<char>((value >> 8) & 0xff));
-}
-
 } // namespace
 
 bool WriteSolid(const std::string& path, int w, int h, Rgb colour)
@@ -85,18 +75,14 @@ bool WriteStrip(const std::string& path, int frameW, int frameH,
 bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
 {
     std::ofstream out(path, std::ios::binary);
-    const char start[12] = {0, 0, 2}; // no id, no colour map, uncompressed true colour
-    out.write(start, sizeof(start));
-    PutLittle16(out, w);
-    PutLittle16(out, h);
-    out.put(24);
-    out.put(0x20); // rows top to bottom
+    // No id, no colour map, uncompressed true colour; the size, 24 bits a
+    // pixel and rows top to bottom.
+    const char header[18] = {
+        0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, char(w), char(w >> 8), char(h), char(h >> 8), 24, 0x20};
+    const char bgr[3] = {char(colour.b), char(colour.g), char(colour.r)};
+    out.write(header, sizeof(header));
     for (int i = 0; i < w * h; ++i)
-    {
-        out.put(static_cast<char>(colour.b));
-        out.put(static_cast<char>(colour.g));
-        out.put(static_cast<char>(colour.r));
-    }
+        out.write(bgr, sizeof(bgr));
     return static_cast<bool>(out);
 }
 
