@@ -88,26 +88,19 @@ ImageDifference CompareImages(const Image& expected, const Image& actual, int to
     return d;
 }
 
-namespace
-{
-std::string Hex(const Rgb& c)
-{
-    char text[8];
-    snprintf(text, sizeof(text), "#%02X%02X%02X", c.r, c.g, c.b);
-    return text;
-}
-} // namespace
-
 std::string Describe(const ImageDifference& d, const Image& expected, const Image& actual)
 {
+    char text[128] = "";
     if (d.sizesDiffer)
-        return "the sizes differ: expected " + std::to_string(expected.width) + "x" +
-               std::to_string(expected.height) + ", actual " + std::to_string(actual.width) + "x" +
-               std::to_string(actual.height);
-    if (d.None())
-        return "";
-    return std::to_string(d.count) + " pixels differ, first at (" + std::to_string(d.x) + ", " +
-           std::to_string(d.y) + "): expected " + Hex(d.expected) + ", actual " + Hex(d.actual);
+        snprintf(text, sizeof(text), "the sizes differ: expected %dx%d, actual %dx%d",
+                 expected.width, expected.height, actual.width, actual.height);
+    else if (!d.None())
+        snprintf(
+            text, sizeof(text),
+            "%d pixels differ, first at (%d, %d): expected #%02X%02X%02X, actual #%02X%02X%02X",
+            d.count, d.x, d.y, d.expected.r, d.expected.g, d.expected.b, d.actual.r, d.actual.g,
+            d.actual.b);
+    return text;
 }
 
 std::string ImageMismatch(const Image& expected, const Image& actual, int tolerance,

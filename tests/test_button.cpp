@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,7 @@ class ButtonTest : public ::testing::Test
                 WriteStrip(Strip(g), kFrameW, kFrameH, [g](int f) { return FrameColour(g, f); }));
         ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, OtherColour));
         ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, OtherColour));
-        ASSERT_TRUE(WriteEmptyFile(dir.File("empty.png")));
+        ASSERT_TRUE(std::ofstream(dir.File("empty.png")));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerowide.tga"), 0, 8, kBackground));
         ASSERT_TRUE(WriteSolidTga(dir.File("zerohigh.tga"), 8, 0, kBackground));
         ASSERT_EQ(mkfifo(dir.File("fifo.png").c_str(), 0644), 0);

@@ -86,11 +86,6 @@ bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
     return static_cast<bool>(out);
 }
 
-bool WriteEmptyFile(const std::string& path)
-{
-    return static_cast<bool>(std::ofstream(path, std::ios::binary));
-}
-
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill)
 {
     SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 16, 0xf800, 0x07e0, 0x001f, 0);

@@ -40,8 +40,6 @@ bool WriteStrip(const std::string& path, int frameW, int frameH,
 // Uncompressed 24-bit TGA in one colour. Unlike BMP, the TGA loader accepts a
 // zero width or height, which makes zero-sized images reachable.
 bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour);
-// A file of 0 bytes.
-bool WriteEmptyFile(const std::string& path);
 
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
