@@ -63,8 +63,12 @@ class ButtonTest : public ::testing::Test
         ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, OtherColour));
         ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, OtherColour));
         ASSERT_TRUE(std::ofstream(dir.File("empty.png")));
-        ASSERT_TRUE(WriteSolidTga(dir.File("zerowide.tga"), 0, 8, kBackground));
-        ASSERT_TRUE(WriteSolidTga(dir.File("zerohigh.tga"), 8, 0, kBackground));
+        // Uncompressed true-colour TGA headers of 0 x 8 and 8 x 0 pixels: unlike
+        // BMP, the TGA loader hands out images of zero width or height.
+        const char zeroWide[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 24, 0x20};
+        const char zeroHigh[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 24, 0x20};
+        ASSERT_TRUE(std::ofstream(dir.File("zerowide.tga")).write(zeroWide, 18));
+        ASSERT_TRUE(std::ofstream(dir.File("zerohigh.tga")).write(zeroHigh, 18));
         ASSERT_EQ(mkfifo(dir.File("fifo.png").c_str(), 0644), 0);
         ASSERT_EQ(mkdir(dir.File("folder.png").c_str(), 0755), 0);
         screen = CreateScreen16(320, 240, kBackground);

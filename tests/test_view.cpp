@@ -274,36 +274,33 @@ Outcome Observe(CTvOutView& view, const std::function<void()>& step)
 // fixed.
 TEST_F(ViewTest, ButtonCodeTable)
 {
-    enum Kind
-    {
-        MOVE, // only once a mode is chosen
-        VERSION,
-        MODE,
-        LEAVE
-    };
-    struct Row
+    const std::string tv = "SDL_TvConfig ";
+    const std::vector<int> redraw = {EVENT_REDRAW}, leave = {EVENT_LEAVE_VIEW, EVENT_REDRAW};
+    const struct
     {
         int code;
-        Kind kind;
-        std::vector<std::string> calls;
-        std::vector<std::string> log;
+        bool move; // only once a mode is chosen
+        Outcome then;
+    } rows[] = {
+        // clang-format off
+        {0, true, {.calls = {kPalUp}, .log = {kUpLog}, .events = redraw}},
+        {2, true, {.calls = {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"},
+                   .log = {">> MOVE : LEFT (310, 240)\n"}, .events = redraw}},
+        {4, true, {.calls = {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"},
+                   .log = {">> MOVE : DOWN (320, 230)\n"}, .events = redraw}},
+        {6, true, {.calls = {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"},
+                   .log = {">> MOVE : RIGHT (330, 240)\n"}, .events = redraw}},
+        {8, false, {.events = redraw, .showVersion = true}},
+        {9, false, {.events = redraw, .showVersion = true}},
+        {12, false, {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .events = redraw,
+                     .modeChosen = true}},
+        {13, false, {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .events = redraw,
+                     .modeChosen = true}},
+        {14, false, {.events = leave, .exitArgument = "--view-apps"}},
+        {15, false, {.calls = {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
+                     .log = {">> Enable LCD\n"}, .events = leave, .exitArgument = "--view-apps"}},
+        // clang-format on
     };
-    const std::string tv = "SDL_TvConfig ";
-    // clang-format off
-    const std::vector<Row> rows = {
-        {0, MOVE, {kPalUp}, {kUpLog}},
-        {2, MOVE, {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"}, {">> MOVE : LEFT (310, 240)\n"}},
-        {4, MOVE, {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"}, {">> MOVE : DOWN (320, 230)\n"}},
-        {6, MOVE, {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"}, {">> MOVE : RIGHT (330, 240)\n"}},
-        {8, VERSION, {}, {}},
-        {9, VERSION, {}, {}},
-        {12, MODE, {kBeforeMode, kPalMode}, {kPalLog}},
-        {13, MODE, {kBeforeMode, kNtscMode}, {kNtscLog}},
-        {14, LEAVE, {}, {}},
-        {15, LEAVE, {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-         {">> Enable LCD\n"}},
-    };
-    // clang-format on
 
     for (int chosen = 0; chosen < 2; ++chosen)
         for (int isDown = 0; isDown < 2; ++isDown)
@@ -325,20 +322,10 @@ TEST_F(ViewTest, ButtonCodeTable)
                 const Outcome actual =
                     Observe(*subject, [&] { subject->OnButton(isDown, uint8(code)); });
                 Outcome expected;
-                expected.modeChosen = chosen;
-                for (const Row& row : rows)
-                    if (row.code == code && !isDown && (chosen || row.kind != MOVE))
-                    {
-                        expected.calls = row.calls;
-                        expected.log = row.log;
-                        expected.events = {EVENT_REDRAW};
-                        if (row.kind == LEAVE)
-                            expected.events = {EVENT_LEAVE_VIEW, EVENT_REDRAW};
-                        expected.modeChosen = chosen || row.kind == MODE;
-                        expected.showVersion = row.kind == VERSION;
-                        if (row.kind == LEAVE)
-                            expected.exitArgument = "--view-apps";
-                    }
+                for (const auto& row : rows)
+                    if (row.code == code && !isDown && (chosen || !row.move))
+                        expected = row.then;
+                expected.modeChosen |= bool(chosen);
                 EXPECT_EQ(Fields(actual), Fields(expected));
                 LogOf([&] { subject.reset(); });
             }
@@ -406,32 +393,23 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
 TEST(Artwork, CommittedStripsFitTheLayout)
 {
     const std::string root = TEST_SOURCE_DIR "/";
-    SDL_Surface* background = IMG_Load((root + kBackgroundFile).c_str());
-    ASSERT_NE(background, nullptr) << SDL_GetError();
-    EXPECT_EQ(background->w, kScreenW);
-    EXPECT_EQ(background->h, kScreenH);
-    SDL_FreeSurface(background);
-
-    SDL_Rect frames[3];
-    for (int b = 0; b < 3; ++b)
+    const Image background = LoadImage(root + kBackgroundFile);
+    EXPECT_EQ(background.width, kScreenW);
+    EXPECT_EQ(background.height, kScreenH);
+    std::vector<Rect> frames;
+    for (const Placed& at : {kNtsc, kPal, kCancel})
     {
-        const Placed& at = kButtons[b].at;
         SCOPED_TRACE(at.file);
-        SDL_Surface* strip = IMG_Load((root + at.file).c_str());
-        ASSERT_NE(strip, nullptr) << SDL_GetError();
-        EXPECT_EQ(strip->w % 4, 0);
-        frames[b] = {Sint16(at.x), Sint16(at.y), Uint16(strip->w / 4), Uint16(strip->h)};
-        SDL_FreeSurface(strip);
-        EXPECT_GT(frames[b].w, 0);
-        EXPECT_LE(at.x + frames[b].w, kScreenW);
-        EXPECT_LE(at.y + frames[b].h, kScreenH);
-        for (int other = 0; other < b; ++other)
-        {
-            const SDL_Rect& o = frames[other];
-            EXPECT_TRUE(at.x >= o.x + o.w || o.x >= at.x + frames[b].w || at.y >= o.y + o.h ||
-                        o.y >= at.y + frames[b].h)
-                << "overlaps button " << other;
-        }
+        const Image strip = LoadImage(root + at.file);
+        EXPECT_EQ(strip.width % 4, 0);
+        const int w = strip.width / 4, h = strip.height;
+        EXPECT_GT(w, 0);
+        EXPECT_LE(at.x + w, kScreenW);
+        EXPECT_LE(at.y + h, kScreenH);
+        for (const auto& [x, y, otherW, otherH] : frames)
+            EXPECT_TRUE(at.x >= x + otherW || x >= at.x + w || at.y >= y + otherH || y >= at.y + h)
+                << "overlaps the button at (" << x << ", " << y << ")";
+        frames.push_back({at.x, at.y, w, h});
     }
 }
 
@@ -606,26 +584,26 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 // strip with a colour that shares the key's 16-bit value.
 TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 {
-    for (const char* file : {kBackgroundFile, kButtons[NTSC].at.file, kButtons[PAL].at.file})
+    for (const char* file : {kBackgroundFile, kNtsc.file, kPal.file})
         std::filesystem::copy_file(std::string(TEST_SOURCE_DIR "/") + file, file,
                                    std::filesystem::copy_options::overwrite_existing);
-    std::ofstream(kButtons[CANCEL].at.file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
-                                               "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
-                                               "\" .x .x .\", \"x. x. x \"};\n";
+    std::ofstream(kCancel.file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
+                                   "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
+                                   "\" .x .x .\", \"x. x. x \"};\n";
     ASSERT_EQ(Initialize(), 1);
     Fill(kUntouched);
     view->Draw(screen);
 
     SDL_Surface* expected = CreateScreen16(kScreenW, kScreenH, kUntouched);
     ASSERT_NE(expected, nullptr);
-    for (int i = 0; i < 4; ++i)
+    const Placed background = {kBackgroundFile, 0, 0};
+    for (const Placed& at : {background, kNtsc, kPal, kCancel})
     {
-        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].at.file);
+        SDL_Surface* loaded = IMG_Load(at.file);
         ASSERT_NE(loaded, nullptr) << SDL_GetError();
-        const bool button = i > 0;
-        SDL_Rect source = {0, 0, Uint16(loaded->w / (button ? 4 : 1)), Uint16(loaded->h)};
-        SDL_Rect dest = {Sint16(button ? kButtons[i - 1].at.x : 0),
-                         Sint16(button ? kButtons[i - 1].at.y : 0), 0, 0};
+        const int frames = at.file == kBackgroundFile ? 1 : 4;
+        SDL_Rect source = {0, 0, Uint16(loaded->w / frames), Uint16(loaded->h)};
+        SDL_Rect dest = {Sint16(at.x), Sint16(at.y), 0, 0};
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }

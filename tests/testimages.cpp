@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace testimages
@@ -70,20 +69,6 @@ bool WriteStrip(const std::string& path, int frameW, int frameH,
 {
     const Rgb colours[4] = {colour(0), colour(1), colour(2), colour(3)};
     return WriteFrames(path, frameW, frameH, colours, 4);
-}
-
-bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
-{
-    std::ofstream out(path, std::ios::binary);
-    // No id, no colour map, uncompressed true colour; the size, 24 bits a
-    // pixel and rows top to bottom.
-    const char header[18] = {
-        0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, char(w), char(w >> 8), char(h), char(h >> 8), 24, 0x20};
-    const char bgr[3] = {char(colour.b), char(colour.g), char(colour.r)};
-    out.write(header, sizeof(header));
-    for (int i = 0; i < w * h; ++i)
-        out.write(bgr, sizeof(bgr));
-    return static_cast<bool>(out);
 }
 
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill)

@@ -37,9 +37,6 @@ bool WriteSolid(const std::string& path, int w, int h, Rgb colour);
 // 24-bit BMP strip of four frames side by side, frame i filled with colour(i).
 bool WriteStrip(const std::string& path, int frameW, int frameH,
                 const std::function<Rgb(int frame)>& colour);
-// Uncompressed 24-bit TGA in one colour. Unlike BMP, the TGA loader accepts a
-// zero width or height, which makes zero-sized images reachable.
-bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour);
 
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
