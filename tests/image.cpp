@@ -22,46 +22,26 @@ void Image::Fill(int x, int y, int w, int h, Rgb colour)
             At(px, py) = colour;
 }
 
-Rgb PixelAt(SDL_Surface* surface, int x, int y)
-{
-    Rgb c = {0, 0, 0};
-    if (x < 0 || y < 0 || x >= surface->w || y >= surface->h)
-        return c;
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
-        return c;
-    const int bpp = surface->format->BytesPerPixel;
-    const Uint8* p = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * bpp;
-    Uint32 pixel = 0;
-    switch (bpp)
-    {
-    case 1:
-        pixel = *p;
-        break;
-    case 2:
-        pixel = *reinterpret_cast<const Uint16*>(p);
-        break;
-    case 3:
-        if (SDL_BYTEORDER == SDL_BIG_ENDIAN)
-            pixel = (p[0] << 16) | (p[1] << 8) | p[2];
-        else
-            pixel = p[0] | (p[1] << 8) | (p[2] << 16);
-        break;
-    default:
-        pixel = *reinterpret_cast<const Uint32*>(p);
-        break;
-    }
-    if (SDL_MUSTLOCK(surface))
-        SDL_UnlockSurface(surface);
-    SDL_GetRGB(pixel, surface->format, &c.r, &c.g, &c.b);
-    return c;
-}
-
 Image ImageOf(SDL_Surface* surface)
 {
     Image image(surface->w, surface->h, {0, 0, 0});
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return image;
+    const int bpp = surface->format->BytesPerPixel;
     for (int y = 0; y < surface->h; ++y)
         for (int x = 0; x < surface->w; ++x)
-            image.At(x, y) = PixelAt(surface, x, y);
+        {
+            // A pixel's bytes hold one number in the machine's byte order.
+            const Uint8* p =
+                static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * bpp;
+            Uint32 pixel = 0;
+            for (int i = 0; i < bpp; ++i)
+                pixel |= Uint32(p[i]) << 8 * (SDL_BYTEORDER == SDL_LIL_ENDIAN ? i : bpp - 1 - i);
+            Rgb& c = image.At(x, y);
+            SDL_GetRGB(pixel, surface->format, &c.r, &c.g, &c.b);
+        }
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
     return image;
 }
 
@@ -108,26 +88,19 @@ ImageDifference CompareImages(const Image& expected, const Image& actual, int to
     return d;
 }
 
-namespace
-{
-std::string Hex(const Rgb& c)
-{
-    char text[8];
-    snprintf(text, sizeof(text), "#%02X%02X%02X", c.r, c.g, c.b);
-    return text;
-}
-} // namespace
-
 std::string Describe(const ImageDifference& d, const Image& expected, const Image& actual)
 {
+    char text[128] = "";
     if (d.sizesDiffer)
-        return "the sizes differ: expected " + std::to_string(expected.width) + "x" +
-               std::to_string(expected.height) + ", actual " + std::to_string(actual.width) + "x" +
-               std::to_string(actual.height);
-    if (d.None())
-        return "";
-    return std::to_string(d.count) + " pixels differ, first at (" + std::to_string(d.x) + ", " +
-           std::to_string(d.y) + "): expected " + Hex(d.expected) + ", actual " + Hex(d.actual);
+        snprintf(text, sizeof(text), "the sizes differ: expected %dx%d, actual %dx%d",
+                 expected.width, expected.height, actual.width, actual.height);
+    else if (!d.None())
+        snprintf(
+            text, sizeof(text),
+            "%d pixels differ, first at (%d, %d): expected #%02X%02X%02X, actual #%02X%02X%02X",
+            d.count, d.x, d.y, d.expected.r, d.expected.g, d.expected.b, d.actual.r, d.actual.g,
+            d.actual.b);
+    return text;
 }
 
 std::string ImageMismatch(const Image& expected, const Image& actual, int tolerance,

@@ -12,6 +12,8 @@
 namespace
 {
 
+using namespace std::string_literals;
+
 const uint16 kUnwritten = 0xAAAA; // fills dst before a conversion
 const int32 kEmpty = -1;
 
@@ -36,22 +38,6 @@ std::vector<uint16> ConvertAll(const std::string& bytes)
     return ConvertBuffer(bytes.c_str(), bytes.size() + 1);
 }
 
-// The units up to and including the first 0: what the renderer draws.
-std::vector<uint16> Convert(const std::string& bytes)
-{
-    std::vector<uint16> units = ConvertAll(bytes);
-    std::vector<uint16>::iterator end = std::find(units.begin(), units.end(), 0);
-    EXPECT_TRUE(end != units.end()) << "no terminating 0 unit";
-    return std::vector<uint16>(units.begin(), end == units.end() ? end : end + 1);
-}
-
-std::vector<uint16> Units(const std::u16string& text)
-{
-    std::vector<uint16> units(text.begin(), text.end());
-    units.push_back(0);
-    return units;
-}
-
 // The unit of one byte pair, which must be followed by the terminator.
 uint16 PairUnit(int lead, int trail)
 {
@@ -60,8 +46,6 @@ uint16 PairUnit(int lead, int trail)
     EXPECT_EQ(0, units[1]) << std::hex << lead << " " << trail;
     return units[0];
 }
-
-// ---- The table ----
 
 TEST(Ksc5601Table, CoversRowsA1ToFD)
 {
@@ -88,92 +72,68 @@ TEST(Ksc5601Table, EveryCodePointOnceAndInTheBmp)
     {
         const int32 code = ksc5601ToUnicode[i];
         if (code == kEmpty)
-        {
             continue;
-        }
         EXPECT_TRUE(code > 0 && code <= 0xFFFF) << "entry " << i << " holds " << code;
         EXPECT_TRUE(seen.insert(code).second) << "U+" << std::hex << code << " twice";
     }
 }
 
-// ---- Conversion ----
-
-TEST(EucKrToUcs2, AsciiPassesThroughUnchanged)
+// Each row: the bytes (up to their last 0), the units before the first 0
+// written, and how many units of the strlen + 1 are left unwritten at the
+// end. A pair gives one unit, so every pair leaves one unwritten; an
+// unmapped cell gives a 0 that ends the rendered text, and the conversion
+// goes on past it.
+TEST(EucKrToUcs2, ConvertsBytesToTheirUnits)
 {
-    EXPECT_EQ(Units(u"v0.95"), ConvertAll("v0.95"));
-
     std::string ascii;
     for (int c = 0x01; c <= 0x7F; ++c)
-    {
         ascii += static_cast<char>(c);
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::u16string units;
+        size_t unwritten;
+    } rows[] = {
+        {"ASCII passes through unchanged", "v0.95", u"v0.95", 0},
+        {"every ASCII byte passes through unchanged", ascii, {ascii.begin(), ascii.end()}, 0},
+        {"the empty string gives only the terminator", "", u"", 0},
+        {"double-byte sample: the first Hangul syllable", "\xB0\xA1", u"\uAC00", 1},
+        {"double-byte sample: the ideographic space", "\xA1\xA1", u"\u3000", 1},
+        {"double-byte sample: the last Hanja", "\xFD\xFE", u"\u8A70", 1},
+        {"double-byte sample: a filler run, each pair on its own, not composed",
+         "\xA4\xD4\xA4\xA1\xA4\xBF\xA4\xD4", u"\u3164\u3131\u314F\u3164", 4},
+        {"Korean sentence: mode choice",
+         "TV \xC3\xE2\xB7\xC2 \xB9\xE6\xBD\xC4\xC0\xBB "
+         "\xBC\xB1\xC5\xC3\xC7\xCF\xBC\xBC\xBF\xE4: NTSC \xB6\xC7\xB4\xC2 PAL.",
+         u"TV 출력 방식을 선택하세요: NTSC 또는 PAL.", 12},
+        {"Korean sentence: Hanja and symbols",
+         "\xA1\xB8\xD3\xDE\xF9\xDB\xDA\xC5\xCF\xD0\xA1\xB9\xC0\xC7 "
+         "\xBC\xF6\xB5\xB5\xB4\xC2 \xBC\xAD\xBF\xEF\xC0\xD4\xB4\xCF\xB4\xD9. "
+         "\xA1\xD8 \xC8\xAD\xB8\xE9 \xC0\xA7\xC4\xA1 \xC1\xB6\xC1\xA4",
+         u"「大韓民國」의 수도는 서울입니다. ※ 화면 위치 조정", 22},
+        {"an unmapped cell ends the rendered text", "ab\xA2\xE6"s + "cd", u"ab\0cd"s, 1},
+        {"a trailing lone lead byte yields no unit", "A\xB0\xA1\xB0", u"A\uAC00", 2},
+        {"stops at the terminator after a lead byte", "A\xB0\0\xA1\xA1"s + "B", u"A", 1},
+        {"any trail byte is consumed with its lead: 0x80", "\x80"s + "AB", u"\0B"s, 1},
+        {"any trail byte is consumed with its lead: 0xB0", "\xB0"s + "AB", u"\0B"s, 1},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.name);
+        std::vector<uint16> whole(row.units.begin(), row.units.end());
+        whole.push_back(0);
+        whole.resize(whole.size() + row.unwritten, kUnwritten);
+        EXPECT_EQ(whole, ConvertAll(row.bytes));
     }
-    EXPECT_EQ(Units(std::u16string(ascii.begin(), ascii.end())), ConvertAll(ascii));
-}
-
-TEST(EucKrToUcs2, EmptyStringGivesOnlyTheTerminator)
-{
-    EXPECT_EQ(std::vector<uint16>{0}, ConvertAll(""));
-}
-
-TEST(EucKrToUcs2, DoubleByteSamples)
-{
-    EXPECT_EQ(Units(u"\uAC00"), Convert("\xB0\xA1"));
-    EXPECT_EQ(Units(u"\u3000"), Convert("\xA1\xA1"));
-    EXPECT_EQ(Units(u"\u8A70"), Convert("\xFD\xFE"));
-    // Each pair converts on its own: a filler run is not composed into a syllable.
-    EXPECT_EQ(Units(u"\u3164\u3131\u314F\u3164"), Convert("\xA4\xD4\xA4\xA1\xA4\xBF\xA4\xD4"));
-}
-
-TEST(EucKrToUcs2, KoreanSentences)
-{
-    EXPECT_EQ(Units(u"TV 출력 방식을 선택하세요: NTSC 또는 PAL."),
-              Convert("TV \xC3\xE2\xB7\xC2 \xB9\xE6\xBD\xC4\xC0\xBB "
-                      "\xBC\xB1\xC5\xC3\xC7\xCF\xBC\xBC\xBF\xE4: NTSC \xB6\xC7\xB4\xC2 PAL."));
-    EXPECT_EQ(Units(u"「大韓民國」의 수도는 서울입니다. ※ 화면 위치 조정"),
-              Convert("\xA1\xB8\xD3\xDE\xF9\xDB\xDA\xC5\xCF\xD0\xA1\xB9\xC0\xC7 "
-                      "\xBC\xF6\xB5\xB5\xB4\xC2 \xBC\xAD\xBF\xEF\xC0\xD4\xB4\xCF\xB4\xD9. "
-                      "\xA1\xD8 \xC8\xAD\xB8\xE9 \xC0\xA7\xC4\xA1 \xC1\xB6\xC1\xA4"));
-}
-
-TEST(EucKrToUcs2, UnmappedCellEndsTheRenderedText)
-{
-    const std::string text = std::string("ab") + "\xA2\xE6" + "cd";
-    EXPECT_EQ(Units(u"ab"), Convert(text));
-    // The conversion itself goes on past the 0 unit.
-    EXPECT_EQ((std::vector<uint16>{'a', 'b', 0, 'c', 'd', 0, kUnwritten}), ConvertAll(text));
-}
-
-TEST(EucKrToUcs2, TrailingLoneLeadByteYieldsNoUnit)
-{
-    EXPECT_EQ((std::vector<uint16>{'A', 0xAC00, 0, kUnwritten, kUnwritten}),
-              ConvertAll("A\xB0\xA1\xB0"));
     for (int lead = 0x80; lead <= 0xFF; ++lead)
-    {
-        EXPECT_EQ((std::vector<uint16>{0, kUnwritten}),
-                  ConvertAll(std::string(1, static_cast<char>(lead))))
-            << std::hex << lead;
-    }
+        EXPECT_EQ((std::vector<uint16>{0, kUnwritten}), ConvertAll(std::string(1, char(lead))))
+            << "a lone lead byte " << std::hex << lead;
 }
 
-TEST(EucKrToUcs2, StopsAtTheTerminatorAfterALeadByte)
-{
-    const char bytes[] = {'A', '\xB0', 0, '\xA1', '\xA1', 'B', 0};
-    EXPECT_EQ((std::vector<uint16>{'A', 0, kUnwritten}), ConvertBuffer(bytes, sizeof bytes));
-}
-
-TEST(EucKrToUcs2, AnyTrailByteIsConsumedWithItsLead)
-{
-    for (const char* lead : {"\x80", "\xB0"})
-    {
-        EXPECT_EQ((std::vector<uint16>{0, 'B', 0, kUnwritten}),
-                  ConvertAll(lead + std::string("AB")));
-    }
-}
-
-// ---- Index arithmetic: only the combined index is bounded ----
-
-// A pair reads the cell (lead - 0xA1) * 94 + (trail - 0xA1), a trail byte out
-// of its range included: then the cell lies in a neighbouring row.
+// Only the combined index is bounded: a pair reads the cell
+// (lead - 0xA1) * 94 + (trail - 0xA1), a trail byte out of its range
+// included, and then the cell lies in a neighbouring row.
 TEST(EucKrToUcs2Index, EachPairReadsTheCellOfItsCombinedIndex)
 {
     const struct
@@ -206,13 +166,11 @@ TEST(EucKrToUcs2Index, EachPairReadsTheCellOfItsCombinedIndex)
 TEST(EucKrToUcs2Index, LeadBelowA1GivesZeroExceptA0FF)
 {
     for (int lead = 0x80; lead <= 0xA0; ++lead)
-    {
         for (int trail = 0x01; trail <= 0xFF; ++trail)
         {
             const uint16 expected = lead == 0xA0 && trail == 0xFF ? 0x3000 : 0;
             ASSERT_EQ(expected, PairUnit(lead, trail)) << std::hex << lead << " " << trail;
         }
-    }
 }
 
 TEST(EucKrToUcs2Index, LeadFEAndFFGiveZero)
@@ -226,8 +184,6 @@ TEST(EucKrToUcs2Index, LeadFEAndFFGiveZero)
     EXPECT_EQ(0x8A70, PairUnit(0xFF, 0x42));
     EXPECT_EQ(0, PairUnit(0xFF, 0x43));
 }
-
-// ---- Room: never more than strlen + 1 units ----
 
 TEST(EucKrToUcs2Room, EveryPairAndLoneByteFitsItsRoom)
 {

@@ -85,29 +85,21 @@ Rgb FrameColour(int button, int frame, int variant = 0)
 }
 
 // Delivers the queue to the view as the event loop does: the leave event
-// ends it and is never passed on. Returns the codes handed to the view.
-struct PumpResult
+// ends it and is never passed on. Returns the codes taken off the queue.
+std::vector<int> Pump(CTvOutView& view)
 {
-    std::vector<int> handled;
-    bool left = false;
-};
-PumpResult Pump(CTvOutView& view)
-{
-    PumpResult result;
+    std::vector<int> codes;
     SDL_Event event;
     for (int i = 0; i < 100 && SDL_PollEvent(&event); ++i)
     {
         if (event.type != SDL_USEREVENT)
             continue;
+        codes.push_back(event.user.code);
         if (event.user.code == EVENT_LEAVE_VIEW)
-        {
-            result.left = true;
             break;
-        }
-        result.handled.push_back(event.user.code);
         view.OnUserEvent(event.user.code, event.user.data1, event.user.data2);
     }
-    return result;
+    return codes;
 }
 
 // What `run` writes to standard output, split into the view's messages
@@ -200,13 +192,19 @@ class ViewTest : public ::testing::Test
     std::string Mismatches(Rgb base, std::vector<Box> boxes, bool label = false)
     {
         if (label)
-        {
-            const std::vector<std::pair<int, int>> ink = LabelInk();
-            EXPECT_FALSE(ink.empty()) << "the label font rendered nothing";
-            for (auto [x, y] : ink)
-                boxes.push_back(Box{x, y, 1, 1, kBlack});
-        }
+            for (const Box& ink : Ink(kLabelText, kLabelX, kLabelY))
+                boxes.push_back(ink);
         return ScreenMismatch(screen, base, boxes, TestName());
+    }
+    // The black pixels of `text` in the label font, its top-left corner at
+    // (x, y).
+    static std::vector<Box> Ink(const char* text, int x, int y)
+    {
+        std::vector<Box> boxes;
+        for (auto [inkX, inkY] : LabelInk(text, x, y))
+            boxes.push_back(Box{inkX, inkY, 1, 1, kBlack});
+        EXPECT_FALSE(boxes.empty()) << "the label font rendered nothing";
+        return boxes;
     }
     static std::string TestName()
     {
@@ -232,17 +230,12 @@ class ViewTest : public ::testing::Test
 // Tests that open the label font from the device folder.
 using FontViewTest = DeviceDirTest<ViewTest>;
 
-// What one step makes the view do: the device calls and the log lines.
-struct Said
-{
-    std::vector<std::string> calls, log;
-};
-
+// What a step makes the view do: the device calls, the log lines, the codes
+// it queues and where it leaves the view and the launcher.
 struct Outcome
 {
-    std::vector<std::string> calls;
-    std::vector<std::string> log;
-    std::vector<int> events;
+    std::vector<std::string> calls = {}, log = {};
+    std::vector<int> events = {};
     bool modeChosen = false;
     bool showVersion = false;
     std::string exitArgument = "--view-main";
@@ -252,42 +245,54 @@ auto Fields(const Outcome& o)
 {
     return std::make_tuple(o.calls, o.log, o.events, o.modeChosen, o.showVersion, o.exitArgument);
 }
+// Runs `step` with no device calls recorded and the launcher asked for its
+// main view.
+Outcome Observe(CTvOutView& view, const std::function<void()>& step)
+{
+    ClearDeviceCalls();
+    theApp.SetExitArgument("--view-main");
+    Outcome o;
+    o.log = LogOf(step);
+    o.calls = RecordedDeviceCalls();
+    o.events = DrainCodesFrom(&view);
+    o.modeChosen = view.IsModeChosen();
+    o.showVersion = view.IsVersionShown();
+    o.exitArgument = theApp.GetExitArgument();
+    return o;
+}
 
 // Every code on press and release, with and without a chosen mode. The
 // record holds PAL 640 x 480 beforehand either way, so each row's bytes are
 // fixed.
 TEST_F(ViewTest, ButtonCodeTable)
 {
-    enum Kind
-    {
-        MOVE, // only once a mode is chosen
-        VERSION,
-        MODE,
-        LEAVE
-    };
-    struct Row
+    const std::string tv = "SDL_TvConfig ";
+    const std::vector<int> redraw = {EVENT_REDRAW}, leave = {EVENT_LEAVE_VIEW, EVENT_REDRAW};
+    const struct
     {
         int code;
-        Kind kind;
-        std::vector<std::string> calls;
-        std::vector<std::string> log;
+        bool move; // only once a mode is chosen
+        Outcome then;
+    } rows[] = {
+        // clang-format off
+        {0, true, {.calls = {kPalUp}, .log = {kUpLog}, .events = redraw}},
+        {2, true, {.calls = {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"},
+                   .log = {">> MOVE : LEFT (310, 240)\n"}, .events = redraw}},
+        {4, true, {.calls = {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"},
+                   .log = {">> MOVE : DOWN (320, 230)\n"}, .events = redraw}},
+        {6, true, {.calls = {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"},
+                   .log = {">> MOVE : RIGHT (330, 240)\n"}, .events = redraw}},
+        {8, false, {.events = redraw, .showVersion = true}},
+        {9, false, {.events = redraw, .showVersion = true}},
+        {12, false, {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .events = redraw,
+                     .modeChosen = true}},
+        {13, false, {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .events = redraw,
+                     .modeChosen = true}},
+        {14, false, {.events = leave, .exitArgument = "--view-apps"}},
+        {15, false, {.calls = {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
+                     .log = {">> Enable LCD\n"}, .events = leave, .exitArgument = "--view-apps"}},
+        // clang-format on
     };
-    const std::string tv = "SDL_TvConfig ";
-    // clang-format off
-    const std::vector<Row> rows = {
-        {0, MOVE, {kPalUp}, {kUpLog}},
-        {2, MOVE, {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"}, {">> MOVE : LEFT (310, 240)\n"}},
-        {4, MOVE, {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"}, {">> MOVE : DOWN (320, 230)\n"}},
-        {6, MOVE, {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"}, {">> MOVE : RIGHT (330, 240)\n"}},
-        {8, VERSION, {}, {}},
-        {9, VERSION, {}, {}},
-        {12, MODE, {kBeforeMode, kPalMode}, {kPalLog}},
-        {13, MODE, {kBeforeMode, kNtscMode}, {kNtscLog}},
-        {14, LEAVE, {}, {}},
-        {15, LEAVE, {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-         {">> Enable LCD\n"}},
-    };
-    // clang-format on
 
     for (int chosen = 0; chosen < 2; ++chosen)
         for (int isDown = 0; isDown < 2; ++isDown)
@@ -306,32 +311,13 @@ TEST_F(ViewTest, ButtonCodeTable)
                     });
                 ASSERT_EQ(subject->IsModeChosen(), bool(chosen));
                 DrainEvents();
-                ClearDeviceCalls();
-                theApp.SetExitArgument("--view-main");
-
-                Outcome actual;
-                actual.log = LogOf([&] { subject->OnButton(isDown, uint8(code)); });
-                actual.calls = RecordedDeviceCalls();
-                actual.events = DrainCodesFrom(subject.get());
-                actual.modeChosen = subject->IsModeChosen();
-                actual.showVersion = subject->IsVersionShown();
-                actual.exitArgument = theApp.GetExitArgument();
-
+                const Outcome actual =
+                    Observe(*subject, [&] { subject->OnButton(isDown, uint8(code)); });
                 Outcome expected;
-                expected.modeChosen = chosen;
-                for (const Row& row : rows)
-                    if (row.code == code && !isDown && (chosen || row.kind != MOVE))
-                    {
-                        expected.calls = row.calls;
-                        expected.log = row.log;
-                        expected.events = {EVENT_REDRAW};
-                        if (row.kind == LEAVE)
-                            expected.events = {EVENT_LEAVE_VIEW, EVENT_REDRAW};
-                        expected.modeChosen = chosen || row.kind == MODE;
-                        expected.showVersion = row.kind == VERSION;
-                        if (row.kind == LEAVE)
-                            expected.exitArgument = "--view-apps";
-                    }
+                for (const auto& row : rows)
+                    if (row.code == code && !isDown && (chosen || !row.move))
+                        expected = row.then;
+                expected.modeChosen |= bool(chosen);
                 EXPECT_EQ(Fields(actual), Fields(expected));
                 LogOf([&] { subject.reset(); });
             }
@@ -352,52 +338,45 @@ TEST_F(ViewTest, VersionCodesToggleTheSameFlag)
 TEST_F(ViewTest, CommandSequencesSendExactRecords)
 {
     using Command = void (CTvOutView::*)();
-    struct Row
+    const struct
     {
         const char* name;
         std::vector<Command> commands;
-        Said said;
-        int redraws;
-    };
-    const std::vector<Row> rows = {
+        Outcome then;
+    } rows[] = {
         {"NTSC, left",
          {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
-         {{kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
-          {kNtscLog, ">> MOVE : LEFT (310, 240)\n"}},
-         2},
+         {.calls = {kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
+          .log = {kNtscLog, ">> MOVE : LEFT (310, 240)\n"},
+          .events = {EVENT_REDRAW, EVENT_REDRAW}}},
         {"PAL, up",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
-         {{kBeforeMode, kPalMode, kPalUp}, {kPalLog, kUpLog}},
-         2},
+         {.calls = {kBeforeMode, kPalMode, kPalUp},
+          .log = {kPalLog, kUpLog},
+          .events = {EVENT_REDRAW, EVENT_REDRAW}}},
         {"NTSC, LCD",
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
-         {{kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
-           "SDL_SetLcdChange(6, 0)"},
-          {kNtscLog, ">> Enable LCD\n"}},
-         1},
+         {.calls = {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
+                    "SDL_SetLcdChange(6, 0)"},
+          .log = {kNtscLog, ">> Enable LCD\n"},
+          .events = {EVENT_REDRAW}}},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
           &CTvOutView::MoveRight},
-         {{kBeforeMode, kPalMode, kPalUp, kPalUp,
-           "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
-           "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
-          {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n", ">> MOVE : RIGHT (330, 240)\n"}},
-         5},
+         {.calls = {kBeforeMode, kPalMode, kPalUp, kPalUp,
+                    "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
+                    "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
+          .log = {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n",
+                  ">> MOVE : RIGHT (330, 240)\n"},
+          .events = std::vector<int>(5, EVENT_REDRAW)}},
     };
-    for (const Row& row : rows)
+    for (const auto& row : rows)
     {
         SCOPED_TRACE(row.name);
-        ClearDeviceCalls();
-        const std::vector<std::string> log = LogOf(
-            [&]
-            {
-                for (Command command : row.commands)
-                    (view.get()->*command)();
-            });
-        EXPECT_EQ(RecordedDeviceCalls(), row.said.calls);
-        EXPECT_EQ(log, row.said.log);
-        EXPECT_EQ(DrainCodesFrom(view.get()), std::vector<int>(row.redraws, EVENT_REDRAW));
-        EXPECT_FALSE(view->IsModeChosen());
+        const auto run = [&](Command command) { (view.get()->*command)(); };
+        const Outcome actual =
+            Observe(*view, [&] { std::for_each(row.commands.begin(), row.commands.end(), run); });
+        EXPECT_EQ(Fields(actual), Fields(row.then));
     }
 }
 
@@ -406,86 +385,40 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
 TEST(Artwork, CommittedStripsFitTheLayout)
 {
     const std::string root = TEST_SOURCE_DIR "/";
-    SDL_Surface* background = IMG_Load((root + kBackgroundFile).c_str());
-    ASSERT_NE(background, nullptr) << SDL_GetError();
-    EXPECT_EQ(background->w, kScreenW);
-    EXPECT_EQ(background->h, kScreenH);
-    SDL_FreeSurface(background);
-
-    SDL_Rect frames[3];
-    for (int b = 0; b < 3; ++b)
+    const Image background = LoadImage(root + kBackgroundFile);
+    EXPECT_EQ(background.width, kScreenW);
+    EXPECT_EQ(background.height, kScreenH);
+    std::vector<Rect> frames;
+    for (const Placed& at : {kNtsc, kPal, kCancel})
     {
-        const Placed& at = kButtons[b].at;
         SCOPED_TRACE(at.file);
-        SDL_Surface* strip = IMG_Load((root + at.file).c_str());
-        ASSERT_NE(strip, nullptr) << SDL_GetError();
-        EXPECT_EQ(strip->w % 4, 0);
-        frames[b] = {Sint16(at.x), Sint16(at.y), Uint16(strip->w / 4), Uint16(strip->h)};
-        SDL_FreeSurface(strip);
-        EXPECT_GT(frames[b].w, 0);
-        EXPECT_LE(at.x + frames[b].w, kScreenW);
-        EXPECT_LE(at.y + frames[b].h, kScreenH);
-        for (int other = 0; other < b; ++other)
-        {
-            const SDL_Rect& o = frames[other];
-            EXPECT_TRUE(at.x >= o.x + o.w || o.x >= at.x + frames[b].w || at.y >= o.y + o.h ||
-                        o.y >= at.y + frames[b].h)
-                << "overlaps button " << other;
-        }
+        const Image strip = LoadImage(root + at.file);
+        EXPECT_EQ(strip.width % 4, 0);
+        const int w = strip.width / 4, h = strip.height;
+        EXPECT_GT(w, 0);
+        EXPECT_LE(at.x + w, kScreenW);
+        EXPECT_LE(at.y + h, kScreenH);
+        for (const auto& [x, y, otherW, otherH] : frames)
+            EXPECT_TRUE(at.x >= x + otherW || x >= at.x + w || at.y >= y + otherH || y >= at.y + h)
+                << "overlaps the button at (" << x << ", " << y << ")";
+        frames.push_back({at.x, at.y, w, h});
     }
 }
 
-TEST_F(FontViewTest, DrawPaintsBackgroundButtonsAndLabelOnlyWhenShown)
-{
-    ASSERT_EQ(Initialize(), 1);
-    const std::vector<Box> normal = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
-    Fill(kUntouched);
-    view->Draw(screen);
-    EXPECT_EQ(Mismatches(kBackground, normal), "");
-
-    // The codes only request the repaint; the loop delivers it.
-    view->OnButton(false, 8);
-    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kBackground, normal, true), "");
-
-    view->OnButton(false, 9);
-    EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-    EXPECT_EQ(Mismatches(kBackground, normal), "");
-}
-
+// A line of 512 bytes is drawn, clipped at the screen's edge; one byte more
+// draws nothing.
 TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
 {
     ASSERT_EQ(Initialize(), 1);
-    const struct
+    for (size_t length : {512, 513})
     {
-        size_t length;
-        bool drawn;
-    } rows[] = {{512, true}, {513, false}};
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.length);
+        SCOPED_TRACE(length);
+        const std::string text(length, 'W');
         Fill(kBackground);
-        view->DrawText(screen, 20, 30, std::string(row.length, 'W').c_str());
-        int left = kScreenW, top = kScreenH, right = -1; // of the black pixels
-        for (int y = 0; y < screen->h; ++y)
-            for (int x = 0; x < screen->w; ++x)
-                if (PixelAt(screen, x, y) == kBlack)
-                {
-                    left = std::min(left, x);
-                    top = std::min(top, y);
-                    right = std::max(right, x);
-                }
-        if (!row.drawn)
-        {
-            EXPECT_EQ(right, -1);
-            continue;
-        }
-        ASSERT_GE(right, 0);
-        EXPECT_GE(left, 20);
-        EXPECT_LE(left, 23);
-        EXPECT_GE(top, 30);
-        EXPECT_LE(top, 36);
-        EXPECT_GE(right, 300); // a long line, clipped at the edge
+        view->DrawText(screen, 20, 30, text.c_str());
+        EXPECT_EQ(
+            Mismatches(kBackground, length == 512 ? Ink(text.c_str(), 20, 30) : std::vector<Box>()),
+            "");
     }
 }
 
@@ -526,7 +459,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         std::filesystem::remove(kBackgroundFile); // writing into a FIFO would wait for a reader
         ASSERT_TRUE(WriteResources(kBackground, 0));
         std::filesystem::remove(file);
-        ASSERT_TRUE(how != "empty" || WriteEmptyFile(file));
+        ASSERT_TRUE(how != "empty" || std::ofstream(file));
         ASSERT_TRUE(how != "FIFO" || mkfifo(file.c_str(), 0644) == 0);
         view.reset();
         const TimeBound bound(file.empty() ? "loading the view's resources" : "loading " + file,
@@ -548,39 +481,34 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         {
             SCOPED_TRACE(b);
             CButton* button = Button(b);
-            if (b >= row.loaded + halfMade)
-            {
-                EXPECT_EQ(button, nullptr);
+            ASSERT_EQ(button != nullptr, b < row.loaded + halfMade);
+            if (button == nullptr)
                 continue;
-            }
-            ASSERT_NE(button, nullptr);
-            if (b < row.loaded)
-            {
-                EXPECT_EQ(button->GetGroupCount(), 1);
-                EXPECT_EQ(button->GetState(), 0);
-                const SDL_Rect& r = button->GetRect();
-                EXPECT_EQ(r.x, kButtons[b].at.x);
-                EXPECT_EQ(r.y, kButtons[b].at.y);
-                EXPECT_EQ(r.w, kButtons[b].frameW);
-                EXPECT_EQ(r.h, kButtons[b].frameH);
-                shown.push_back(ButtonBox(b, 0));
-                continue;
-            }
-            EXPECT_EQ(button->GetGroupCount(), 0);
-            EXPECT_EQ(button->GetRect().x, 0);
-            EXPECT_EQ(button->GetRect().y, 0);
+            const bool loaded = b < row.loaded;
+            const Box box = ButtonBox(b, 0);
+            EXPECT_EQ(button->GetGroupCount(), loaded ? 1 : 0);
+            EXPECT_EQ(button->GetState(), 0);
+            EXPECT_EQ(RectOf(button->GetRect()),
+                      (loaded ? Rect{box.x, box.y, box.w, box.h} : Rect{}));
+            if (loaded)
+                shown.push_back(box);
         }
 
-        // The label needs the font; without a background nothing but the
-        // flip happens.
+        // Drawn, then with the label shown and hidden again: the label needs
+        // the font; without a background nothing but the flip happens. The
+        // codes only request the repaint; the loop delivers it.
+        const Rgb base = row.result == -1 ? kUntouched : kBackground;
         Fill(kUntouched);
         flips = 0;
-        view->OnButton(false, 8);
         view->Draw(screen);
-        EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-        EXPECT_EQ(Mismatches(row.result == -1 ? kUntouched : kBackground, shown, row.result == 1),
-                  "");
-        EXPECT_EQ(flips, 2) << "each draw flips, also with nothing to paint";
+        EXPECT_EQ(Mismatches(base, shown), "");
+        for (int code : {8, 9})
+        {
+            view->OnButton(false, code);
+            EXPECT_EQ(Pump(*view), std::vector<int>{EVENT_REDRAW});
+            EXPECT_EQ(Mismatches(base, shown, code == 8 && row.result == 1), "") << "code " << code;
+        }
+        EXPECT_EQ(flips, 3) << "each draw flips, also with nothing to paint";
         if (row.result == -1) // no button exists, so pointer events hit nothing
         {
             for (const ButtonSpec& s : kButtons)
@@ -648,26 +576,26 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
 // strip with a colour that shares the key's 16-bit value.
 TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 {
-    for (const char* file : {kBackgroundFile, kButtons[NTSC].at.file, kButtons[PAL].at.file})
+    for (const char* file : {kBackgroundFile, kNtsc.file, kPal.file})
         std::filesystem::copy_file(std::string(TEST_SOURCE_DIR "/") + file, file,
                                    std::filesystem::copy_options::overwrite_existing);
-    std::ofstream(kButtons[CANCEL].at.file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
-                                               "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
-                                               "\" .x .x .\", \"x. x. x \"};\n";
+    std::ofstream(kCancel.file) << "/* XPM */\nstatic char *s[] = {\"8 2 3 1\",\n"
+                                   "\"  c None\", \". c #FAFEFA\", \"x c #102030\",\n"
+                                   "\" .x .x .\", \"x. x. x \"};\n";
     ASSERT_EQ(Initialize(), 1);
     Fill(kUntouched);
     view->Draw(screen);
 
     SDL_Surface* expected = CreateScreen16(kScreenW, kScreenH, kUntouched);
     ASSERT_NE(expected, nullptr);
-    for (int i = 0; i < 4; ++i)
+    const Placed background = {kBackgroundFile, 0, 0};
+    for (const Placed& at : {background, kNtsc, kPal, kCancel})
     {
-        SDL_Surface* loaded = IMG_Load(i == 0 ? kBackgroundFile : kButtons[i - 1].at.file);
+        SDL_Surface* loaded = IMG_Load(at.file);
         ASSERT_NE(loaded, nullptr) << SDL_GetError();
-        const bool button = i > 0;
-        SDL_Rect source = {0, 0, Uint16(loaded->w / (button ? 4 : 1)), Uint16(loaded->h)};
-        SDL_Rect dest = {Sint16(button ? kButtons[i - 1].at.x : 0),
-                         Sint16(button ? kButtons[i - 1].at.y : 0), 0, 0};
+        const int frames = at.file == kBackgroundFile ? 1 : 4;
+        SDL_Rect source = {0, 0, Uint16(loaded->w / frames), Uint16(loaded->h)};
+        SDL_Rect dest = {Sint16(at.x), Sint16(at.y), 0, 0};
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
@@ -676,71 +604,58 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 }
 
 // Press inside each button, the loop running in between, and release there
-// or after dragging off it.
+// or after dragging off it; the outcome of the whole gesture, with the codes
+// the loop leaves queued, and those it takes off the queue after the
+// release.
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
-    // The codes the loop handles after the release, those left queued, and
-    // whether it leaves.
-    struct Loop
-    {
-        std::vector<int> released, queued;
-        bool leaves;
-    };
+    const Outcome ntsc = {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .modeChosen = true};
+    const Outcome pal = {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .modeChosen = true};
+    // The loop leaves: the redraw queued behind the leave event is never
+    // painted.
+    const Outcome leaves = {.events = {EVENT_REDRAW}, .exitArgument = "--view-apps"};
     const struct
     {
         int button;
         bool dragOff;
-        Said said;
-        Loop loop;
+        Outcome then;
+        std::vector<int> released;
     } rows[] = {
-        {NTSC, false, {{kBeforeMode, kNtscMode}, {kNtscLog}}, {clickedAndRedraw, {}, false}},
-        {PAL, false, {{kBeforeMode, kPalMode}, {kPalLog}}, {clickedAndRedraw, {}, false}},
-        // The redraw queued behind the leave event is never painted.
-        {CANCEL, false, {}, {{EVENT_BUTTON_CLICKED}, {EVENT_REDRAW}, true}},
-        {CANCEL, true, {}, {{}, {}, false}},
+        {NTSC, false, ntsc, clickedAndRedraw},
+        {PAL, false, pal, clickedAndRedraw},
+        {CANCEL, false, leaves, {EVENT_BUTTON_CLICKED, EVENT_LEAVE_VIEW}},
+        {CANCEL, true, {}, {}},
     };
     for (const auto& row : rows)
     {
         SCOPED_TRACE(testing::Message() << row.button << (row.dragOff ? " dragged off" : ""));
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
-        ClearDeviceCalls();
-        theApp.SetExitArgument("--view-main");
         const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
         const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
-
         Fill(kUntouched);
-        view->OnMouse(MOUSE_PRESS, x, y);
-        PumpResult pressed = Pump(*view);
-        EXPECT_EQ(pressed.handled, (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
-        EXPECT_FALSE(pressed.left);
-        boxes[row.button] = ButtonBox(row.button, 1);
-        EXPECT_EQ(Mismatches(kBackground, boxes), "") << "pressed frame";
-
-        if (row.dragOff)
-        {
-            view->OnMouse(MOUSE_MOVE, 10, 10);
-            EXPECT_EQ(Pump(*view).handled, std::vector<int>{EVENT_REDRAW});
-        }
-        PumpResult released;
-        EXPECT_EQ(LogOf(
-                      [&]
-                      {
-                          view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
-                          released = Pump(*view);
-                      }),
-                  row.said.log);
-        EXPECT_EQ(RecordedDeviceCalls(), row.said.calls);
-        EXPECT_EQ(released.handled, row.loop.released);
-        EXPECT_EQ(released.left, row.loop.leaves);
-        EXPECT_EQ(DrainCodesFrom(view.get()), row.loop.queued);
-        EXPECT_EQ(view->IsModeChosen(), !row.said.calls.empty())
-            << "chosen exactly when the TV is set";
-        EXPECT_EQ(std::string(theApp.GetExitArgument()),
-                  row.loop.leaves ? "--view-apps" : "--view-main");
-        if (!row.loop.leaves)
+        std::vector<int> released;
+        const Outcome actual = Observe(
+            *view,
+            [&]
+            {
+                view->OnMouse(MOUSE_PRESS, x, y);
+                EXPECT_EQ(Pump(*view), (std::vector<int>{EVENT_BUTTON_PRESSED, EVENT_REDRAW}));
+                boxes[row.button] = ButtonBox(row.button, 1);
+                EXPECT_EQ(Mismatches(kBackground, boxes), "") << "pressed frame";
+                if (row.dragOff)
+                {
+                    view->OnMouse(MOUSE_MOVE, 10, 10);
+                    EXPECT_EQ(Pump(*view), std::vector<int>{EVENT_REDRAW});
+                }
+                view->OnMouse(MOUSE_RELEASE, row.dragOff ? 10 : x, row.dragOff ? 10 : y);
+                released = Pump(*view);
+            });
+        EXPECT_EQ(Fields(actual), Fields(row.then));
+        EXPECT_EQ(released, row.released);
+        if (row.then.exitArgument != "--view-apps")
             boxes[row.button] = ButtonBox(row.button, 0);
         EXPECT_EQ(Mismatches(kBackground, boxes), "") << "after release";
     }
@@ -777,11 +692,9 @@ TEST_F(FontViewTest, UserEventsFromUnknownSendersOrWithOtherCodesAreIgnored)
         SCOPED_TRACE(testing::Message() << row.code << (row.toBare ? " to the bare view" : ""));
         CTvOutView& subject = row.toBare ? bare : *view;
         Fill(kUntouched);
-        EXPECT_TRUE(LogOf([&] { subject.OnUserEvent(row.code, row.sender, nullptr); }).empty());
-        EXPECT_TRUE(RecordedDeviceCalls().empty());
-        EXPECT_TRUE(DrainEvents().empty());
-        EXPECT_FALSE(subject.IsModeChosen());
-        EXPECT_STREQ(theApp.GetExitArgument(), "--view-main");
+        const Outcome actual =
+            Observe(subject, [&] { subject.OnUserEvent(row.code, row.sender, nullptr); });
+        EXPECT_EQ(Fields(actual), Fields(Outcome{}));
         EXPECT_EQ(Mismatches(kUntouched, {}), "");
     }
 }

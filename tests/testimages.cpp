@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace testimages
@@ -11,13 +10,9 @@ namespace testimages
 
 TempDir::TempDir()
 {
-    const char* base = getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tvout-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr)
-        path = buffer.data();
+    std::string pattern = std::filesystem::temp_directory_path() / "tvout-test-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr)
+        path = pattern;
 }
 
 TempDir::~TempDir()
@@ -62,12 +57,6 @@ Rgb AsStored(SDL_Surface* surface, Rgb colour)
     return c;
 }
 
-void PutLittle16(std::ofstream& out, int value)
-{
-    out.put(static_cast<char>(value & 0xff));
-    out.put(static_cast<char>((value >> 8) & 0xff));
-}
-
 } // namespace
 
 bool WriteSolid(const std::string& path, int w, int h, Rgb colour)
@@ -80,29 +69,6 @@ bool WriteStrip(const std::string& path, int frameW, int frameH,
 {
     const Rgb colours[4] = {colour(0), colour(1), colour(2), colour(3)};
     return WriteFrames(path, frameW, frameH, colours, 4);
-}
-
-bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour)
-{
-    std::ofstream out(path, std::ios::binary);
-    const char start[12] = {0, 0, 2}; // no id, no colour map, uncompressed true colour
-    out.write(start, sizeof(start));
-    PutLittle16(out, w);
-    PutLittle16(out, h);
-    out.put(24);
-    out.put(0x20); // rows top to bottom
-    for (int i = 0; i < w * h; ++i)
-    {
-        out.put(static_cast<char>(colour.b));
-        out.put(static_cast<char>(colour.g));
-        out.put(static_cast<char>(colour.r));
-    }
-    return static_cast<bool>(out);
-}
-
-bool WriteEmptyFile(const std::string& path)
-{
-    return static_cast<bool>(std::ofstream(path, std::ios::binary));
 }
 
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill)

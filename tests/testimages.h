@@ -7,6 +7,7 @@
 
 #include "tests/image.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,11 +37,6 @@ bool WriteSolid(const std::string& path, int w, int h, Rgb colour);
 // 24-bit BMP strip of four frames side by side, frame i filled with colour(i).
 bool WriteStrip(const std::string& path, int frameW, int frameH,
                 const std::function<Rgb(int frame)>& colour);
-// Uncompressed 24-bit TGA in one colour. Unlike BMP, the TGA loader accepts a
-// zero width or height, which makes zero-sized images reachable.
-bool WriteSolidTga(const std::string& path, int w, int h, Rgb colour);
-// A file of 0 bytes.
-bool WriteEmptyFile(const std::string& path);
 
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
@@ -48,6 +44,13 @@ void Fill(SDL_Surface* surface, Rgb colour);
 // Empty when `screen` holds exactly `expected`; otherwise how they differ,
 // with both saved as pictures named after `name` in the build folder.
 std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name);
+
+// A rectangle as x, y, w, h, to compare in one expectation.
+using Rect = std::array<int, 4>;
+inline Rect RectOf(const SDL_Rect& r)
+{
+    return {r.x, r.y, r.w, r.h};
+}
 
 struct Box
 {
