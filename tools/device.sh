@@ -1,10 +1,9 @@
 #!/bin/bash
-# Builds tvout for the device, tests the ARM build on this PC and makes the
-# package that ships: sysroots (tools/make-sysroot.sh), the cross build and
-# the whole suite in qemu-arm, the shipping build and its package, the checks
-# of its paths and library floors, a second shipping build that must pack the
-# same bytes, and sessions of the packaged program. The PC build it compares
-# with is its own, build-device-pc. See docs/device.md.
+# Builds tvout for the device: sysroots (tools/make-sysroot.sh), the cross
+# build and the whole suite in qemu-arm, the shipping build and its package
+# with the checks of its paths and library floors, the package packed again
+# to the same bytes, and sessions of the packaged program compared with its
+# own PC build (build-device-pc). See docs/device.md.
 #
 #   tools/device.sh [armhf|armel]
 #   tools/device.sh --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]
@@ -30,10 +29,9 @@ while [ $# -gt 0 ]; do
 done
 # A vendor's compiler comes with its sysroot.
 [ "${prefix:+1}" = "${vendor_sysroot:+1}" ] || usage
-case "$arch" in
-armhf) triplet=arm-linux-gnueabihf ;;
-armel) triplet=arm-linux-gnueabi ;;
-esac
+triplet=arm-linux-gnueabi
+[ "$arch" = armel ] || triplet=arm-linux-gnueabihf
+prefix=${prefix:-$triplet-}
 cd "$(dirname "$0")/.."
 . tools/lib.sh
 
@@ -54,7 +52,7 @@ ship() { # folder sysroot [cmake options...]
 # floor; a version of another library fails too.
 floors() { # binary glibc-floor
     local need name version max
-    need=$(objdump_ -T "$1" | sed -n 's/.*(\([A-Z_]*_[0-9.]*\)).*/\1/p' | sort -u)
+    need=$("${prefix}objdump" -T "$1" | sed -n 's/.*(\([A-Z_]*_[0-9.]*\)).*/\1/p' | sort -u)
     for name in $need; do
         version=${name##*_}
         case "${name%_*}" in
@@ -67,7 +65,8 @@ floors() { # binary glibc-floor
         [ "$(printf '%s\n%s\n' "$version" "$max" | sort -V | tail -n1)" = "$max" ] ||
             fail "$1 needs $name, newer than ${name%_*}_$max"
     done
-    echo "$1 needs at most:" $(sort -V <<<"$need" | awk -F_ '{ v[$1] = $0 } END { for (k in v) print v[k] }' | sort)
+    echo "$1 needs at most: $(sort -V <<<"$need" |
+        awk -F_ '{ v[$1] = $0 } END { for (k in v) print v[k] }' | sort | paste -sd' ')"
 }
 
 # The device's paths, and none of this machine.
@@ -85,11 +84,16 @@ paths() { # binary
     fi
 }
 
-# The package holds the shipping build, as cmake --install makes it.
-package() { # build folder, package folder
+# The shipping build in FOLDER and its package in OUT, which holds the build
+# as cmake --install makes it. The package's bytes depend only on the commit:
+# a second shipping build from nothing, in FOLDER-again and under another
+# umask, packs the same file.
+package() { # folder out sysroot [cmake options...]
     local dir=$1 out=$2 tarball app
-    (cd "$dir" && cpack -B "$root/$out" >/dev/null)
+    shift 2
     tarball="$out/tvout-$version-$arch.tar.gz"
+    ship "$dir" "$@"
+    (cd "$dir" && cpack -B "$root/$out" >/dev/null)
     rm -rf "$dir/unpacked" "$dir/installed"
     mkdir -p "$dir/unpacked"
     tar -xzf "$tarball" -C "$dir/unpacked"
@@ -100,34 +104,22 @@ package() { # build folder, package folder
     paths "$app/tvout"
     floors "$app/tvout" 2.4
     echo "$tarball: tvout is $(stat -c %s "$app/tvout") bytes, stripped"
-}
 
-# The package's bytes depend only on the commit: a second shipping build from
-# nothing, in a folder of its own and under another umask, packs the same file.
-same_again() { # package folder [cmake options...]
-    local tarball=$1 dir=$2
-    shift 2
-    rm -rf "$dir"
+    rm -rf "$dir-again"
     (
         umask 077
-        ship "$dir" "$@" >/dev/null
-        cd "$dir" && cpack -B "$root/$dir" >/dev/null
+        ship "$dir-again" "$@" >/dev/null
+        cd "$dir-again" && cpack -B "$root/$dir-again" >/dev/null
     )
-    cmp "$tarball" "$dir/${tarball##*/}" ||
-        fail "a second build in $dir packs another $dir/${tarball##*/} than $tarball"
-    echo "$tarball: sha256 $(sha256sum <"$tarball" | cut -d' ' -f1), the same from $dir"
+    cmp "$tarball" "$dir-again/${tarball##*/}" ||
+        fail "a second build in $dir-again packs another $dir-again/${tarball##*/} than $tarball"
+    echo "$tarball: sha256 $(sha256sum <"$tarball" | cut -d' ' -f1), the same from $dir-again"
 }
 
-if [ -n "$prefix" ]; then
-    objdump_() { "${prefix}objdump" "$@"; }
+if [ -n "$vendor_sysroot" ]; then
     tools/install-deps.sh git
-    step "shipping build with ${prefix}gcc and $vendor_sysroot"
-    ship "build-$arch-vendor" "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
-    step "package"
-    package "build-$arch-vendor" "build-$arch-vendor"
-    step "the package again"
-    same_again "build-$arch-vendor/tvout-$version-$arch.tar.gz" "build-$arch-vendor-again" \
-        "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
+    step "shipping build with ${prefix}gcc and $vendor_sysroot, its package, the package again"
+    package "build-$arch-vendor" "build-$arch-vendor" "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
     step "done"
     exit 0
 fi
@@ -135,8 +127,6 @@ fi
 # Host tools only (git reads the commit's time for the package); the ARM
 # libraries are unpacked into the sysroot folders.
 tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet" git
-prefix=$triplet-
-objdump_() { "${prefix}objdump" "$@"; }
 sysroot=$root/build-sysroot/$arch
 old=$root/build-sysroot/$arch-bullseye
 build=build-$arch
@@ -197,9 +187,7 @@ echo "standard output ($(wc -l <"$sessions/pc.out") lines) and error" \
     "($(wc -l <"$sessions/pc.err") lines) are the same"
 
 step "the shipping build and its package"
-ship "$build-ship" "$old"
-package "$build-ship" "$build"
-same_again "$build/tvout-$version-$arch.tar.gz" "$build-ship-again" "$old"
+package "$build-ship" "$build" "$old"
 ship "$build-nopie" "$old" -DCMAKE_POSITION_INDEPENDENT_CODE=OFF
 "${prefix}readelf" -h "$build-nopie/tvout" | grep -q 'EXEC (Executable' ||
     fail "$build-nopie/tvout is not linked without PIE"
