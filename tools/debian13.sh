@@ -1,15 +1,15 @@
 #!/bin/bash
-# Runs tools/test.sh and then the headless tour (env DISPLAY= tools/run.sh)
-# as a new user would on a fresh Debian 13: in a root made by mmdebstrap
-# (variant apt, release trixie, from the machine's own Debian mirror), with
-# the project put in by git clone of this checkout's committed state. Inside, tools/test.sh installs what it needs itself. Then
+# Runs tools/test.sh and the headless tour (env DISPLAY= tools/run.sh, which
+# must end with the launcher stand-in's line) as a new user would on a fresh
+# Debian 13: in a root made by mmdebstrap (variant apt, release trixie, from
+# the machine's Debian mirror) holding a git clone of this checkout's
+# committed state, where tools/test.sh installs what it needs itself. Then
 # each further COMMAND runs inside, in the project's folder, in turn.
 #
 #   tools/debian13.sh [DIR [COMMAND...]]   (default build-debian13; DIR/root is remade)
 #
 # /proc, /sys, /dev and /dev/pts are bound into the root and /dev/shm is a
-# tmpfs of its own; all of them are unmounted when the script ends, however
-# it ends. The tour must end with the launcher stand-in's line.
+# tmpfs of its own; all are unmounted when the script ends, however it ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh mmdebstrap git
@@ -37,11 +37,11 @@ mirror=$(tools/debian-mirror.sh)
 unmount_all
 rm -rf --one-file-system "$root"
 
-start=$(date +%s)
+SECONDS=0
 mmdebstrap --quiet --variant=apt "$release" "$root" "deb $mirror $release main"
 git clone --quiet "$PWD" "$root/src/tvout"
-made=$(date +%s)
-echo "debian13: root and clone made in $((made - start)) s"
+made=$SECONDS
+echo "debian13: root and clone made in $made s"
 
 # Private, so that nothing mounted below them reaches the machine's own.
 for fs in /proc /sys /dev /dev/pts; do
@@ -55,16 +55,15 @@ inside() {
         LANG=C.UTF-8 /bin/sh -c "cd /src/tvout && $1"
 }
 inside "tools/test.sh"
-tested=$(date +%s)
+tested=$SECONDS
 inside "env DISPLAY= tools/run.sh" | tee "$root/src/tvout/tour.txt"
 grep -q "launcher: asked to open --view-apps" "$root/src/tvout/tour.txt"
-toured=$(date +%s)
 
-echo "debian13: root and clone $((made - start)) s, tools/test.sh $((tested - made)) s," \
-    "tour $((toured - tested)) s"
+echo "debian13: root and clone $made s, tools/test.sh $((tested - made)) s," \
+    "tour $((SECONDS - tested)) s"
 for command in "$@"; do
-    begun=$(date +%s)
+    begun=$SECONDS
     inside "$command"
-    echo "debian13: $command $(($(date +%s) - begun)) s"
+    echo "debian13: $command $((SECONDS - begun)) s"
 done
-echo "debian13: in all $(($(date +%s) - start)) s"
+echo "debian13: in all $SECONDS s"

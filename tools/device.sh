@@ -76,7 +76,8 @@ paths() { # binary
     for path in /usr/vanu /usr/vanu/vanumenu /usr/vanu/HYUni_KLR_B_V1.01.ttf; do
         grep -qx -- "$path" <<<"$text" || fail "$1 lacks the device path $path"
     done
-    if grep -F -e "$root" -e "${vendor_sysroot:-$root}" -e /home/ -e /root/ -e /tmp/ <<<"$text"; then
+    if grep -F -e "$root" -e "${vendor_sysroot:-$root}" -e /home/ -e /root/ -e /tmp/ \
+        <<<"$text"; then
         fail "$1 holds paths of the build machine (above)"
     fi
     if "$prefix"readelf -d "$1" | grep -E 'RPATH|RUNPATH'; then

@@ -8,12 +8,9 @@
 # mmdebstrap unpacks the packages and their closure into DIR (extract
 # variant: nothing is installed, on the machine or in DIR). The release is
 # bookworm unless --release names another: bookworm's SDL 1.2 is the classic
-# library, as on the device (later releases build SDL 1.2 on SDL2). It comes
-# from the machine's own sources when they serve that release (its updates
-# and security suites included), else from the machine's Debian mirror with
-# the release name changed, main only. PACKAGE... replaces the project's list
-# (SDL and what the tests link). DIR made by the same command is kept; remove
-# it to fetch the packages anew.
+# library, as on the device (later releases build SDL 1.2 on SDL2). PACKAGE...
+# replaces the project's list (SDL and what the tests link). DIR made by the
+# same command is kept; remove it to fetch the packages anew.
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/lib.sh"
@@ -33,14 +30,13 @@ dir=$(cd "$2" && pwd)
 shift 2
 "$(dirname "$0")/install-deps.sh" mmdebstrap
 
-# What the program and its tests link against; apt adds the whole closure.
 packages="libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgmock-dev
 libx11-dev libxtst-dev libstdc++6"
 [ $# -eq 0 ] || packages="$*"
 
-# The machine's sources of the release (its updates and security suites
-# included), or the mirror that serves the machine's own release, with the
-# release name changed.
+# The machine's own sources of the release (its updates and security suites
+# included), else its Debian mirror with the release name changed, main only.
+# shellcheck disable=SC2016 # apt's placeholders, not the shell's
 sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
     awk -v r="$release" '$2 == r || index($2, r "-") == 1' | sort -u)
 if [ -z "$sources" ]; then

@@ -1,16 +1,12 @@
 #!/bin/bash
-# Builds the TV-out screen artwork: the 320x240 background and the three
-# four-frame button strips (normal, pressed, highlight, disabled).
+# Draws the TV-out screen's artwork: the 320x240 background and the three
+# four-frame button strips (normal, pressed, highlight, disabled), as plain
+# 8-bit RGB PNGs without timestamps, so that a rerun gives the same bytes.
+# Needs ImageMagick 6 and the DejaVu fonts (tools/install-deps.sh --artwork).
+# The build does not run it; the PNGs are committed.
 #
 #   tools/make_artwork.sh [output-dir]      (default: res/ next to tools/)
-#
-# Needs ImageMagick 6 (`convert`) and the DejaVu fonts, which
-# `tools/install-deps.sh --artwork` installs. The PNGs are written as plain
-# 8-bit RGB without timestamps, so rerunning gives identical files.
-# The build does not run this script; the PNGs are committed.
-
 set -euo pipefail
-
 here="$(cd "$(dirname "$0")" && pwd)"
 out="${1:-$here/../res}"
 mkdir -p "$out"
@@ -24,6 +20,7 @@ done
 command -v convert >/dev/null || { echo "ImageMagick 'convert' not found" >&2; exit 1; }
 
 # Plain 24-bit RGB, no time chunks, no gamma/colour-space chunks.
+# shellcheck disable=SC2054 # the commas are ImageMagick's
 PNG_OPTS=(-depth 8 +set date:create +set date:modify
           -define png:exclude-chunks=date,time,gAMA,cHRM,sRGB,bKGD,tEXt,zTXt,iTXt
           -strip)
@@ -55,10 +52,12 @@ CANCEL_W=64; CANCEL_H=28
 
 # The buttons must lie wholly on the 320x240 screen and must not overlap.
 fits() { [ $(($1 + $3)) -le 320 ] && [ $(($2 + $4)) -le 240 ]; }
-fits $NTSC_X $NTSC_Y $STD_W $STD_H && fits $PAL_X $PAL_Y $STD_W $STD_H &&
-    fits $CANCEL_X $CANCEL_Y $CANCEL_W $CANCEL_H &&
-    [ $((NTSC_X + STD_W)) -le $PAL_X ] && [ $((PAL_Y + STD_H)) -le $CANCEL_Y ] ||
-    { echo "button sizes do not fit the layout" >&2; exit 1; }
+if ! fits $NTSC_X $NTSC_Y $STD_W $STD_H || ! fits $PAL_X $PAL_Y $STD_W $STD_H ||
+    ! fits $CANCEL_X $CANCEL_Y $CANCEL_W $CANCEL_H ||
+    [ $((NTSC_X + STD_W)) -gt $PAL_X ] || [ $((PAL_Y + STD_H)) -gt $CANCEL_Y ]; then
+    echo "button sizes do not fit the layout" >&2
+    exit 1
+fi
 
 # --------------------------------------------------------------- buttons
 # frame W H UNDER BORDER FACE TOPLINE TEXTCOL RING TEXT DX DY OUTFILE
@@ -92,21 +91,17 @@ frame() {
     convert "${args[@]}" "$file"
 }
 
-# strip NAME W H UNDER TEXT  colours... ; writes $out/NAME (4 frames side by side)
+# strip NAME W H UNDER TEXT BORDER FACE TOPLINE (normal) BORDER FACE TOPLINE
+# (pressed) BORDER FACE TOPLINE RING (highlight) BORDER FACE TOPLINE INK
+# (disabled): writes $out/NAME, the four frames side by side.
 strip() {
-    local name=$1 w=$2 h=$3 under=$4 text=$5
-    local n_border=$6 n_face=$7 n_top=$8
-    local p_border=$9 p_face=${10} p_top=${11}
-    local h_border=${12} h_face=${13} h_top=${14} h_ring=${15}
-    local d_border=${16} d_face=${17} d_top=${18} d_ink=${19}
-    local tmp
+    local name=$1 w=$2 h=$3 under=$4 text=$5 tmp
     tmp="$(mktemp -d)"
-    frame "$w" "$h" "$under" "$n_border" "$n_face" "$n_top" '#FFFFFF' none     "$text" 0 0 "$tmp/0.png"
-    frame "$w" "$h" "$under" "$p_border" "$p_face" "$p_top" '#FFFFFF' none     "$text" 1 1 "$tmp/1.png"
-    frame "$w" "$h" "$under" "$h_border" "$h_face" "$h_top" '#FFFFFF' "$h_ring" "$text" 0 0 "$tmp/2.png"
-    frame "$w" "$h" "$under" "$d_border" "$d_face" "$d_top" "$d_ink"  none     "$text" 0 0 "$tmp/3.png"
-    convert "$tmp/0.png" "$tmp/1.png" "$tmp/2.png" "$tmp/3.png" +append \
-        "${PNG_OPTS[@]}" "PNG24:$out/$name"
+    frame "$w" "$h" "$under" "$6" "$7" "$8" '#FFFFFF' none "$text" 0 0 "$tmp/0.png"
+    frame "$w" "$h" "$under" "$9" "${10}" "${11}" '#FFFFFF' none "$text" 1 1 "$tmp/1.png"
+    frame "$w" "$h" "$under" "${12}" "${13}" "${14}" '#FFFFFF' "${15}" "$text" 0 0 "$tmp/2.png"
+    frame "$w" "$h" "$under" "${16}" "${17}" "${18}" "${19}" none "$text" 0 0 "$tmp/3.png"
+    convert "$tmp"/[0-3].png +append "${PNG_OPTS[@]}" "PNG24:$out/$name"
     rm -rf "$tmp"
 }
 
