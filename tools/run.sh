@@ -16,5 +16,5 @@ if [ -n "${DISPLAY:-}" ]; then
     pc_build build tvout devicefolder
     exec build/tvout
 fi
-pc_build build tvout tvout-tour devicefolder
-exec build/tools/tour/tvout-tour "$PWD/build/tvout" "$PWD" "$PWD/build/tour"
+pc_build build tvout tvout-session devicefolder
+exec build/tools/tour/tvout-session --tour "$PWD/build/tvout" "$PWD" "$PWD/build/tour"
