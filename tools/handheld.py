@@ -49,23 +49,16 @@ class Monitor:
             raise Failure("monitor: %s: %s" % (command, message["error"].get("desc")))
         return message.get("return")
 
-    def human(self, line):
-        text = self.call("human-monitor-command", **{"command-line": line})
-        if text:
-            raise Failure("monitor: %s: %s" % (line, text.strip()))
 
-
-def main(argv):
-    if len(argv) < 3:
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
         sys.exit(__doc__)
     try:
-        monitor = Monitor(argv[1])
-        for line in argv[2:]:
-            monitor.human(line)
+        monitor = Monitor(sys.argv[1])
+        for line in sys.argv[2:]:
+            text = monitor.call("human-monitor-command", **{"command-line": line})
+            if text:
+                raise Failure("monitor: %s: %s" % (line, text.strip()))
             time.sleep(0.05)
     except (Failure, OSError, ValueError) as e:
         sys.exit("handheld: %s" % e)
-
-
-if __name__ == "__main__":
-    main(sys.argv)

@@ -1,14 +1,12 @@
 #!/bin/bash
 # Runs the shipped ARM package on an emulated handheld (qemu-system-arm, a
 # 320x240 16-bit framebuffer, no X; armhf on an ARMv7 board, armel on an
-# ARMv6 one) and checks it against the PC build: the scripted session
-# (tools/session.txt) goes in through the emulator's monitor, and after each
-# step the screen must equal the PC tour's frame (build/tour/) at 16 bits;
-# then the log, the device calls and the launcher's arguments, which come
-# back over the serial console. It uses the package, the userland sysroot and
-# the tests' device library of tools/device.sh ARCH, and runs that first if
-# one is missing. Output in build-handheld/ (armel: build-handheld-armel/).
-# See docs/handheld.md.
+# ARMv6 one): the scripted session goes in through the emulator's monitor and
+# after each step the screen must equal the PC tour's frame at 16 bits; then
+# the log, the device calls and the launcher's arguments, which come back
+# over the serial console, must be the PC's. It runs tools/device.sh ARCH
+# first when its package, userland sysroot or device library is missing.
+# Output in build-handheld/ (armel: build-handheld-armel/); docs/handheld.md.
 #
 #   tools/handheld.sh [armhf|armel]
 set -euo pipefail
@@ -290,11 +288,10 @@ finish() {
     echo "$name: handed off and powered off after $((SECONDS - started)) s"
 }
 
-# True when the screen equals the PC's picture EXPECTED; keeps it as OUT.
+# Waits up to SECONDS for the screen (kept as OUT) to become the PC's picture.
 shows() { # expected out
     hh "screendump $root/$2 -f png" && "$compare" --rgb565 "$1" "$2" >"$2.diff" 2>&1
 }
-# Waits up to SECONDS for the screen to become the PC's picture EXPECTED.
 wait_for_screen() { # seconds expected out
     wait_for "$1" shows "$2" "$3" ||
         fail "$name: the screen did not become $2 within $1 s: $(cat "$3.diff")" \
@@ -319,9 +316,8 @@ pointer_to() { # x y
     [ ${#moves[@]} -eq 0 ] || hh "${moves[@]}"
 }
 
-# The scripted session on a freshly booted handheld. After each step the
-# screen must become the PC tour's next frame, so no input overtakes the one
-# before; the last step hands off to the launcher.
+# The scripted session on a freshly booted handheld; no input overtakes the
+# frame of the step before, and the last step hands off to the launcher.
 session() {
     boot "$1" 16 "$2"
     local frames=("$pc"/0*.png) n=0 action a b
