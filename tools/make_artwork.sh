@@ -136,7 +136,6 @@ panel_cx=$(((panel_x0 + panel_x1) / 2))
 
 bg=(-size 320x240 "xc:$BODY" +antialias -stroke none)
 
-# Title bar.
 bg+=(-fill "$TITLE"      -draw "rectangle 0,0 319,27"
      -fill "$TITLE_LINE" -draw "rectangle 0,28 319,28")
 
@@ -165,11 +164,9 @@ bg+=(-fill '#3B4A59'
      -draw "rectangle 119,91 129,92"
      -fill '#3B4A59' -draw "rectangle 34,99 46,102" -draw "rectangle 110,99 122,102")
 
-# Help box.
 bg+=(-fill "$HELP_EDGE" -draw "roundrectangle 8,108 311,184 5,5"
      -fill "$HELP_BG"   -draw "roundrectangle 9,109 310,183 4,4")
 
-# Footer.
 bg+=(-fill "$FOOTER"      -draw "rectangle 0,196 319,239"
      -fill "$FOOTER_LINE" -draw "rectangle 0,196 319,196")
 
