@@ -3,6 +3,7 @@
 # component), as apt is configured: other releases come from the same one.
 set -eu
 . /etc/os-release
+# shellcheck disable=SC2016 # apt's placeholders, not the shell's
 mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
     awk -v r="${VERSION_CODENAME:-}" '$2 == r && $3 == "main" { print $1; exit }')
 if [ -z "$mirror" ]; then

@@ -1,16 +1,12 @@
 #!/bin/bash
-# Builds tvout for the device: sysroots (tools/make-sysroot.sh), the cross
-# build and the whole suite in qemu-arm, the shipping build and its package
-# with the checks of its paths and library floors, the package packed again
-# to the same bytes, and sessions of the packaged program compared with its
-# own PC build (build-device-pc). See docs/device.md.
+# Builds tvout for the device, tests the ARM build in qemu-arm and makes the
+# package that ships, twice to the same bytes. See docs/device.md.
 #
-#   tools/device.sh [armhf|armel]
+#   tools/device.sh [armhf|armel]       (ARMv7 hard-float, the default, or ARMv5TE soft-float)
 #   tools/device.sh --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]
 #
-# armhf is ARMv7 hard-float, armel ARMv5TE soft-float (default armhf). The
-# second form uses a vendor's compiler (PREFIX is the text before "gcc") and
-# its sysroot, and makes only the shipping build and its package, twice.
+# The second form uses a vendor's compiler (PREFIX is the text before "gcc")
+# and its sysroot, and makes only the shipping build and its package, twice.
 set -euo pipefail
 
 usage() {

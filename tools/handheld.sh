@@ -1,12 +1,9 @@
 #!/bin/bash
-# Runs the shipped ARM package on an emulated handheld (qemu-system-arm, a
-# 320x240 16-bit framebuffer, no X; armhf on an ARMv7 board, armel on an
-# ARMv6 one): the scripted session goes in through the emulator's monitor and
-# after each step the screen must equal the PC tour's frame at 16 bits; then
-# the log, the device calls and the launcher's arguments, which come back
-# over the serial console, must be the PC's. It runs tools/device.sh ARCH
-# first when its package, userland sysroot or device library is missing.
-# Output in build-handheld/ (armel: build-handheld-armel/); docs/handheld.md.
+# Runs the shipped ARM package on an emulated handheld (armhf on an ARMv7
+# board, armel on an ARMv6 one) through the scripted session and compares its
+# screens, log, device calls and hand-off with the PC tour's. It runs
+# tools/device.sh ARCH first when what it needs of it is missing. Output in
+# build-handheld/ (armel: build-handheld-armel/). See docs/handheld.md.
 #
 #   tools/handheld.sh [armhf|armel]
 set -euo pipefail

@@ -1,13 +1,10 @@
 #!/bin/sh
-# Stand-in for the device's menu launcher (vanumenu in the device folder,
-# laid out by the CMake target devicefolder). A script, so that an ARM build
-# run under qemu-arm, which cannot start an ARM program itself, starts it too.
-# Beside itself it writes launcher.log: its working directory, then its path
-# and arguments, one a line; and launcher.state, what it inherited: the
-# signals it ignores and blocks, its descriptors above 2, the standard ones
-# closed or read-only ("unwritable:"), and the two SDL2 rendering settings
-# the program may set (NAME=value for each set, even empty). Then it says
-# which view it was asked to open, unless TVOUT_LAUNCHER_QUIET is set.
+# Stand-in for the device's menu launcher (vanumenu in the device folder, as
+# the CMake target devicefolder lays it out), a script so that an ARM build
+# under qemu-arm starts it too. Beside itself it writes how it was started
+# (launcher.log: working directory, path, arguments) and what it inherited
+# (launcher.state); then it says which view it was asked to open, unless
+# TVOUT_LAUNCHER_QUIET is set. See tests/README.md.
 dir=$(dirname "$0")
 
 # Descriptors first, before this script opens any of its own: the shell
@@ -31,8 +28,7 @@ while read -r key value; do
     SigBlk:) blocked=$value ;;
     esac
 done </proc/$$/status
-# A descriptor's link in /proc/<pid>/fd carries its access mode
-# ("l-wx", "lrwx").
+# A descriptor's link in /proc/<pid>/fd carries its access mode ("l-wx").
 unwritable=
 for n in 0 1 2; do
     case $(stat -c %A /proc/$$/fd/$n 2>/dev/null) in
@@ -51,10 +47,7 @@ signals() {
     echo "$list"
 }
 
-{
-    pwd -P
-    printf '%s\n' "$0" "$@"
-} >"$dir/launcher.log"
+printf '%s\n' "$(pwd -P)" "$0" "$@" >"$dir/launcher.log"
 {
     echo "ignored:$(signals "$ignored")"
     echo "blocked:$(signals "$blocked")"

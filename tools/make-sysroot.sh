@@ -1,16 +1,12 @@
 #!/bin/bash
-# Makes an ARM sysroot in a folder from Debian's own packages: what the cross
-# build and the tests link against, and what qemu-arm -L loads them from.
-# See docs/device.md (sysroots and floors).
+# Makes an ARM sysroot in DIR from Debian's own packages, unpacked by
+# mmdebstrap (nothing is installed): what the cross build and the tests link
+# against, and what qemu-arm -L loads them from. The release is bookworm,
+# whose SDL 1.2 is the classic library as on the device, unless --release
+# names another. PACKAGE... replaces the project's list. DIR made by the same
+# command is kept; remove it to fetch anew. See docs/device.md.
 #
 #   tools/make-sysroot.sh [--release NAME] armhf|armel DIR [PACKAGE...]
-#
-# mmdebstrap unpacks the packages and their closure into DIR (extract
-# variant: nothing is installed, on the machine or in DIR). The release is
-# bookworm unless --release names another: bookworm's SDL 1.2 is the classic
-# library, as on the device (later releases build SDL 1.2 on SDL2). PACKAGE...
-# replaces the project's list (SDL and what the tests link). DIR made by the
-# same command is kept; remove it to fetch the packages anew.
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/lib.sh"

@@ -1,11 +1,9 @@
 #!/bin/bash
 # Builds the program and runs it on a PC, with its device folder in
-# build/system (target devicefolder: the stand-in launcher and the label
-# font). With an X display it opens its window. Without one (DISPLAY unset or
-# empty) the tour runs it on a virtual X server through the scripted session
-# (tools/session.txt), saves a PNG of the screen after each step and the
-# program's output in build/tour/, prints the log and the device calls, and
-# exits 0 when every step happened. See README.md.
+# build/system (target devicefolder). With an X display it opens its window;
+# without one (DISPLAY unset or empty) tvout-session --tour plays the scripted
+# session on a virtual X server and keeps a PNG per step and the program's
+# output in build/tour/. See README.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/lib.sh

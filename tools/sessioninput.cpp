@@ -19,14 +19,6 @@
 
 namespace
 {
-SDL_Event Event(Uint8 type)
-{
-    SDL_Event e;
-    SDL_memset(&e, 0, sizeof(e));
-    e.type = type;
-    return e;
-}
-
 // The session's events, each step as many times as it says.
 std::vector<SDL_Event> SessionEvents()
 {
@@ -38,23 +30,27 @@ std::vector<SDL_Event> SessionEvents()
         abort();
     }
     std::vector<SDL_Event> events;
+    SDL_Event e;
     for (const SessionStep& step : steps)
         for (int i = 0; i < step.times; ++i)
+        {
+            SDL_memset(&e, 0, sizeof(e));
             if (step.kind == SessionStep::KEY)
-                for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP})
-                {
-                    events.push_back(Event(type));
-                    events.back().key.keysym.sym =
-                        static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
-                }
+            {
+                e.key.keysym.sym = static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
+                e.type = SDL_KEYDOWN;
+                events.push_back(e);
+                e.type = SDL_KEYUP;
+            }
             else
             {
-                events.push_back(Event(step.kind == SessionStep::PRESS ? SDL_MOUSEBUTTONDOWN
-                                                                       : SDL_MOUSEBUTTONUP));
-                events.back().button.button = SDL_BUTTON_LEFT;
-                events.back().button.x = static_cast<Uint16>(step.x);
-                events.back().button.y = static_cast<Uint16>(step.y);
+                e.type = step.kind == SessionStep::PRESS ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+                e.button.button = SDL_BUTTON_LEFT;
+                e.button.x = static_cast<Uint16>(step.x);
+                e.button.y = static_cast<Uint16>(step.y);
             }
+            events.push_back(e);
+        }
     return events;
 }
 } // namespace
