@@ -12,6 +12,7 @@
 # tmpfs of its own; all are unmounted when the script ends, however it ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/lib.sh
 tools/install-deps.sh mmdebstrap git
 
 mkdir -p "${1:-build-debian13}"
@@ -30,7 +31,7 @@ unmount_all() {
 trap unmount_all EXIT
 trap 'exit 1' INT TERM
 
-mirror=$(tools/debian-mirror.sh)
+mirror=$(debian_mirror)
 
 # A root left mounted by a run that was killed is unmounted before it goes;
 # rm stays on this file system all the same.

@@ -1,6 +1,6 @@
 # Shell helpers the scripts source: steps with their time, failing with the
-# script's name, waiting for a condition, and stopping what a script started
-# in the background when it ends, however it ends.
+# script's name, waiting, stopping what a script started in the background
+# when it ends, however it ends, the PC build and the machine's Debian mirror.
 # shellcheck shell=bash
 
 step() { printf '\n== %s (%s s)\n' "$1" "$SECONDS"; }
@@ -50,4 +50,16 @@ pc_build() { # folder target... [-- cmake options...]
     [ $# -eq 0 ] || options=("${@:2}")
     cmake -S . -B "$dir" -DDEVICE_SYSTEM_DIR="$PWD/$dir/system" "${options[@]}" >/dev/null
     cmake --build "$dir" -j2 --target "${targets[@]}"
+}
+
+# The Debian mirror that serves the machine's own release (its main
+# component), as apt is configured: other releases come from the same one.
+debian_mirror() {
+    local release mirror
+    release=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release)
+    # shellcheck disable=SC2016 # apt's placeholders, not the shell's
+    mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
+        awk -v r="$release" '$2 == r && $3 == "main" { print $1; exit }')
+    [ -n "$mirror" ] || fail "no Debian mirror for '$release' main among the machine's sources"
+    echo "$mirror"
 }

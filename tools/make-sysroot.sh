@@ -36,7 +36,7 @@ libx11-dev libxtst-dev libstdc++6"
 sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
     awk -v r="$release" '$2 == r || index($2, r "-") == 1' | sort -u)
 if [ -z "$sources" ]; then
-    sources="$("$(dirname "$0")/debian-mirror.sh") $release main" || exit 1
+    sources="$(debian_mirror) $release main" || exit 1
 fi
 mirrors=()
 while read -r uri suite component; do
