@@ -346,20 +346,13 @@ same() {
     cmp -s "$1" "$2" || { diff "$1" "$2" >&2 || true; fail "$1 is not $2"; }
     echo "$1: the same as $2"
 }
-# FILE has one line per PATTERN, each matching its own (grep -x).
-lines_match() {
-    local file=$1 patterns=("${@:2}") i=0 line
-    [ "$(wc -l <"$file")" -eq ${#patterns[@]} ] ||
-        { cat "$file" >&2; fail "$file: not ${#patterns[@]} lines"; }
-    while IFS= read -r line; do
-        grep -qx -- "${patterns[i]}" <<<"$line" || fail "$file: '$line' is not '${patterns[i]}'"
-        i=$((i + 1))
-    done <"$file"
-    echo "$file: as expected"
+# The launcher's record: its folder, its path, and the view it was asked for.
+handed_to() { # view
+    printf '%s\n' /usr/vanu /usr/vanu/vanumenu "$1" >"$dir/launcher-expected.log"
+    same "$dir/launcher.log" "$dir/launcher-expected.log"
 }
-handed_to() {
-    lines_match "$dir/launcher.log" /usr/vanu /usr/vanu/vanumenu "$1"
-}
+# The log without the source line numbers ("main.cpp_ N]").
+unnumbered() { sed 's/\.cpp_ [ 0-9]*]/.cpp_ N]/' "$1"; }
 
 step "session: start, label, tap PAL, keypad 6, tap Cancel"
 session plain "$out"
@@ -381,10 +374,13 @@ if [ "$arch" = armhf ]; then
     step "booted at 32 bits per pixel: the video mode fails"
     boot 32bpp 32 "$out/32bpp"
     finish
-    lines_match "$dir/stdout.txt" "$(sed -n 1p "$guest/pc-stdout.txt")" "$app" \
-        "mainmenuapp.cpp_ [ 0-9]*]  Couldn't set 320x240x16 video mode: $(
-        )Couldn't set console screen info" \
-        "main.cpp_ [ 0-9]*]  exit code(--view-main) !!"
+    unnumbered "$dir/stdout.txt" >"$dir/stdout-unnumbered.txt"
+    {
+        unnumbered "$guest/pc-stdout.txt" | sed -n 1p
+        printf '%s\n' "$app" "mainmenuapp.cpp_ N]  Couldn't set 320x240x16 video mode: $(
+            )Couldn't set console screen info" "main.cpp_ N]  exit code(--view-main) !!"
+    } >"$guest/32bpp-stdout.txt"
+    same "$dir/stdout-unnumbered.txt" "$guest/32bpp-stdout.txt"
     [ ! -s "$dir/stderr.txt" ] || fail "$dir/stderr.txt is not empty"
     handed_to --view-main
 fi
