@@ -30,45 +30,37 @@ const int kWaitMs = 20000; // generous: the program may run in an emulator
 // label font. The program takes its input in order, so the session goes on.
 const int kStepMs = 3000;
 
-// The tour's picture after each step but the last, which leaves.
-const struct
-{
-    const char* file;
-    const char* what;
-} kFrames[] = {
+// The tour's picture before each step, and what it shows; the last step
+// leaves.
+const char* const kFrames[][2] = {
+    {"01-start.png", "first frame"},
     {"02-label.png", "keypad 8: version label"},
     {"03-pal-pressed.png", "PAL pressed"},
     {"04-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)"},
     {"05-moved-right.png", "keypad 6: TV picture moved right (LCD as before)"},
     {"06-cancel-pressed.png", "Cancel pressed"},
 };
-const size_t kSteps = sizeof(kFrames) / sizeof(kFrames[0]) + 1;
-
-bool Save(TvOutRun& run, const std::string& pictures, const char* file, const char* what)
-{
-    Image image;
-    const std::string path = pictures + "/" + file;
-    if (!run.Grab(image) || !SavePng(image, path))
-    {
-        fprintf(stderr, "tour: cannot save %s\n", path.c_str());
-        return false;
-    }
-    printf("  %-48s %s\n", what, path.c_str());
-    return true;
-}
+const size_t kSteps = sizeof(kFrames) / sizeof(kFrames[0]);
 
 int Tour(TvOutRun& run, const std::vector<SessionStep>& steps, const std::string& pictures)
 {
     printf("tvout runs on the virtual display %s; screenshots:\n", run.DisplayName().c_str());
-    bool ok = run.WaitForFirstFrame(kWaitMs) && Save(run, pictures, "01-start.png", "first frame");
+    bool ok = run.WaitForFirstFrame(kWaitMs);
     for (size_t i = 0; ok && i < kSteps; ++i)
     {
+        Image image;
+        const std::string path = pictures + "/" + kFrames[i][0];
+        ok = run.Grab(image) && SavePng(image, path);
+        if (!ok)
+        {
+            fprintf(stderr, "tour: cannot save %s\n", path.c_str());
+            break;
+        }
+        printf("  %-48s %s\n", kFrames[i][1], path.c_str());
         ok = run.Play(steps[i], kWaitMs);
         if (!ok)
             fprintf(stderr, "tour: step %zu of %s did not show within %d ms\n", i + 1, SESSION_FILE,
                     kWaitMs);
-        else if (i + 1 < kSteps)
-            ok = Save(run, pictures, kFrames[i].file, kFrames[i].what);
     }
     if (ok)
         printf("  %-48s (the program hands over to the launcher)\n", "Cancel released");
