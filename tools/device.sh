@@ -121,8 +121,7 @@ if [ -n "$vendor_sysroot" ]; then
     exit 0
 fi
 
-# Host tools only (git reads the commit's time for the package); the ARM
-# libraries are unpacked into the sysroot folders.
+# Host tools only (git reads the commit's time for the package).
 tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet" git
 sysroot=$root/build-sysroot/$arch
 old=$root/build-sysroot/$arch-bullseye
@@ -145,12 +144,10 @@ else
 fi
 
 # The test programs run on the sysroot with the cross compiler's own C and
-# C++ runtime (its packages' /usr/<triplet>/lib) in place of bookworm's: the
-# compiler links them against its libstdc++, and a newer compiler's programs
-# need symbols that bookworm's lacks (GCC 14's: CXXABI_1.3.15), while its
-# libstdc++ needs a newer C library than bookworm's (GLIBC_2.38). On a
-# Debian 12 machine the two runtimes are bookworm's both. A copy of hard
-# links; files are replaced, never written through.
+# C++ runtime (/usr/<triplet>/lib) in place of bookworm's: a newer compiler's
+# programs need a newer libstdc++ (GCC 14's: CXXABI_1.3.15), and that a newer
+# C library (GLIBC_2.38). A copy of hard links; files are replaced, never
+# written through.
 runroot=$sysroot-run
 rm -rf "$runroot"
 cp -al "$sysroot" "$runroot"
@@ -169,17 +166,13 @@ sessions=$build/sessions
 rm -rf "$sessions"
 mkdir -p "$sessions"
 session() { # name program [NAME=VALUE...]
-    local name=$1 program=$2
-    shift 2
-    "$pc/tools/tour/tvout-session" "$program" "$root" "$sessions/$name.out" \
-        "$sessions/$name.err" "$@"
+    "$pc/tools/tour/tvout-session" "$2" "$root" "$sessions/$1.out" "$sessions/$1.err" "${@:3}"
 }
 session pc "$root/$pc/tvout"
 "$build/tests/emulate" "$build/tools/tour/tvout-session" "$root/$build/tvout" "$root" \
     "$sessions/arm.out" "$sessions/arm.err"
-for stream in out err; do
-    cmp "$sessions/pc.$stream" "$sessions/arm.$stream"
-done
+cmp "$sessions/pc.out" "$sessions/arm.out"
+cmp "$sessions/pc.err" "$sessions/arm.err"
 echo "standard output ($(wc -l <"$sessions/pc.out") lines) and error" \
     "($(wc -l <"$sessions/pc.err") lines) are the same"
 

@@ -120,33 +120,28 @@ def build_table(decode):
 
 
 def validate(table):
-    expected_empty = set()
-    for lead, ranges in EMPTY_CELLS.items():
-        for first, last in ranges:
-            expected_empty.update((lead << 8) | trail for trail in range(first, last + 1))
-    cells = list(all_cells())
-    empty = set(cell for cell, code in zip(cells, table) if code == EMPTY)
+    code_at = dict(zip(all_cells(), table))
+    mapped = {cell: code for cell, code in code_at.items() if code != EMPTY}
+    expected_empty = set(cell for lead, ranges in EMPTY_CELLS.items() for first, last in ranges
+                         for cell in range((lead << 8) | first, ((lead << 8) | last) + 1))
     problems = []
     if len(table) != TABLE_SIZE:
         problems.append("%d entries, not %d" % (len(table), TABLE_SIZE))
-    for cell in sorted(empty - expected_empty):
+    for cell in sorted(set(code_at) - set(mapped) - expected_empty):
         problems.append("0x%04X has no character" % cell)
-    for cell in sorted(expected_empty - empty):
-        problems.append("0x%04X should be empty, has U+%04X" % (cell, table[cells.index(cell)]))
-    mapped = [code for code in table if code != EMPTY]
+    for cell in sorted(expected_empty & set(mapped)):
+        problems.append("0x%04X should be empty, has U+%04X" % (cell, mapped[cell]))
     if len(mapped) != MAPPED_COUNT:
         problems.append("%d characters, not %d" % (len(mapped), MAPPED_COUNT))
     seen = {}
-    for cell, code in zip(cells, table):
-        if code == EMPTY:
-            continue
+    for cell, code in sorted(mapped.items()):
         if not 0 < code <= 0xFFFF:
             problems.append("0x%04X maps outside the BMP: U+%X" % (cell, code))
         if code in seen:
             problems.append("U+%04X occurs at 0x%04X and 0x%04X" % (code, seen[code], cell))
         seen[code] = cell
     for cell, code in sorted(SAMPLES.items()):
-        if table[cells.index(cell)] != code:
+        if code_at.get(cell) != code:
             problems.append("0x%04X is not U+%04X" % (cell, code))
     if problems:
         raise ValueError("; ".join(problems[:20]) + (" ..." if len(problems) > 20 else ""))
