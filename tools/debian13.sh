@@ -7,9 +7,6 @@
 # each further COMMAND runs inside, in the project's folder, in turn.
 #
 #   tools/debian13.sh [DIR [COMMAND...]]   (default build-debian13; DIR/root is remade)
-#
-# /proc, /sys, /dev and /dev/pts are bound into the root and /dev/shm is a
-# tmpfs of its own; all are unmounted when the script ends, however it ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/lib.sh
@@ -20,7 +17,8 @@ root="$(cd "${1:-build-debian13}" && pwd)/root"
 [ $# -eq 0 ] || shift
 release=trixie
 
-# Deepest first, so that /dev/pts and /dev/shm go before /dev.
+# What is mounted in the root goes when the script ends, however it ends,
+# deepest first: /dev/pts and /dev/shm before /dev.
 unmount_all() {
     local target
     findmnt -rn -o TARGET | awk -v r="$root" '$0 == r || index($0, r "/") == 1' | sort -r |

@@ -12,10 +12,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 arch=${1:-armhf}
 [ $# -le 1 ] || arch=""
-# What differs between the boards: the kernel flavour and its device tree,
-# the modules for keys and pointer, the emulator's options, the framebuffer
-# depths booted (the ARMv6 board's framebuffer is set up by its firmware at
-# one depth), and the userland the package runs on.
+# The boards; the ARMv6 board's firmware sets up its framebuffer at one depth.
 case "$arch" in
 armhf)
     triplet=arm-linux-gnueabihf flavour=armmp dtb=vexpress-v2p-ca9.dtb

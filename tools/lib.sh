@@ -40,9 +40,8 @@ stop_started() {
 trap stop_started EXIT
 trap 'exit 1' INT TERM
 
-# Configures a PC build in FOLDER with its device folder inside it (target
-# devicefolder: tools/launcher.sh and the label font in FOLDER/system), then
-# builds TARGET...
+# Configures a PC build in FOLDER with its device folder in FOLDER/system
+# (target devicefolder), then builds TARGET...
 pc_build() { # folder target... [-- cmake options...]
     local dir=$1 targets=() options=()
     shift

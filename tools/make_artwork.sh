@@ -25,19 +25,9 @@ PNG_OPTS=(-depth 8 +set date:create +set date:modify
           -define png:exclude-chunks=date,time,gAMA,cHRM,sRGB,bKGD,tEXt,zTXt,iTXt
           -strip)
 
-# ---------------------------------------------------------------- palette
-BODY='#E9EEF2'        # screen background
-TITLE='#2E4A66'       # title bar
-TITLE_LINE='#5B8DB8'  # accent line under the title bar
-TITLE_TEXT='#FFFFFF'
+# ------------------------------------------------- colours used more than once
 PANEL='#FFFFFF'       # panel behind NTSC / PAL
-PANEL_EDGE='#A9B8C6'
-HELP_BG='#F6F8FA'     # help box
-HELP_EDGE='#C9D3DC'
 FOOTER='#DCE3E9'      # bottom strip behind Cancel and the version label
-FOOTER_LINE='#C3CED8'
-INK='#1E2A36'         # body text
-KEY_INK='#2E4A66'     # key names in the help box
 SOFT_INK='#4A5D70'    # captions
 
 # The buttons' frame sizes, and the positions of NTSC and PAL that place their
@@ -123,14 +113,14 @@ panel_x0=$((NTSC_X - 8)); panel_x1=$((PAL_X + STD_W - 1 + 8))
 panel_y0=$((NTSC_Y - 8)); panel_y1=101
 panel_cx=$(((panel_x0 + panel_x1) / 2))
 
-bg=(-size 320x240 "xc:$BODY" +antialias -stroke none)
-
-bg+=(-fill "$TITLE"      -draw "rectangle 0,0 319,27"
-     -fill "$TITLE_LINE" -draw "rectangle 0,28 319,28")
+# Body, title bar and its accent line.
+bg=(-size 320x240 "xc:#E9EEF2" +antialias -stroke none)
+bg+=(-fill '#2E4A66' -draw "rectangle 0,0 319,27"
+     -fill '#5B8DB8' -draw "rectangle 0,28 319,28")
 
 # Panel for the two standard buttons, with its caption under the buttons.
-bg+=(-fill "$PANEL_EDGE" -draw "roundrectangle $panel_x0,$panel_y0 $panel_x1,$panel_y1 5,5"
-     -fill "$PANEL"      -draw "roundrectangle $((panel_x0+1)),$((panel_y0+1)) $((panel_x1-1)),$((panel_y1-1)) 4,4")
+bg+=(-fill '#A9B8C6' -draw "roundrectangle $panel_x0,$panel_y0 $panel_x1,$panel_y1 5,5"
+     -fill "$PANEL"   -draw "roundrectangle $((panel_x0+1)),$((panel_y0+1)) $((panel_x1-1)),$((panel_y1-1)) 4,4")
 
 # TV set: antenna, cabinet, screen with a small landscape, knobs, grille, feet.
 bg+=(-fill '#3B4A59'
@@ -153,24 +143,24 @@ bg+=(-fill '#3B4A59'
      -draw "rectangle 119,91 129,92"
      -fill '#3B4A59' -draw "rectangle 34,99 46,102" -draw "rectangle 110,99 122,102")
 
-bg+=(-fill "$HELP_EDGE" -draw "roundrectangle 8,108 311,184 5,5"
-     -fill "$HELP_BG"   -draw "roundrectangle 9,109 310,183 4,4")
-
-bg+=(-fill "$FOOTER"      -draw "rectangle 0,196 319,239"
-     -fill "$FOOTER_LINE" -draw "rectangle 0,196 319,196")
+# Help box and footer.
+bg+=(-fill '#C9D3DC' -draw "roundrectangle 8,108 311,184 5,5"
+     -fill '#F6F8FA' -draw "roundrectangle 9,109 310,183 4,4")
+bg+=(-fill "$FOOTER" -draw "rectangle 0,196 319,239"
+     -fill '#C3CED8' -draw "rectangle 0,196 319,196")
 
 # Text (y values are baselines, except for the centred panel caption, whose
 # y is the top of its text box).
 bg+=(-antialias
-     -font "$BOLD" -pointsize 14 -fill "$TITLE_TEXT" -annotate +10+19 'TV Output'
+     -font "$BOLD" -pointsize 14 -fill '#FFFFFF' -annotate +10+19 'TV Output'
      -font "$SANS" -pointsize 11 -fill "$SOFT_INK"
      -gravity North -annotate "+$((panel_cx - 160))+80" 'Video standard'
      +gravity
-     -font "$BOLD" -pointsize 11 -fill "$KEY_INK"
+     -font "$BOLD" -pointsize 11 -fill '#2E4A66'
      -annotate +18+124 'NTSC, PAL'
      -annotate +18+142 'D-pad'
      -annotate +18+174 'Cancel'
-     -font "$SANS" -pointsize 11 -fill "$INK"
+     -font "$SANS" -pointsize 11 -fill '#1E2A36'
      -annotate +96+124 'Switch output to TV + LCD'
      -annotate +96+142 'Move the picture on the TV'
      -annotate +96+174 'Back to the menu'
