@@ -8,12 +8,8 @@
 # The second form uses a vendor's compiler (PREFIX is the text before "gcc")
 # and its sysroot, and makes only the shipping build and its package, twice.
 set -euo pipefail
-
-usage() {
-    echo "usage: $0 [armhf|armel]" >&2
-    echo "       $0 --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]" >&2
-    exit 2
-}
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/lib.sh"
 arch=armhf prefix="" vendor_sysroot=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -29,7 +25,6 @@ triplet=arm-linux-gnueabi
 [ "$arch" = armel ] || triplet=arm-linux-gnueabihf
 prefix=${prefix:-$triplet-}
 cd "$(dirname "$0")/.."
-. tools/lib.sh
 
 root=$PWD
 version=$(sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

@@ -7,9 +7,8 @@
 #
 #   tools/handheld.sh [armhf|armel]
 set -euo pipefail
-cd "$(dirname "$0")/.."
-. tools/lib.sh
-root=$PWD
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/lib.sh"
 arch=${1:-armhf}
 [ $# -le 1 ] || arch=""
 # The boards; the ARMv6 board's firmware sets up its framebuffer at one depth.
@@ -31,8 +30,10 @@ armel)
         -device usb-kbd -device usb-mouse)
     userland=build-sysroot/armel out=build-handheld-armel
     ;;
-*) echo "usage: $0 [armhf|armel]" >&2 && exit 2 ;;
+*) usage ;;
 esac
+cd "$(dirname "$0")/.."
+root=$PWD
 tools/install-deps.sh qemu-system-arm device-tree-compiler cpio xz-utils "binutils-$triplet"
 
 guest=$out/guest

@@ -3,6 +3,8 @@
 # when it ends, however it ends, the PC build and the machine's Debian mirror.
 # shellcheck shell=bash
 
+# Exits 2 with how the script is called: its header's lines that start "#   ".
+usage() { sed -n 's/^#   /usage: /p' "$0" >&2; exit 2; }
 step() { printf '\n== %s (%s s)\n' "$1" "$SECONDS"; }
 fail() { echo "${0##*/}: $*" >&2; exit 1; }
 

@@ -11,7 +11,6 @@ set -euo pipefail
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-usage() { echo "usage: $0 [--release NAME] armhf|armel DIR [PACKAGE...]" >&2; exit 2; }
 release=bookworm
 if [ "${1:-}" = --release ]; then
     [ $# -ge 2 ] || usage
