@@ -189,11 +189,10 @@ cp build/system/vanumenu build/system/HYUni_KLR_B_V1.01.ttf "$fs/usr/vanu/"
 ln -s /out/launcher.log "$fs/usr/vanu/launcher.log"
 cat >"$fs/init" <<EOF
 #!/bin/busybox sh
-# The handheld's start-up: devices, then tvout from its folder as the menu
-# starts it, its output into /out. When the launcher is done, the files in
-# /out go out over the console (base64 between marker lines, with the
-# kernel's messages held back) and the handheld powers off. The kernel
-# command line names the session.
+# The handheld's start-up: tvout from its folder as the menu starts it, for
+# the session the kernel command line names; then the files of /out go out
+# over the console (base64 between marker lines, kernel messages held back)
+# and the handheld powers off.
 /bin/busybox --install -s /bin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys

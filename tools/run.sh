@@ -1,9 +1,7 @@
 #!/bin/bash
-# Builds the program and runs it on a PC, with its device folder in
-# build/system (target devicefolder). With an X display it opens its window;
-# without one (DISPLAY unset or empty) tvout-session --tour plays the scripted
-# session on a virtual X server and keeps a PNG per step and the program's
-# output in build/tour/. See README.md.
+# Builds the program and runs it on a PC (device folder build/system): in its
+# window with an X display, else (DISPLAY unset or empty) as the headless
+# tour on a virtual X server, output in build/tour/. See README.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/lib.sh

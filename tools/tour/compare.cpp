@@ -1,8 +1,8 @@
 // Compares two pictures pixel by pixel, each channel within TOLERANCE
-// (default 0); --rgb565 first reduces both to the handheld's 16-bit colour
-// (the top 5, 6 and 5 bits), so that a 16-bit screen widened by shifting
-// and one widened by scaling compare equal. Exits 0 when they match, 1 with
-// a line saying how many pixels differ and the first, 2 when one is unread.
+// (default 0); --rgb565 first keeps the top 5, 6 and 5 bits (the handheld's
+// colour), so that 16-bit screens widened by shifting and by scaling match.
+// Exits 0 when they match, 1 with a line on the pixels that differ, 2 when a
+// picture cannot be read.
 //
 //   tvout-compare [--rgb565] EXPECTED.png ACTUAL.png [TOLERANCE]
 #include "tests/image.h"

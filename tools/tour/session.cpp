@@ -1,19 +1,17 @@
 // The scripted session (tools/session.txt) played on the program in a
-// virtual X server, which it follows by its screen and its device calls
-// (reported by the stand-in, or recorded by the tests' device library:
-// TVOUT_DEVICE_CALLS).
+// virtual X server, followed by its screen and its device calls (reported by
+// the stand-in, or recorded by the tests' device library: TVOUT_DEVICE_CALLS).
 //
 //   tvout-session --tour <tvout binary> <working folder holding res/> <picture folder>
-//       the headless tour: a PNG of the screen after each step, then the
-//       program's log and device calls printed, and its standard output and
-//       error kept as stdout.txt and stderr.txt beside the pictures
+//       a PNG of the screen before each step, the log and device calls
+//       printed, standard output and error kept as stdout.txt and stderr.txt
 //   tvout-session <tvout binary> <working folder> <out file> <err file> [NAME=VALUE...]
-//       NAME=VALUE... added to the program's environment, its standard output
-//       and error written to the files, to compare two builds byte for byte
+//       NAME=VALUE... added to the environment, standard output and error
+//       written to the files, to compare two builds byte for byte
 //   tvout-session --steps
-//       the session's input for the virtual handheld, one action a line:
-//       "key kp_N" (down and up), "pointer X Y", "button 1" or "button 0"
-//       (left button down or up), and "shown" after each step
+//       the input for the virtual handheld, one action a line: "key kp_N"
+//       (down and up), "pointer X Y", "button 1" or "button 0" (left button
+//       down or up), and "shown" after each step
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
 
