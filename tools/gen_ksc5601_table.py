@@ -10,8 +10,7 @@ both are checked against the 1987 layout before anything is written.
     python3 tools/gen_ksc5601_table.py --check     # compare, write nothing
     python3 tools/gen_ksc5601_table.py --source iconv --check
 
-Exit status: 0 done (or identical); 1 the committed file differs;
-2 the mapping failed validation or the source is unavailable.
+Exit status: 0 done or identical, 1 the file differs, 2 a mapping not valid or unavailable.
 """
 
 import argparse

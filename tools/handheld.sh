@@ -45,11 +45,10 @@ monitor=$guest/monitor.sock
 # The device tree's changes for the board, at BPP bits per pixel.
 board_dts() { # bpp
     if [ "$arch" = armhf ]; then
-        # The board's own LCD controller (the one QEMU shows) drives a
-        # 320x240 panel; the motherboard's is off. The driver sets the
-        # deepest power-of-two depth the memory bandwidth allows at the
-        # panel's 6.4 MHz: 16 bits with 16 MB/s (20 would fit), 32 bits with
-        # 32 MB/s.
+        # The board's own LCD controller (the one QEMU shows) drives a 320x240
+        # panel; the motherboard's is off. The driver sets the deepest
+        # power-of-two depth the memory bandwidth allows at the panel's
+        # 6.4 MHz: 16 bits with 16 MB/s (20 would fit), 32 with 32 MB/s.
         cat <<EOF
 &{/bus@40000000/motherboard-bus@40000000/iofpga@7,00000000/clcd@1f000} {
     status = "disabled";

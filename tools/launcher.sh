@@ -7,9 +7,8 @@
 # TVOUT_LAUNCHER_QUIET is set. See tests/README.md.
 dir=$(dirname "$0")
 
-# Descriptors first, before this script opens any of its own: the shell
-# holds only the script itself open, and the directory read for the list is
-# closed again when the loop runs.
+# Descriptors first, before this script opens any of its own: the shell holds
+# only the script open, and the directory read for the list closes again.
 fds=
 for fd in /proc/"$$"/fd/*; do
     n=${fd##*/}

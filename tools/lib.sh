@@ -18,8 +18,7 @@ wait_for() {
     done
 }
 
-# Starts COMMAND... in the background ($! is its process id); it is stopped
-# when the script exits.
+# Starts COMMAND... in the background ($! is its id), stopped when the script exits.
 background_pids=()
 background() {
     "$@" &

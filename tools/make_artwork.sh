@@ -39,11 +39,9 @@ STD_W=66; STD_H=30        # NTSC and PAL
 CANCEL_W=64; CANCEL_H=28
 
 # --------------------------------------------------------------- buttons
-# frame W H UNDER BORDER FACE TOPLINE TEXTCOL RING TEXT DX DY OUTFILE
-#   UNDER   colour of the background below the button (fills the corners)
-#   TOPLINE colour of the 1 px line just inside the top border
-#   RING    "none" or the colour of a 2 px focus ring (highlight frame)
-#   DX,DY   text offset (pressed frames push the label down-right)
+# frame W H UNDER BORDER FACE TOPLINE INK RING TEXT DX DY OUTFILE: UNDER fills
+# the corners, TOPLINE is the 1 px line inside the top border, RING "none" or
+# a 2 px focus ring, DX,DY the label's offset (pressed frames push it down).
 # Every frame keeps a plain band of its face colour from (4,4) inwards, 4 px
 # wide along all four sides, clear of the label.
 frame() {
