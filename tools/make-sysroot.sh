@@ -25,26 +25,23 @@ dir=$(cd "$2" && pwd)
 shift 2
 "$(dirname "$0")/install-deps.sh" mmdebstrap
 
-packages="libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgmock-dev
-libx11-dev libxtst-dev libstdc++6"
-[ $# -eq 0 ] || packages="$*"
+packages=(libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgmock-dev
+    libx11-dev libxtst-dev libstdc++6)
+[ $# -eq 0 ] || packages=("$@")
 
 # The machine's own sources of the release (its updates and security suites
 # included), else its Debian mirror with the release name changed, main only.
 # shellcheck disable=SC2016 # apt's placeholders, not the shell's
 sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
     awk -v r="$release" '$2 == r || index($2, r "-") == 1' | sort -u)
-if [ -z "$sources" ]; then
-    sources="$(debian_mirror) $release main" || exit 1
-fi
+[ -n "$sources" ] || sources="$(debian_mirror) $release main"
 mirrors=()
 while read -r uri suite component; do
     mirrors+=("deb $uri $suite $component")
 done <<<"$sources"
 
-# shellcheck disable=SC2086
 command=(mmdebstrap --quiet --variant=extract --architectures="$arch"
-    --include="$(echo $packages | tr ' ' ,)" "$release" "$dir" "${mirrors[@]}")
+    --include="$(IFS=,; echo "${packages[*]}")" "$release" "$dir" "${mirrors[@]}")
 if [ -f "$dir/.made-by" ] && [ "$(cat "$dir/.made-by")" = "${command[*]}" ]; then
     echo "sysroot $dir is kept (made by the same command)"
     exit 0
