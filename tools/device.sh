@@ -27,16 +27,14 @@ prefix=${prefix:-$triplet-}
 cd "$(dirname "$0")/.."
 
 root=$PWD
-version=$(sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(tvout_version)
 
 # A shipping build: the default device folder, no tests, optimised.
 ship() { # folder sysroot [cmake options...]
-    local dir=$1 sysroot=$2
-    shift 2
-    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
-        -DDEVICE_SYSROOT="$sysroot" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
-        -DWERROR=ON "$@" >/dev/null
-    cmake --build "$dir" -j2
+    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
+        -DDEVICE_SYSROOT="$2" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
+        -DWERROR=ON "${@:3}" >/dev/null
+    cmake --build "$1" -j2
 }
 
 # The newest version the binary needs of each library must not pass the
@@ -76,10 +74,9 @@ paths() { # binary
     fi
 }
 
-# The shipping build in FOLDER and its package in OUT, which holds the build
-# as cmake --install makes it. The package's bytes depend only on the commit:
-# a second shipping build from nothing, in FOLDER-again and under another
-# umask, packs the same file.
+# The shipping build in FOLDER and its package in OUT, the build as cmake
+# --install makes it; its bytes depend only on the commit, so a second build
+# from nothing in FOLDER-again, under another umask, packs the same file.
 package() { # folder out sysroot [cmake options...]
     local dir=$1 out=$2 tarball app
     shift 2
@@ -138,11 +135,10 @@ else
     cp -a "$old-libc/usr/$triplet" "$old/usr/"
 fi
 
-# The test programs run on the sysroot with the cross compiler's own C and
-# C++ runtime (/usr/<triplet>/lib) in place of bookworm's: a newer compiler's
-# programs need a newer libstdc++ (GCC 14's: CXXABI_1.3.15), and that a newer
-# C library (GLIBC_2.38). A copy of hard links; files are replaced, never
-# written through.
+# The test programs run with the cross compiler's own C and C++ runtime
+# (/usr/<triplet>/lib) in place of bookworm's: a newer compiler's programs
+# need a newer libstdc++ (GCC 14's: CXXABI_1.3.15), and that a newer C library
+# (GLIBC_2.38). Hard links; files are replaced, never written through.
 runroot=$sysroot-run
 rm -rf "$runroot"
 cp -al "$sysroot" "$runroot"
@@ -159,7 +155,7 @@ pc="build-device-pc"
 pc_build "$pc" tvout tvout-session
 sessions=$build/sessions
 rm -rf "$sessions"
-mkdir -p "$sessions"
+mkdir -p "$sessions/devicesdl"
 session() { # name program [NAME=VALUE...]
     "$pc/tools/tour/tvout-session" "$2" "$root" "$sessions/$1.out" "$sessions/$1.err" "${@:3}"
 }
@@ -187,7 +183,6 @@ step "sessions of the packaged program in qemu-arm"
 # missing and the hand-off fails, so the program ends by itself.
 font_line="Unable to load font: /usr/vanu/HYUni_KLR_B_V1.01.ttf(Couldn't open"
 # Stock SDL under another name, behind the device library as libSDL-1.2.so.0.
-mkdir -p "$sessions/devicesdl"
 ln -sf "$root/$build/tests/devicesdl/libSDL-1.2.so.0" "$sessions/devicesdl/"
 ln -sf "$(realpath "$sysroot/usr/lib/$triplet/libSDL-1.2.so.0")" \
     "$sessions/devicesdl/libSDL-stock.so.0"

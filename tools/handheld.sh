@@ -101,12 +101,10 @@ EOF
 }
 
 step "package"
-packages=("build-$arch"/tvout-*-"$arch".tar.gz)
-if [ ! -f "${packages[0]}" ] || [ ! -d "$userland" ] || [ ! -f "$devicelib" ]; then
+package=build-$arch/tvout-$(tvout_version)-$arch.tar.gz
+if [ ! -f "$package" ] || [ ! -d "$userland" ] || [ ! -f "$devicelib" ]; then
     tools/device.sh "$arch"
-    packages=("build-$arch"/tvout-*-"$arch".tar.gz)
 fi
-package=${packages[0]}
 echo "$package"
 
 step "the PC tour: the frames and the log to compare with"
@@ -291,8 +289,8 @@ wait_for_screen() { # seconds expected out
             "(last screen in $3; the console: $dir/console.txt)"
 }
 
-# Puts the pointer at (X, Y): first into the top left corner, then in small
-# steps (longer moves lose motion on the way).
+# Puts the pointer at (X, Y) in small steps (longer moves lose motion on the
+# way), the first time from the top left corner.
 pointer_to() { # x y
     local moves=() dx dy sx sy
     if [ -z "$px" ]; then

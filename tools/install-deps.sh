@@ -1,7 +1,6 @@
 #!/bin/sh
-# Installs the Debian packages (12 or 13) this project needs that are missing,
-# with apt-get as root or through sudo; --artwork adds what make_artwork.sh
-# needs, and other scripts name the further packages they use.
+# Installs the missing Debian packages (12 or 13) the project needs, with apt-get
+# as root or through sudo; --artwork adds make_artwork.sh's, other scripts theirs.
 #
 #   tools/install-deps.sh [--artwork] [package...]
 set -eu

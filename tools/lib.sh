@@ -41,6 +41,9 @@ stop_started() {
 trap stop_started EXIT
 trap 'exit 1' INT TERM
 
+# The program's version, as CMakeLists.txt gives it.
+tvout_version() { sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
+
 # Configures a PC build in FOLDER with its device folder in FOLDER/system
 # (target devicefolder), then builds TARGET...
 pc_build() { # folder target... [-- cmake options...]

@@ -19,7 +19,6 @@ for f in "$SANS" "$BOLD"; do
 done
 command -v convert >/dev/null || { echo "ImageMagick 'convert' not found" >&2; exit 1; }
 
-# Plain 24-bit RGB, no time chunks, no gamma/colour-space chunks.
 # shellcheck disable=SC2054 # the commas are ImageMagick's
 PNG_OPTS=(-depth 8 +set date:create +set date:modify
           -define png:exclude-chunks=date,time,gAMA,cHRM,sRGB,bKGD,tEXt,zTXt,iTXt

@@ -1,9 +1,8 @@
-/* Preloaded into the program for the memory check and the tests' long
- * sessions: whenever SDL's queue is empty, SDL_PollEvent hands out the next
- * event of the scripted session (SESSION_FILE). On the dummy video driver,
- * which has no input of its own, the session starts at once; in a window it
- * waits until the pointer is over the window, so that whoever drives it has
- * seen the window. */
+/* Preloaded for the memory check and the tests' long sessions: whenever SDL's
+ * queue is empty, SDL_PollEvent hands out the next event of the scripted
+ * session. On the dummy video driver, which has no input, it starts at once;
+ * in a window it waits for the pointer over the window, so that whoever
+ * drives it has seen the window. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE /* RTLD_NEXT */
 #endif
