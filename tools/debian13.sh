@@ -1,17 +1,15 @@
 #!/bin/bash
-# Runs tools/test.sh and then the headless tour (env DISPLAY= tools/run.sh)
-# as a new user would on a fresh Debian 13: in a root made by mmdebstrap
-# (variant apt, release trixie, from the machine's own Debian mirror), with
-# the project put in by git clone of this checkout's committed state. Inside, tools/test.sh installs what it needs itself. Then
+# Runs tools/test.sh and the headless tour (env DISPLAY= tools/run.sh, which
+# must end with the launcher stand-in's line) as a new user would on a fresh
+# Debian 13: in a root made by mmdebstrap (variant apt, release trixie, from
+# the machine's Debian mirror) holding a git clone of this checkout's
+# committed state, where tools/test.sh installs what it needs itself. Then
 # each further COMMAND runs inside, in the project's folder, in turn.
 #
 #   tools/debian13.sh [DIR [COMMAND...]]   (default build-debian13; DIR/root is remade)
-#
-# /proc, /sys, /dev and /dev/pts are bound into the root and /dev/shm is a
-# tmpfs of its own; all of them are unmounted when the script ends, however
-# it ends. The tour must end with the launcher stand-in's line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. tools/lib.sh
 tools/install-deps.sh mmdebstrap git
 
 mkdir -p "${1:-build-debian13}"
@@ -19,7 +17,8 @@ root="$(cd "${1:-build-debian13}" && pwd)/root"
 [ $# -eq 0 ] || shift
 release=trixie
 
-# Deepest first, so that /dev/pts and /dev/shm go before /dev.
+# What is mounted in the root goes when the script ends, however it ends,
+# deepest first: /dev/pts and /dev/shm before /dev.
 unmount_all() {
     local target
     findmnt -rn -o TARGET | awk -v r="$root" '$0 == r || index($0, r "/") == 1' | sort -r |
@@ -30,18 +29,18 @@ unmount_all() {
 trap unmount_all EXIT
 trap 'exit 1' INT TERM
 
-mirror=$(tools/debian-mirror.sh)
+mirror=$(debian_mirror)
 
 # A root left mounted by a run that was killed is unmounted before it goes;
 # rm stays on this file system all the same.
 unmount_all
 rm -rf --one-file-system "$root"
 
-start=$(date +%s)
+SECONDS=0
 mmdebstrap --quiet --variant=apt "$release" "$root" "deb $mirror $release main"
 git clone --quiet "$PWD" "$root/src/tvout"
-made=$(date +%s)
-echo "debian13: root and clone made in $((made - start)) s"
+made=$SECONDS
+echo "debian13: root and clone made in $made s"
 
 # Private, so that nothing mounted below them reaches the machine's own.
 for fs in /proc /sys /dev /dev/pts; do
@@ -55,16 +54,15 @@ inside() {
         LANG=C.UTF-8 /bin/sh -c "cd /src/tvout && $1"
 }
 inside "tools/test.sh"
-tested=$(date +%s)
+tested=$SECONDS
 inside "env DISPLAY= tools/run.sh" | tee "$root/src/tvout/tour.txt"
 grep -q "launcher: asked to open --view-apps" "$root/src/tvout/tour.txt"
-toured=$(date +%s)
 
-echo "debian13: root and clone $((made - start)) s, tools/test.sh $((tested - made)) s," \
-    "tour $((toured - tested)) s"
+echo "debian13: root and clone $made s, tools/test.sh $((tested - made)) s," \
+    "tour $((SECONDS - tested)) s"
 for command in "$@"; do
-    begun=$(date +%s)
+    begun=$SECONDS
     inside "$command"
-    echo "debian13: $command $(($(date +%s) - begun)) s"
+    echo "debian13: $command $((SECONDS - begun)) s"
 done
-echo "debian13: in all $(($(date +%s) - start)) s"
+echo "debian13: in all $SECONDS s"

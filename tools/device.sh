@@ -1,24 +1,15 @@
 #!/bin/bash
-# Builds tvout for the device, tests the ARM build on this PC and makes the
-# package that ships: sysroots (tools/make-sysroot.sh), the cross build and
-# the whole suite in qemu-arm, the shipping build and its package, the checks
-# of its paths and library floors, a second shipping build that must pack the
-# same bytes, and sessions of the packaged program. The PC build it compares
-# with is its own, build-device-pc. See docs/device.md.
+# Builds tvout for the device, tests the ARM build in qemu-arm and makes the
+# package that ships, twice to the same bytes. See docs/device.md.
 #
-#   tools/device.sh [armhf|armel]
+#   tools/device.sh [armhf|armel]       (ARMv7 hard-float, the default, or ARMv5TE soft-float)
 #   tools/device.sh --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]
 #
-# armhf is ARMv7 hard-float, armel ARMv5TE soft-float (default armhf). The
-# second form uses a vendor's compiler (PREFIX is the text before "gcc") and
-# its sysroot, and makes only the shipping build and its package, twice.
+# The second form uses a vendor's compiler (PREFIX is the text before "gcc")
+# and its sysroot, and makes only the shipping build and its package, twice.
 set -euo pipefail
-
-usage() {
-    echo "usage: $0 [armhf|armel]" >&2
-    echo "       $0 --toolchain-prefix PREFIX --sysroot DIR [armhf|armel]" >&2
-    exit 2
-}
+# shellcheck source=tools/lib.sh
+. "$(dirname "$0")/lib.sh"
 arch=armhf prefix="" vendor_sysroot=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -30,31 +21,27 @@ while [ $# -gt 0 ]; do
 done
 # A vendor's compiler comes with its sysroot.
 [ "${prefix:+1}" = "${vendor_sysroot:+1}" ] || usage
-case "$arch" in
-armhf) triplet=arm-linux-gnueabihf ;;
-armel) triplet=arm-linux-gnueabi ;;
-esac
+triplet=arm-linux-gnueabi
+[ "$arch" = armel ] || triplet=arm-linux-gnueabihf
+prefix=${prefix:-$triplet-}
 cd "$(dirname "$0")/.."
-. tools/lib.sh
 
 root=$PWD
-version=$(sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(tvout_version)
 
 # A shipping build: the default device folder, no tests, optimised.
 ship() { # folder sysroot [cmake options...]
-    local dir=$1 sysroot=$2
-    shift 2
-    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
-        -DDEVICE_SYSROOT="$sysroot" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
-        -DWERROR=ON "$@" >/dev/null
-    cmake --build "$dir" -j2
+    cmake -S . -B "$1" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$triplet.cmake" \
+        -DDEVICE_SYSROOT="$2" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release \
+        -DWERROR=ON "${@:3}" >/dev/null
+    cmake --build "$1" -j2
 }
 
 # The newest version the binary needs of each library must not pass the
 # floor; a version of another library fails too.
 floors() { # binary glibc-floor
     local need name version max
-    need=$(objdump_ -T "$1" | sed -n 's/.*(\([A-Z_]*_[0-9.]*\)).*/\1/p' | sort -u)
+    need=$("${prefix}objdump" -T "$1" | sed -n 's/.*(\([A-Z_]*_[0-9.]*\)).*/\1/p' | sort -u)
     for name in $need; do
         version=${name##*_}
         case "${name%_*}" in
@@ -67,7 +54,8 @@ floors() { # binary glibc-floor
         [ "$(printf '%s\n%s\n' "$version" "$max" | sort -V | tail -n1)" = "$max" ] ||
             fail "$1 needs $name, newer than ${name%_*}_$max"
     done
-    echo "$1 needs at most:" $(sort -V <<<"$need" | awk -F_ '{ v[$1] = $0 } END { for (k in v) print v[k] }' | sort)
+    echo "$1 needs at most: $(sort -V <<<"$need" |
+        awk -F_ '{ v[$1] = $0 } END { for (k in v) print v[k] }' | sort | paste -sd' ')"
 }
 
 # The device's paths, and none of this machine.
@@ -77,7 +65,8 @@ paths() { # binary
     for path in /usr/vanu /usr/vanu/vanumenu /usr/vanu/HYUni_KLR_B_V1.01.ttf; do
         grep -qx -- "$path" <<<"$text" || fail "$1 lacks the device path $path"
     done
-    if grep -F -e "$root" -e "${vendor_sysroot:-$root}" -e /home/ -e /root/ -e /tmp/ <<<"$text"; then
+    if grep -F -e "$root" -e "${vendor_sysroot:-$root}" -e /home/ -e /root/ -e /tmp/ \
+        <<<"$text"; then
         fail "$1 holds paths of the build machine (above)"
     fi
     if "$prefix"readelf -d "$1" | grep -E 'RPATH|RUNPATH'; then
@@ -85,11 +74,15 @@ paths() { # binary
     fi
 }
 
-# The package holds the shipping build, as cmake --install makes it.
-package() { # build folder, package folder
+# The shipping build in FOLDER and its package in OUT, the build as cmake
+# --install makes it; its bytes depend only on the commit, so a second build
+# from nothing in FOLDER-again, under another umask, packs the same file.
+package() { # folder out sysroot [cmake options...]
     local dir=$1 out=$2 tarball app
-    (cd "$dir" && cpack -B "$root/$out" >/dev/null)
+    shift 2
     tarball="$out/tvout-$version-$arch.tar.gz"
+    ship "$dir" "$@"
+    (cd "$dir" && cpack -B "$root/$out" >/dev/null)
     rm -rf "$dir/unpacked" "$dir/installed"
     mkdir -p "$dir/unpacked"
     tar -xzf "$tarball" -C "$dir/unpacked"
@@ -100,43 +93,28 @@ package() { # build folder, package folder
     paths "$app/tvout"
     floors "$app/tvout" 2.4
     echo "$tarball: tvout is $(stat -c %s "$app/tvout") bytes, stripped"
-}
 
-# The package's bytes depend only on the commit: a second shipping build from
-# nothing, in a folder of its own and under another umask, packs the same file.
-same_again() { # package folder [cmake options...]
-    local tarball=$1 dir=$2
-    shift 2
-    rm -rf "$dir"
+    rm -rf "$dir-again"
     (
         umask 077
-        ship "$dir" "$@" >/dev/null
-        cd "$dir" && cpack -B "$root/$dir" >/dev/null
+        ship "$dir-again" "$@" >/dev/null
+        cd "$dir-again" && cpack -B "$root/$dir-again" >/dev/null
     )
-    cmp "$tarball" "$dir/${tarball##*/}" ||
-        fail "a second build in $dir packs another $dir/${tarball##*/} than $tarball"
-    echo "$tarball: sha256 $(sha256sum <"$tarball" | cut -d' ' -f1), the same from $dir"
+    cmp "$tarball" "$dir-again/${tarball##*/}" ||
+        fail "a second build in $dir-again packs another $dir-again/${tarball##*/} than $tarball"
+    echo "$tarball: sha256 $(sha256sum <"$tarball" | cut -d' ' -f1), the same from $dir-again"
 }
 
-if [ -n "$prefix" ]; then
-    objdump_() { "${prefix}objdump" "$@"; }
+if [ -n "$vendor_sysroot" ]; then
     tools/install-deps.sh git
-    step "shipping build with ${prefix}gcc and $vendor_sysroot"
-    ship "build-$arch-vendor" "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
-    step "package"
-    package "build-$arch-vendor" "build-$arch-vendor"
-    step "the package again"
-    same_again "build-$arch-vendor/tvout-$version-$arch.tar.gz" "build-$arch-vendor-again" \
-        "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
+    step "shipping build with ${prefix}gcc and $vendor_sysroot, its package, the package again"
+    package "build-$arch-vendor" "build-$arch-vendor" "$vendor_sysroot" -DTOOLCHAIN_PREFIX="$prefix"
     step "done"
     exit 0
 fi
 
-# Host tools only (git reads the commit's time for the package); the ARM
-# libraries are unpacked into the sysroot folders.
+# Host tools only (git reads the commit's time for the package).
 tools/install-deps.sh qemu-user "g++-$triplet" "binutils-$triplet" git
-prefix=$triplet-
-objdump_() { "${prefix}objdump" "$@"; }
 sysroot=$root/build-sysroot/$arch
 old=$root/build-sysroot/$arch-bullseye
 build=build-$arch
@@ -157,13 +135,10 @@ else
     cp -a "$old-libc/usr/$triplet" "$old/usr/"
 fi
 
-# The test programs run on the sysroot with the cross compiler's own C and
-# C++ runtime (its packages' /usr/<triplet>/lib) in place of bookworm's: the
-# compiler links them against its libstdc++, and a newer compiler's programs
-# need symbols that bookworm's lacks (GCC 14's: CXXABI_1.3.15), while its
-# libstdc++ needs a newer C library than bookworm's (GLIBC_2.38). On a
-# Debian 12 machine the two runtimes are bookworm's both. A copy of hard
-# links; files are replaced, never written through.
+# The test programs run with the cross compiler's own C and C++ runtime
+# (/usr/<triplet>/lib) in place of bookworm's: a newer compiler's programs
+# need a newer libstdc++ (GCC 14's: CXXABI_1.3.15), and that a newer C library
+# (GLIBC_2.38). Hard links; files are replaced, never written through.
 runroot=$sysroot-run
 rm -rf "$runroot"
 cp -al "$sysroot" "$runroot"
@@ -180,26 +155,20 @@ pc="build-device-pc"
 pc_build "$pc" tvout tvout-session
 sessions=$build/sessions
 rm -rf "$sessions"
-mkdir -p "$sessions"
+mkdir -p "$sessions/devicesdl"
 session() { # name program [NAME=VALUE...]
-    local name=$1 program=$2
-    shift 2
-    "$pc/tools/tour/tvout-session" "$program" "$root" "$sessions/$name.out" \
-        "$sessions/$name.err" "$@"
+    "$pc/tools/tour/tvout-session" "$2" "$root" "$sessions/$1.out" "$sessions/$1.err" "${@:3}"
 }
 session pc "$root/$pc/tvout"
 "$build/tests/emulate" "$build/tools/tour/tvout-session" "$root/$build/tvout" "$root" \
     "$sessions/arm.out" "$sessions/arm.err"
-for stream in out err; do
-    cmp "$sessions/pc.$stream" "$sessions/arm.$stream"
-done
+cmp "$sessions/pc.out" "$sessions/arm.out"
+cmp "$sessions/pc.err" "$sessions/arm.err"
 echo "standard output ($(wc -l <"$sessions/pc.out") lines) and error" \
     "($(wc -l <"$sessions/pc.err") lines) are the same"
 
 step "the shipping build and its package"
-ship "$build-ship" "$old"
-package "$build-ship" "$build"
-same_again "$build/tvout-$version-$arch.tar.gz" "$build-ship-again" "$old"
+package "$build-ship" "$build" "$old"
 ship "$build-nopie" "$old" -DCMAKE_POSITION_INDEPENDENT_CODE=OFF
 "${prefix}readelf" -h "$build-nopie/tvout" | grep -q 'EXEC (Executable' ||
     fail "$build-nopie/tvout is not linked without PIE"
@@ -214,7 +183,6 @@ step "sessions of the packaged program in qemu-arm"
 # missing and the hand-off fails, so the program ends by itself.
 font_line="Unable to load font: /usr/vanu/HYUni_KLR_B_V1.01.ttf(Couldn't open"
 # Stock SDL under another name, behind the device library as libSDL-1.2.so.0.
-mkdir -p "$sessions/devicesdl"
 ln -sf "$root/$build/tests/devicesdl/libSDL-1.2.so.0" "$sessions/devicesdl/"
 ln -sf "$(realpath "$sysroot/usr/lib/$triplet/libSDL-1.2.so.0")" \
     "$sessions/devicesdl/libSDL-stock.so.0"

@@ -10,13 +10,13 @@ both are checked against the 1987 layout before anything is written.
     python3 tools/gen_ksc5601_table.py --check     # compare, write nothing
     python3 tools/gen_ksc5601_table.py --source iconv --check
 
-Exit status: 0 done (or identical); 1 the committed file differs;
-2 the mapping failed validation or the source is unavailable.
+Exit status: 0 done or identical, 1 the file differs, 2 a mapping not valid or unavailable.
 """
 
 import argparse
 import ctypes
 import ctypes.util
+import itertools
 import os
 import sys
 
@@ -75,33 +75,31 @@ def decode_with_python(cell):
     return ord(text) if len(text) == 1 else None
 
 
-class IconvDecoder(object):
+def iconv_decoder():
     """EUC-KR pairs through the C library's iconv, one pair per call."""
+    libc = ctypes.CDLL(ctypes.util.find_library("c") or None, use_errno=True)
+    libc.iconv_open.restype = ctypes.c_void_p
+    libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+    libc.iconv.restype = ctypes.c_size_t
+    libc.iconv.argtypes = [ctypes.c_void_p] * 5
+    cd = libc.iconv_open(b"UCS-4LE", b"EUC-KR")
+    if cd is None or cd == ctypes.c_void_p(-1).value:
+        raise OSError("iconv cannot convert EUC-KR to UCS-4LE")
 
-    def __init__(self):
-        libc = ctypes.CDLL(ctypes.util.find_library("c") or None, use_errno=True)
-        self.open = libc.iconv_open
-        self.open.restype = ctypes.c_void_p
-        self.open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
-        self.iconv = libc.iconv
-        self.iconv.restype = ctypes.c_size_t
-        self.iconv.argtypes = [ctypes.c_void_p] + [ctypes.c_void_p] * 4
-        self.cd = self.open(b"UCS-4LE", b"EUC-KR")
-        if self.cd is None or self.cd == ctypes.c_void_p(-1).value:
-            raise OSError("iconv cannot convert EUC-KR to UCS-4LE")
-
-    def __call__(self, cell):
-        self.iconv(self.cd, None, None, None, None)  # reset the shift state
+    def decode(cell):
+        libc.iconv(cd, None, None, None, None)  # reset the shift state
         src = ctypes.create_string_buffer(bytes([cell >> 8, cell & 0xFF]), 2)
         dst = ctypes.create_string_buffer(16)
         src_ptr = ctypes.c_void_p(ctypes.addressof(src))
         dst_ptr = ctypes.c_void_p(ctypes.addressof(dst))
         src_left, dst_left = ctypes.c_size_t(2), ctypes.c_size_t(16)
-        result = self.iconv(self.cd, ctypes.byref(src_ptr), ctypes.byref(src_left),
+        result = libc.iconv(cd, ctypes.byref(src_ptr), ctypes.byref(src_left),
                             ctypes.byref(dst_ptr), ctypes.byref(dst_left))
         if result == ctypes.c_size_t(-1).value or src_left.value != 0 or dst_left.value != 12:
             return None
         return int.from_bytes(dst.raw[:4], "little")
+
+    return decode
 
 
 def build_table(decode):
@@ -121,33 +119,28 @@ def build_table(decode):
 
 
 def validate(table):
-    expected_empty = set()
-    for lead, ranges in EMPTY_CELLS.items():
-        for first, last in ranges:
-            expected_empty.update((lead << 8) | trail for trail in range(first, last + 1))
-    cells = list(all_cells())
-    empty = set(cell for cell, code in zip(cells, table) if code == EMPTY)
+    code_at = dict(zip(all_cells(), table))
+    mapped = {cell: code for cell, code in code_at.items() if code != EMPTY}
+    expected_empty = set(cell for lead, ranges in EMPTY_CELLS.items() for first, last in ranges
+                         for cell in range((lead << 8) | first, ((lead << 8) | last) + 1))
     problems = []
     if len(table) != TABLE_SIZE:
         problems.append("%d entries, not %d" % (len(table), TABLE_SIZE))
-    for cell in sorted(empty - expected_empty):
+    for cell in sorted(set(code_at) - set(mapped) - expected_empty):
         problems.append("0x%04X has no character" % cell)
-    for cell in sorted(expected_empty - empty):
-        problems.append("0x%04X should be empty, has U+%04X" % (cell, table[cells.index(cell)]))
-    mapped = [code for code in table if code != EMPTY]
+    for cell in sorted(expected_empty & set(mapped)):
+        problems.append("0x%04X should be empty, has U+%04X" % (cell, mapped[cell]))
     if len(mapped) != MAPPED_COUNT:
         problems.append("%d characters, not %d" % (len(mapped), MAPPED_COUNT))
     seen = {}
-    for cell, code in zip(cells, table):
-        if code == EMPTY:
-            continue
+    for cell, code in sorted(mapped.items()):
         if not 0 < code <= 0xFFFF:
             problems.append("0x%04X maps outside the BMP: U+%X" % (cell, code))
         if code in seen:
             problems.append("U+%04X occurs at 0x%04X and 0x%04X" % (code, seen[code], cell))
         seen[code] = cell
     for cell, code in sorted(SAMPLES.items()):
-        if table[cells.index(cell)] != code:
+        if code_at.get(cell) != code:
             problems.append("0x%04X is not U+%04X" % (cell, code))
     if problems:
         raise ValueError("; ".join(problems[:20]) + (" ..." if len(problems) > 20 else ""))
@@ -196,7 +189,7 @@ def main():
     args = parser.parse_args()
 
     try:
-        decode = decode_with_python if args.source == "python" else IconvDecoder()
+        decode = decode_with_python if args.source == "python" else iconv_decoder()
         text = render(build_table(decode)).encode("ascii")
     except (ValueError, OSError, LookupError) as error:
         sys.stderr.write("gen_ksc5601_table: %s: table not written\n" % error)
@@ -210,9 +203,8 @@ def main():
             sys.stderr.write("gen_ksc5601_table: %s\n" % error)
             return 1
         if committed != text:
-            lines = zip(committed.split(b"\n"), text.split(b"\n"))
-            line = next((n for n, (a, b) in enumerate(lines, 1) if a != b),
-                        min(committed.count(b"\n"), text.count(b"\n")) + 1)
+            pairs = itertools.zip_longest(committed.split(b"\n"), text.split(b"\n"))
+            line = next(n for n, (a, b) in enumerate(pairs, 1) if a != b)
             sys.stderr.write("gen_ksc5601_table: %s differs from the generated table "
                              "(first at line %d); run tools/gen_ksc5601_table.py\n"
                              % (args.output, line))

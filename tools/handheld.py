@@ -11,8 +11,8 @@ import sys
 import time
 
 
-class Failure(Exception):
-    pass
+def fail(text):
+    sys.exit("handheld: %s" % text)
 
 
 class Monitor:
@@ -24,7 +24,7 @@ class Monitor:
         try:
             self.sock.connect(path)
         except OSError as e:
-            raise Failure("cannot reach the emulator's monitor at %s: %s" % (path, e))
+            fail("cannot reach the emulator's monitor at %s: %s" % (path, e))
         self.lines = self.sock.makefile("rb")
         self.reply()  # the greeting
         self.call("qmp_capabilities")
@@ -34,9 +34,9 @@ class Monitor:
             try:
                 line = self.lines.readline()
             except socket.timeout:
-                raise Failure("the emulator's monitor did not answer within 10 s")
+                fail("the emulator's monitor did not answer within 10 s")
             if not line:
-                raise Failure("the emulator closed its monitor")
+                fail("the emulator closed its monitor")
             message = json.loads(line)
             if "event" not in message:
                 return message
@@ -46,26 +46,19 @@ class Monitor:
         self.sock.sendall(json.dumps(request).encode() + b"\n")
         message = self.reply()
         if "error" in message:
-            raise Failure("monitor: %s: %s" % (command, message["error"].get("desc")))
+            fail("monitor: %s: %s" % (command, message["error"].get("desc")))
         return message.get("return")
-
-    def human(self, line):
-        text = self.call("human-monitor-command", **{"command-line": line})
-        if text:
-            raise Failure("monitor: %s: %s" % (line, text.strip()))
-
-
-def main(argv):
-    if len(argv) < 3:
-        sys.exit(__doc__)
-    try:
-        monitor = Monitor(argv[1])
-        for line in argv[2:]:
-            monitor.human(line)
-            time.sleep(0.05)
-    except (Failure, OSError, ValueError) as e:
-        sys.exit("handheld: %s" % e)
 
 
 if __name__ == "__main__":
-    main(sys.argv)
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    try:
+        monitor = Monitor(sys.argv[1])
+        for line in sys.argv[2:]:
+            text = monitor.call("human-monitor-command", **{"command-line": line})
+            if text:
+                fail("monitor: %s: %s" % (line, text.strip()))
+            time.sleep(0.05)
+    except (OSError, ValueError) as e:
+        fail(e)

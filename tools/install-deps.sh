@@ -1,11 +1,8 @@
 #!/bin/sh
-# Installs the Debian packages (12 or 13) this project needs, only those missing.
-# Runs apt-get as root, or through sudo for another user.
+# Installs the missing Debian packages (12 or 13) the project needs, with apt-get
+# as root or through sudo; --artwork adds make_artwork.sh's, other scripts theirs.
 #
 #   tools/install-deps.sh [--artwork] [package...]
-#
-# --artwork adds what tools/make_artwork.sh needs; other scripts name the
-# further packages they use.
 set -eu
 
 packages="cmake g++ make pkg-config python3
@@ -22,8 +19,7 @@ done
 
 missing=""
 for p in $packages; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    case "$status" in
+    case $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) in
     *" installed") ;;
     *) missing="$missing $p" ;;
     esac
@@ -33,4 +29,5 @@ done
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 echo "Installing:$missing"
 $sudo apt-get update -qq
+# shellcheck disable=SC2086 # $missing is a list of names
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

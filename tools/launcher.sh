@@ -1,25 +1,18 @@
 #!/bin/sh
-# Stand-in for the device's menu launcher, laid out as vanumenu in the
-# device folder by the CMake target devicefolder. It
-# writes down how it was started, beside itself: launcher.log holds its
-# working directory and then its path and arguments, one per line, and
-# launcher.state what it inherited: the signals it ignores and those it
-# blocks, its descriptors above 2, the standard ones that are closed or
-# read-only ("unwritable:"), and the two SDL2 rendering settings the
-# program may set (NAME=value for each that is set, even empty). Then it
-# says which view it was asked to open on standard output, unless
-# TVOUT_LAUNCHER_QUIET is set (the tests read the program's log to its
-# end). A script, so that an ARM build of the
-# program run under qemu-arm (which cannot start an ARM program itself)
-# starts it too.
+# Stand-in for the device's menu launcher (vanumenu in the device folder, as
+# the CMake target devicefolder lays it out), a script so that an ARM build
+# under qemu-arm starts it too. Beside itself it writes how it was started
+# (launcher.log: working directory, path, arguments) and what it inherited
+# (launcher.state); then it says which view it was asked to open, unless
+# TVOUT_LAUNCHER_QUIET is set. See tests/README.md.
 dir=$(dirname "$0")
 
-# Descriptors first, before this script opens any of its own: the shell
-# holds only the script itself open, and the directory read for the list is
-# closed again when the loop runs.
+# Descriptors first, before this script opens any of its own: the shell holds
+# only the script open, and the directory read for the list closes again.
 fds=
-for fd in /proc/$$/fd/*; do
+for fd in /proc/"$$"/fd/*; do
     n=${fd##*/}
+    # shellcheck disable=SC3013 # dash's and busybox's test have -ef
     if [ "$n" -gt 2 ] && [ -e "$fd" ] && ! [ "$fd" -ef "$0" ]; then
         fds="$fds $n"
     fi
@@ -27,16 +20,14 @@ done
 
 # The masks are read by this shell itself: a child forked to read them may
 # see the shell's signals blocked while it forks.
-ignored=''
-blocked=''
+ignored='' blocked=''
 while read -r key value; do
     case $key in
     SigIgn:) ignored=$value ;;
     SigBlk:) blocked=$value ;;
     esac
 done </proc/$$/status
-# A descriptor's link in /proc/<pid>/fd carries its access mode
-# ("l-wx", "lrwx").
+# A descriptor's link in /proc/<pid>/fd carries its access mode ("l-wx").
 unwritable=
 for n in 0 1 2; do
     case $(stat -c %A /proc/$$/fd/$n 2>/dev/null) in
@@ -47,20 +38,15 @@ done
 
 # The signal numbers set in a mask of /proc/<pid>/status.
 signals() {
-    mask=$1
-    list=
-    n=1
+    list='' n=1
     while [ $n -lt 64 ]; do
-        [ $((0x$mask >> (n - 1) & 1)) -eq 0 ] || list="$list $n"
+        [ $((0x$1 >> (n - 1) & 1)) -eq 0 ] || list="$list $n"
         n=$((n + 1))
     done
     echo "$list"
 }
 
-{
-    pwd -P
-    printf '%s\n' "$0" "$@"
-} >"$dir/launcher.log"
+printf '%s\n' "$(pwd -P)" "$0" "$@" >"$dir/launcher.log"
 {
     echo "ignored:$(signals "$ignored")"
     echo "blocked:$(signals "$blocked")"

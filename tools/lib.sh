@@ -1,8 +1,10 @@
 # Shell helpers the scripts source: steps with their time, failing with the
-# script's name, waiting for a condition, and stopping what a script started
-# in the background when it ends, however it ends.
+# script's name, waiting, stopping what a script started in the background
+# when it ends, however it ends, the PC build and the machine's Debian mirror.
 # shellcheck shell=bash
 
+# Exits 2 with how the script is called: its header's lines that start "#   ".
+usage() { sed -n 's/^#   /usage: /p' "$0" >&2; exit 2; }
 step() { printf '\n== %s (%s s)\n' "$1" "$SECONDS"; }
 fail() { echo "${0##*/}: $*" >&2; exit 1; }
 
@@ -16,8 +18,7 @@ wait_for() {
     done
 }
 
-# Starts COMMAND... in the background ($! is its process id); it is stopped
-# when the script exits.
+# Starts COMMAND... in the background ($! is its id), stopped when the script exits.
 background_pids=()
 background() {
     "$@" &
@@ -40,9 +41,11 @@ stop_started() {
 trap stop_started EXIT
 trap 'exit 1' INT TERM
 
-# Configures a PC build in FOLDER with its device folder inside it (target
-# devicefolder: tools/launcher.sh and the label font in FOLDER/system), then
-# builds TARGET...
+# The program's version, as CMakeLists.txt gives it.
+tvout_version() { sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
+
+# Configures a PC build in FOLDER with its device folder in FOLDER/system
+# (target devicefolder), then builds TARGET...
 pc_build() { # folder target... [-- cmake options...]
     local dir=$1 targets=() options=()
     shift
@@ -50,4 +53,16 @@ pc_build() { # folder target... [-- cmake options...]
     [ $# -eq 0 ] || options=("${@:2}")
     cmake -S . -B "$dir" -DDEVICE_SYSTEM_DIR="$PWD/$dir/system" "${options[@]}" >/dev/null
     cmake --build "$dir" -j2 --target "${targets[@]}"
+}
+
+# The Debian mirror that serves the machine's own release (its main
+# component), as apt is configured: other releases come from the same one.
+debian_mirror() {
+    local release mirror
+    release=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release)
+    # shellcheck disable=SC2016 # apt's placeholders, not the shell's
+    mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
+        awk -v r="$release" '$2 == r && $3 == "main" { print $1; exit }')
+    [ -n "$mirror" ] || fail "no Debian mirror for '$release' main among the machine's sources"
+    echo "$mirror"
 }

@@ -1,24 +1,16 @@
 #!/bin/bash
-# Makes an ARM sysroot in a folder from Debian's own packages: what the cross
-# build and the tests link against, and what qemu-arm -L loads them from.
-# See docs/device.md (sysroots and floors).
+# Makes an ARM sysroot in DIR from Debian's own packages, unpacked by
+# mmdebstrap (nothing is installed): what the cross build and the tests link
+# against, and what qemu-arm -L loads them from. The release is bookworm,
+# whose SDL 1.2 is the classic library as on the device, unless --release
+# names another. PACKAGE... replaces the project's list. DIR made by the same
+# command is kept; remove it to fetch anew. See docs/device.md.
 #
 #   tools/make-sysroot.sh [--release NAME] armhf|armel DIR [PACKAGE...]
-#
-# mmdebstrap unpacks the packages and their closure into DIR (extract
-# variant: nothing is installed, on the machine or in DIR). The release is
-# bookworm unless --release names another: bookworm's SDL 1.2 is the classic
-# library, as on the device (later releases build SDL 1.2 on SDL2). It comes
-# from the machine's own sources when they serve that release (its updates
-# and security suites included), else from the machine's Debian mirror with
-# the release name changed, main only. PACKAGE... replaces the project's list
-# (SDL and what the tests link). DIR made by the same command is kept; remove
-# it to fetch the packages anew.
 set -euo pipefail
 # shellcheck source=tools/lib.sh
 . "$(dirname "$0")/lib.sh"
 
-usage() { echo "usage: $0 [--release NAME] armhf|armel DIR [PACKAGE...]" >&2; exit 2; }
 release=bookworm
 if [ "${1:-}" = --release ]; then
     [ $# -ge 2 ] || usage
@@ -33,27 +25,23 @@ dir=$(cd "$2" && pwd)
 shift 2
 "$(dirname "$0")/install-deps.sh" mmdebstrap
 
-# What the program and its tests link against; apt adds the whole closure.
-packages="libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgmock-dev
-libx11-dev libxtst-dev libstdc++6"
-[ $# -eq 0 ] || packages="$*"
+packages=(libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libgtest-dev libgmock-dev
+    libx11-dev libxtst-dev libstdc++6)
+[ $# -eq 0 ] || packages=("$@")
 
-# The machine's sources of the release (its updates and security suites
-# included), or the mirror that serves the machine's own release, with the
-# release name changed.
+# The machine's own sources of the release (its updates and security suites
+# included), else its Debian mirror with the release name changed, main only.
+# shellcheck disable=SC2016 # apt's placeholders, not the shell's
 sources=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' |
     awk -v r="$release" '$2 == r || index($2, r "-") == 1' | sort -u)
-if [ -z "$sources" ]; then
-    sources="$("$(dirname "$0")/debian-mirror.sh") $release main" || exit 1
-fi
+[ -n "$sources" ] || sources="$(debian_mirror) $release main"
 mirrors=()
 while read -r uri suite component; do
     mirrors+=("deb $uri $suite $component")
 done <<<"$sources"
 
-# shellcheck disable=SC2086
 command=(mmdebstrap --quiet --variant=extract --architectures="$arch"
-    --include="$(echo $packages | tr ' ' ,)" "$release" "$dir" "${mirrors[@]}")
+    --include="$(IFS=,; echo "${packages[*]}")" "$release" "$dir" "${mirrors[@]}")
 if [ -f "$dir/.made-by" ] && [ "$(cat "$dir/.made-by")" = "${command[*]}" ]; then
     echo "sysroot $dir is kept (made by the same command)"
     exit 0

@@ -1,16 +1,12 @@
 #!/bin/bash
-# Builds the TV-out screen artwork: the 320x240 background and the three
-# four-frame button strips (normal, pressed, highlight, disabled).
+# Draws the TV-out screen's artwork: the 320x240 background and the three
+# four-frame button strips (normal, pressed, highlight, disabled), as plain
+# 8-bit RGB PNGs without timestamps, so that a rerun gives the same bytes.
+# Needs ImageMagick 6 and the DejaVu fonts (tools/install-deps.sh --artwork).
+# The build does not run it; the PNGs are committed.
 #
 #   tools/make_artwork.sh [output-dir]      (default: res/ next to tools/)
-#
-# Needs ImageMagick 6 (`convert`) and the DejaVu fonts, which
-# `tools/install-deps.sh --artwork` installs. The PNGs are written as plain
-# 8-bit RGB without timestamps, so rerunning gives identical files.
-# The build does not run this script; the PNGs are committed.
-
 set -euo pipefail
-
 here="$(cd "$(dirname "$0")" && pwd)"
 out="${1:-$here/../res}"
 mkdir -p "$out"
@@ -23,49 +19,28 @@ for f in "$SANS" "$BOLD"; do
 done
 command -v convert >/dev/null || { echo "ImageMagick 'convert' not found" >&2; exit 1; }
 
-# Plain 24-bit RGB, no time chunks, no gamma/colour-space chunks.
+# shellcheck disable=SC2054 # the commas are ImageMagick's
 PNG_OPTS=(-depth 8 +set date:create +set date:modify
           -define png:exclude-chunks=date,time,gAMA,cHRM,sRGB,bKGD,tEXt,zTXt,iTXt
           -strip)
 
-# ---------------------------------------------------------------- palette
-BODY='#E9EEF2'        # screen background
-TITLE='#2E4A66'       # title bar
-TITLE_LINE='#5B8DB8'  # accent line under the title bar
-TITLE_TEXT='#FFFFFF'
+# ------------------------------------------------- colours used more than once
 PANEL='#FFFFFF'       # panel behind NTSC / PAL
-PANEL_EDGE='#A9B8C6'
-HELP_BG='#F6F8FA'     # help box
-HELP_EDGE='#C9D3DC'
 FOOTER='#DCE3E9'      # bottom strip behind Cancel and the version label
-FOOTER_LINE='#C3CED8'
-INK='#1E2A36'         # body text
-KEY_INK='#2E4A66'     # key names in the help box
 SOFT_INK='#4A5D70'    # captions
 
-# Screen positions of the buttons, copied from view/tvoutlayout.h (the
-# program's one source for them; test_view checks that the strips fit).
-NTSC_X=162; NTSC_Y=44
-PAL_X=237;  PAL_Y=44
-CANCEL_X=253; CANCEL_Y=204
-
-# Frame sizes.
+# The buttons' frame sizes, and the positions of NTSC and PAL that place their
+# panel, copied from view/tvoutlayout.h (the program's one source for them;
+# test_view checks that the committed strips lie on the screen and do not
+# overlap).
+NTSC_X=162; NTSC_Y=44; PAL_X=237
 STD_W=66; STD_H=30        # NTSC and PAL
 CANCEL_W=64; CANCEL_H=28
 
-# The buttons must lie wholly on the 320x240 screen and must not overlap.
-fits() { [ $(($1 + $3)) -le 320 ] && [ $(($2 + $4)) -le 240 ]; }
-fits $NTSC_X $NTSC_Y $STD_W $STD_H && fits $PAL_X $PAL_Y $STD_W $STD_H &&
-    fits $CANCEL_X $CANCEL_Y $CANCEL_W $CANCEL_H &&
-    [ $((NTSC_X + STD_W)) -le $PAL_X ] && [ $((PAL_Y + STD_H)) -le $CANCEL_Y ] ||
-    { echo "button sizes do not fit the layout" >&2; exit 1; }
-
 # --------------------------------------------------------------- buttons
-# frame W H UNDER BORDER FACE TOPLINE TEXTCOL RING TEXT DX DY OUTFILE
-#   UNDER   colour of the background below the button (fills the corners)
-#   TOPLINE colour of the 1 px line just inside the top border
-#   RING    "none" or the colour of a 2 px focus ring (highlight frame)
-#   DX,DY   text offset (pressed frames push the label down-right)
+# frame W H UNDER BORDER FACE TOPLINE INK RING TEXT DX DY OUTFILE: UNDER fills
+# the corners, TOPLINE is the 1 px line inside the top border, RING "none" or
+# a 2 px focus ring, DX,DY the label's offset (pressed frames push it down).
 # Every frame keeps a plain band of its face colour from (4,4) inwards, 4 px
 # wide along all four sides, clear of the label.
 frame() {
@@ -92,21 +67,17 @@ frame() {
     convert "${args[@]}" "$file"
 }
 
-# strip NAME W H UNDER TEXT  colours... ; writes $out/NAME (4 frames side by side)
+# strip NAME W H UNDER TEXT BORDER FACE TOPLINE (normal) BORDER FACE TOPLINE
+# (pressed) BORDER FACE TOPLINE RING (highlight) BORDER FACE TOPLINE INK
+# (disabled): writes $out/NAME, the four frames side by side.
 strip() {
-    local name=$1 w=$2 h=$3 under=$4 text=$5
-    local n_border=$6 n_face=$7 n_top=$8
-    local p_border=$9 p_face=${10} p_top=${11}
-    local h_border=${12} h_face=${13} h_top=${14} h_ring=${15}
-    local d_border=${16} d_face=${17} d_top=${18} d_ink=${19}
-    local tmp
+    local name=$1 w=$2 h=$3 under=$4 text=$5 tmp
     tmp="$(mktemp -d)"
-    frame "$w" "$h" "$under" "$n_border" "$n_face" "$n_top" '#FFFFFF' none     "$text" 0 0 "$tmp/0.png"
-    frame "$w" "$h" "$under" "$p_border" "$p_face" "$p_top" '#FFFFFF' none     "$text" 1 1 "$tmp/1.png"
-    frame "$w" "$h" "$under" "$h_border" "$h_face" "$h_top" '#FFFFFF' "$h_ring" "$text" 0 0 "$tmp/2.png"
-    frame "$w" "$h" "$under" "$d_border" "$d_face" "$d_top" "$d_ink"  none     "$text" 0 0 "$tmp/3.png"
-    convert "$tmp/0.png" "$tmp/1.png" "$tmp/2.png" "$tmp/3.png" +append \
-        "${PNG_OPTS[@]}" "PNG24:$out/$name"
+    frame "$w" "$h" "$under" "$6" "$7" "$8" '#FFFFFF' none "$text" 0 0 "$tmp/0.png"
+    frame "$w" "$h" "$under" "$9" "${10}" "${11}" '#FFFFFF' none "$text" 1 1 "$tmp/1.png"
+    frame "$w" "$h" "$under" "${12}" "${13}" "${14}" '#FFFFFF' "${15}" "$text" 0 0 "$tmp/2.png"
+    frame "$w" "$h" "$under" "${16}" "${17}" "${18}" "${19}" none "$text" 0 0 "$tmp/3.png"
+    convert "$tmp"/[0-3].png +append "${PNG_OPTS[@]}" "PNG24:$out/$name"
     rm -rf "$tmp"
 }
 
@@ -139,15 +110,14 @@ panel_x0=$((NTSC_X - 8)); panel_x1=$((PAL_X + STD_W - 1 + 8))
 panel_y0=$((NTSC_Y - 8)); panel_y1=101
 panel_cx=$(((panel_x0 + panel_x1) / 2))
 
-bg=(-size 320x240 "xc:$BODY" +antialias -stroke none)
-
-# Title bar.
-bg+=(-fill "$TITLE"      -draw "rectangle 0,0 319,27"
-     -fill "$TITLE_LINE" -draw "rectangle 0,28 319,28")
+# Body, title bar and its accent line.
+bg=(-size 320x240 "xc:#E9EEF2" +antialias -stroke none)
+bg+=(-fill '#2E4A66' -draw "rectangle 0,0 319,27"
+     -fill '#5B8DB8' -draw "rectangle 0,28 319,28")
 
 # Panel for the two standard buttons, with its caption under the buttons.
-bg+=(-fill "$PANEL_EDGE" -draw "roundrectangle $panel_x0,$panel_y0 $panel_x1,$panel_y1 5,5"
-     -fill "$PANEL"      -draw "roundrectangle $((panel_x0+1)),$((panel_y0+1)) $((panel_x1-1)),$((panel_y1-1)) 4,4")
+bg+=(-fill '#A9B8C6' -draw "roundrectangle $panel_x0,$panel_y0 $panel_x1,$panel_y1 5,5"
+     -fill "$PANEL"   -draw "roundrectangle $((panel_x0+1)),$((panel_y0+1)) $((panel_x1-1)),$((panel_y1-1)) 4,4")
 
 # TV set: antenna, cabinet, screen with a small landscape, knobs, grille, feet.
 bg+=(-fill '#3B4A59'
@@ -170,26 +140,24 @@ bg+=(-fill '#3B4A59'
      -draw "rectangle 119,91 129,92"
      -fill '#3B4A59' -draw "rectangle 34,99 46,102" -draw "rectangle 110,99 122,102")
 
-# Help box.
-bg+=(-fill "$HELP_EDGE" -draw "roundrectangle 8,108 311,184 5,5"
-     -fill "$HELP_BG"   -draw "roundrectangle 9,109 310,183 4,4")
-
-# Footer.
-bg+=(-fill "$FOOTER"      -draw "rectangle 0,196 319,239"
-     -fill "$FOOTER_LINE" -draw "rectangle 0,196 319,196")
+# Help box and footer.
+bg+=(-fill '#C9D3DC' -draw "roundrectangle 8,108 311,184 5,5"
+     -fill '#F6F8FA' -draw "roundrectangle 9,109 310,183 4,4")
+bg+=(-fill "$FOOTER" -draw "rectangle 0,196 319,239"
+     -fill '#C3CED8' -draw "rectangle 0,196 319,196")
 
 # Text (y values are baselines, except for the centred panel caption, whose
 # y is the top of its text box).
 bg+=(-antialias
-     -font "$BOLD" -pointsize 14 -fill "$TITLE_TEXT" -annotate +10+19 'TV Output'
+     -font "$BOLD" -pointsize 14 -fill '#FFFFFF' -annotate +10+19 'TV Output'
      -font "$SANS" -pointsize 11 -fill "$SOFT_INK"
      -gravity North -annotate "+$((panel_cx - 160))+80" 'Video standard'
      +gravity
-     -font "$BOLD" -pointsize 11 -fill "$KEY_INK"
+     -font "$BOLD" -pointsize 11 -fill '#2E4A66'
      -annotate +18+124 'NTSC, PAL'
      -annotate +18+142 'D-pad'
      -annotate +18+174 'Cancel'
-     -font "$SANS" -pointsize 11 -fill "$INK"
+     -font "$SANS" -pointsize 11 -fill '#1E2A36'
      -annotate +96+124 'Switch output to TV + LCD'
      -annotate +96+142 'Move the picture on the TV'
      -annotate +96+174 'Back to the menu'

@@ -1,7 +1,6 @@
 #!/bin/bash
-# The memory check: one whole scripted session (tools/session.txt) of the
-# real program under valgrind memcheck, as the ctest test "memcheck" of a
-# build with -DMEMCHECK=ON (cmake/memcheck.cmake). See tests/README.md.
+# The memory check: the whole scripted session of the real program under
+# valgrind memcheck, the ctest test "memcheck" of a -DMEMCHECK=ON build.
 # Usage: tools/memcheck.sh [build folder]   (default build-memcheck)
 set -euo pipefail
 cd "$(dirname "$0")/.."

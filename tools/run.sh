@@ -1,11 +1,7 @@
 #!/bin/bash
-# Builds the program and runs it on a PC, with its device folder in
-# build/system (target devicefolder: the stand-in launcher and the label
-# font). With an X display it opens its window. Without one (DISPLAY unset or
-# empty) the tour runs it on a virtual X server through the scripted session
-# (tools/session.txt), saves a PNG of the screen after each step and the
-# program's output in build/tour/, prints the log and the device calls, and
-# exits 0 when every step happened. See README.md.
+# Builds the program and runs it on a PC (device folder build/system): in its
+# window with an X display, else (DISPLAY unset or empty) as the headless
+# tour on a virtual X server, output in build/tour/. See README.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/lib.sh
@@ -16,5 +12,5 @@ if [ -n "${DISPLAY:-}" ]; then
     pc_build build tvout devicefolder
     exec build/tvout
 fi
-pc_build build tvout tvout-tour devicefolder
-exec build/tools/tour/tvout-tour "$PWD/build/tvout" "$PWD" "$PWD/build/tour"
+pc_build build tvout tvout-session devicefolder
+exec build/tools/tour/tvout-session --tour "$PWD/build/tvout" "$PWD" "$PWD/build/tour"

@@ -1,10 +1,8 @@
-/* Preloaded into the program for the memory check and the tests' long
- * sessions: whenever SDL's queue is empty, SDL_PollEvent hands out the next
- * event of the scripted session in tools/session.txt (SESSION_FILE). A key
- * step is a key going down and up, a pointer step one button event at its
- * position. On the dummy video driver, which has no input of its own, the
- * session starts at once; in a window it waits until the pointer is over the
- * window, so that whoever drives it has seen the window. */
+/* Preloaded for the memory check and the tests' long sessions: whenever SDL's
+ * queue is empty, SDL_PollEvent hands out the next event of the scripted
+ * session. On the dummy video driver, which has no input, it starts at once;
+ * in a window it waits for the pointer over the window, so that whoever
+ * drives it has seen the window. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE /* RTLD_NEXT */
 #endif
@@ -19,14 +17,6 @@
 
 namespace
 {
-SDL_Event Event(Uint8 type)
-{
-    SDL_Event e;
-    SDL_memset(&e, 0, sizeof(e));
-    e.type = type;
-    return e;
-}
-
 // The session's events, each step as many times as it says.
 std::vector<SDL_Event> SessionEvents()
 {
@@ -38,23 +28,27 @@ std::vector<SDL_Event> SessionEvents()
         abort();
     }
     std::vector<SDL_Event> events;
+    SDL_Event e;
     for (const SessionStep& step : steps)
         for (int i = 0; i < step.times; ++i)
+        {
+            SDL_memset(&e, 0, sizeof(e));
             if (step.kind == SessionStep::KEY)
-                for (Uint8 type : {SDL_KEYDOWN, SDL_KEYUP})
-                {
-                    events.push_back(Event(type));
-                    events.back().key.keysym.sym =
-                        static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
-                }
+            {
+                e.key.keysym.sym = static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
+                e.type = SDL_KEYDOWN;
+                events.push_back(e);
+                e.type = SDL_KEYUP;
+            }
             else
             {
-                events.push_back(Event(step.kind == SessionStep::PRESS ? SDL_MOUSEBUTTONDOWN
-                                                                       : SDL_MOUSEBUTTONUP));
-                events.back().button.button = SDL_BUTTON_LEFT;
-                events.back().button.x = static_cast<Uint16>(step.x);
-                events.back().button.y = static_cast<Uint16>(step.y);
+                e.type = step.kind == SessionStep::PRESS ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+                e.button.button = SDL_BUTTON_LEFT;
+                e.button.x = static_cast<Uint16>(step.x);
+                e.button.y = static_cast<Uint16>(step.y);
             }
+            events.push_back(e);
+        }
     return events;
 }
 } // namespace

@@ -8,10 +8,6 @@ tools/install-deps.sh
 build=${1:-build}
 [ $# -gt 0 ] && shift
 # The device folder's path is absolute, inside the build folder.
-case $build in
-/*) system=$build/system ;;
-*) system=$PWD/$build/system ;;
-esac
-cmake -S . -B "$build" -DDEVICE_SYSTEM_DIR="$system" "$@"
+cmake -S . -B "$build" -DDEVICE_SYSTEM_DIR="$(realpath -ms "$build")/system" "$@"
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -1,18 +1,21 @@
-// The scripted session (tools/session.txt) played once, to compare two
-// builds of the program byte for byte: writes the program's standard output
-// and error to files. It follows the program by its screen and its device
-// calls, reported by the stand-in or recorded by the tests' device library
-// (TVOUT_DEVICE_CALLS).
+// The scripted session (tools/session.txt) played on the program in a
+// virtual X server, followed by its screen and its device calls (reported by
+// the stand-in, or recorded by the tests' device library: TVOUT_DEVICE_CALLS).
 //
-//   tvout-session <tvout binary> <working folder holding res/> <out file> <err file>
-//                 [NAME=VALUE...]    added to the program's environment
-//
-// With --steps it prints the session's input, one action a line, for the
-// virtual handheld: "key kp_N" (down and up), "pointer X Y", "button 1"
-// or "button 0" (left button down or up), and "shown" after each step.
+//   tvout-session --tour <tvout binary> <working folder holding res/> <picture folder>
+//       a PNG of the screen before each step, the log and device calls
+//       printed, standard output and error kept as stdout.txt and stderr.txt
+//   tvout-session <tvout binary> <working folder> <out file> <err file> [NAME=VALUE...]
+//       NAME=VALUE... added to the environment, standard output and error
+//       written to the files, to compare two builds byte for byte
+//   tvout-session --steps
+//       the input for the virtual handheld, one action a line: "key kp_N"
+//       (down and up), "pointer X Y", "button 1" or "button 0" (left button
+//       down or up), and "shown" after each step
 #include "tests/devicedir.h"
 #include "tests/e2e/tvoutrun.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -24,6 +27,55 @@ const int kWaitMs = 20000; // generous: the program may run in an emulator
 // A step may show nothing: the packaged program on the build machine has no
 // label font. The program takes its input in order, so the session goes on.
 const int kStepMs = 3000;
+
+// The tour's picture before each step, and what it shows; the last step
+// leaves.
+const char* const kFrames[][2] = {
+    {"01-start.png", "first frame"},
+    {"02-label.png", "keypad 8: version label"},
+    {"03-pal-pressed.png", "PAL pressed"},
+    {"04-pal-released.png", "PAL released: TV+LCD in PAL (LCD as before)"},
+    {"05-moved-right.png", "keypad 6: TV picture moved right (LCD as before)"},
+    {"06-cancel-pressed.png", "Cancel pressed"},
+};
+const size_t kSteps = sizeof(kFrames) / sizeof(kFrames[0]);
+
+int Tour(TvOutRun& run, const std::vector<SessionStep>& steps, const std::string& pictures)
+{
+    printf("tvout runs on the virtual display %s; screenshots:\n", run.DisplayName().c_str());
+    bool ok = run.WaitForFirstFrame(kWaitMs);
+    for (size_t i = 0; ok && i < kSteps; ++i)
+    {
+        Image image;
+        const std::string path = pictures + "/" + kFrames[i][0];
+        ok = run.Grab(image) && SavePng(image, path);
+        if (!ok)
+        {
+            fprintf(stderr, "tour: cannot save %s\n", path.c_str());
+            break;
+        }
+        printf("  %-48s %s\n", kFrames[i][1], path.c_str());
+        ok = run.Play(steps[i], kWaitMs);
+        if (!ok)
+            fprintf(stderr, "tour: step %zu of %s did not show within %d ms\n", i + 1, SESSION_FILE,
+                    kWaitMs);
+    }
+    if (ok)
+        printf("  %-48s (the program hands over to the launcher)\n", "Cancel released");
+    const bool ended = ok && run.WaitExit(kWaitMs);
+    if (ok && !ended)
+        fprintf(stderr, "tour: the program did not end after Cancel\n");
+    printf("\nProgram log (standard output):\n");
+    for (const std::string& line : SplitLines(run.Child().Out()))
+        printf("  %s\n", line.c_str());
+    printf("\nDevice calls (standard error):\n");
+    for (const std::string& call : run.DeviceCalls())
+        printf("  %s\n", call.c_str());
+    const bool saved = run.SaveOutput(pictures + "/stdout.txt", pictures + "/stderr.txt");
+    if (!saved)
+        fprintf(stderr, "tour: cannot save the output in %s\n", pictures.c_str());
+    return ended && saved ? 0 : 1;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -49,34 +101,46 @@ int main(int argc, char** argv)
         }
         return 0;
     }
+    const bool tour = argc == 5 && strcmp(argv[1], "--tour") == 0;
     std::map<std::string, std::string> env;
-    for (int i = 5; i < argc; ++i)
+    for (int i = 5; !tour && i < argc; ++i)
     {
         const char* equals = strchr(argv[i], '=');
         if (equals)
             env[std::string(argv[i], equals - argv[i])] = equals + 1;
     }
-    if (argc < 5 || env.size() != static_cast<size_t>(argc - 5))
+    if (!tour && (argc < 5 || env.size() != static_cast<size_t>(argc - 5)))
     {
         fprintf(stderr,
-                "usage: %s <tvout binary> <working folder> <out file> <err file> "
+                "usage: %s --tour <tvout binary> <working folder> <picture folder>\n"
+                "       %s <tvout binary> <working folder> <out file> <err file> "
                 "[NAME=VALUE...]\n       %s --steps\n",
-                argv[0], argv[0]);
+                argv[0], argv[0], argv[0]);
         return 2;
     }
-    if (!DeviceDirIsForTests())
+    if (tour && steps.size() != kSteps)
+    {
+        fprintf(stderr, "tour: %s does not have the tour's steps\n", SESSION_FILE);
+        return 1;
+    }
+    if (tour)
+        mkdir(argv[4], 0755);
+    else if (!DeviceDirIsForTests())
     {
         fprintf(stderr, "session: %s is not a test folder\n", DeviceDir().c_str());
         return 2;
     }
-    PrepareDeviceDir(true, true);
+    else
+        PrepareDeviceDir(true, true);
 
     TvOutRun run;
-    if (!run.Start(argv[1], argv[2], env, kWaitMs, &error))
+    if (!run.Start(argv[1 + tour], argv[2 + tour], env, kWaitMs, &error))
     {
         fprintf(stderr, "session: %s\n", error.c_str());
         return 1;
     }
+    if (tour)
+        return Tour(run, steps, argv[4]);
     bool ok = run.WaitForFirstFrame(kWaitMs);
     for (const SessionStep& step : steps)
         ok = ok && run.Play(step, kStepMs, false);
