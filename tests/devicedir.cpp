@@ -45,13 +45,6 @@ bool DeviceDirIsForTests()
     return DeviceDir().compare(0, build.size(), build) == 0;
 }
 
-std::string DeviceDirSkipReason()
-{
-    return "DEVICE_SYSTEM_DIR (" + DeviceDir() +
-           ") lies outside the build folder; configure with "
-           "-DDEVICE_SYSTEM_DIR=" TEST_BUILD_DIR "/system to run this test";
-}
-
 void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();

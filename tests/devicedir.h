@@ -11,8 +11,6 @@
 // write into a real system folder.
 bool DeviceDirIsForTests();
 std::string DeviceDir();
-// Why a test that lays out the folder is skipped, and how to run it.
-std::string DeviceDirSkipReason();
 
 // Resets the folder: the launcher and the font present or not, and no
 // record of an earlier launcher run or of earlier device calls. Children

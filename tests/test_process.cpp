@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <numeric>
 
 namespace
 {
@@ -27,6 +28,7 @@ const int kTimeoutMs = 15000;
 const int kHandOffMs = 5000;
 
 using Log = std::vector<LogLine>;
+using Env = std::map<std::string, std::string>;
 // The log's lines: the view made, the working directory, the view set up,
 // the view gone, the hand-off.
 const LogLine kMade = {"tvoutview.cpp", "CTvOutView()"};
@@ -36,53 +38,52 @@ const LogLine kGone = {"tvoutview.cpp", "~CTvOutView()"};
 const LogLine kHandOff = {"main.cpp", "exit code(--view-main) !!"};
 // Every line must arrive, and the hand-off line last.
 const Log kWhole = {kMade, kCwd, kInit, kGone, kHandOff};
+const LogLine kRight = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
 // "tvoutview.cpp_  81]  CTvOutView()\n": the name, the number in four
 // columns, the text.
 const size_t kMadeBytes = 34;
 // Under an emulator the process seen is the emulator's.
 const bool kStateVisible = LauncherStartedWith("").size() > 3;
 
-// The signal numbers in one mask of /proc/<pid>/status ("SigIgn").
-std::vector<int> SignalsOf(pid_t pid, const std::string& mask)
+// The log of a session that chooses PAL, moves the picture right `moves`
+// times and leaves by Cancel; the device calls it records.
+Log PalSession(size_t moves)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::vector<int> signals;
-    for (std::string line; std::getline(status, line);)
-    {
-        if (line.compare(0, mask.size() + 1, mask + ":") != 0)
-            continue;
-        const unsigned long long bits = std::stoull(line.substr(mask.size() + 1), nullptr, 16);
-        for (int sig = 1; sig <= 64; ++sig)
-            if (bits >> (sig - 1) & 1)
-                signals.push_back(sig);
-    }
-    return signals;
+    Log log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
+    log.insert(log.end(), moves, kRight);
+    log.insert(log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
+    return log;
+}
+std::vector<std::string> PalSessionCalls(size_t moves)
+{
+    std::vector<std::string> calls = {"SDL_SetLcdChange(5, 0)",
+                                      "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
+    calls.insert(calls.end(), moves, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+    return calls;
+}
+
+// Whether the process ignores `sig`, by its mask in /proc/<pid>/status.
+bool Ignores(pid_t pid, int sig)
+{
+    for (const std::string& line : FileLines("/proc/" + std::to_string(pid) + "/status"))
+        if (line.compare(0, 7, "SigIgn:") == 0)
+            return std::stoull(line.substr(7), nullptr, 16) >> (sig - 1) & 1;
+    return false;
 }
 
 // A file system of two 4 KiB pages, in a mount namespace of this test's own
 // (which needs root); empty, with `why`, where that is not permitted.
 std::string SmallFileSystem(std::string& why)
 {
-    static std::string dir, reason;
-    static bool tried = false;
-    if (!tried)
-    {
-        tried = true;
-        dir = TEST_BUILD_DIR "/small-fs";
-        mkdir(dir.c_str(), 0755);
-        if (unshare(CLONE_NEWNS) != 0)
-            reason = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
-        else if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                 mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=8k") != 0)
-            reason = std::string("mount: ") + strerror(errno);
-        if (!reason.empty())
-            dir.clear();
-    }
-    why = reason;
-    return dir;
+    const std::string dir = TEST_BUILD_DIR "/small-fs";
+    mkdir(dir.c_str(), 0755);
+    if (unshare(CLONE_NEWNS) != 0)
+        why = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
+    else if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+             mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=8k") != 0)
+        why = std::string("mount: ") + strerror(errno);
+    return why.empty() ? dir : "";
 }
-
-using Env = std::map<std::string, std::string>;
 
 // One start of the program and what it must show. A row names what differs
 // from a child started as ChildOptions says, whose log's reader stays, that
@@ -144,20 +145,9 @@ class ProcessTest : public DeviceDirTest<>
     void WaitRunning(ChildProcess& child)
     {
         ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
-        if (kStateVisible)
-        {
-            const std::vector<int> ignored = SignalsOf(child.Pid(), "SigIgn");
-            for (int sig : {SIGPIPE, SIGXFSZ})
-                EXPECT_TRUE(std::find(ignored.begin(), ignored.end(), sig) != ignored.end())
-                    << "signal " << sig << " is not ignored while the screen runs";
-        }
-    }
-
-    // Leaves the running program the way a quit request does.
-    void Quit(ChildProcess& child, int signal = SIGTERM)
-    {
-        ASSERT_NO_FATAL_FAILURE(WaitRunning(child));
-        child.Signal(signal);
+        for (int sig : {SIGPIPE, SIGXFSZ})
+            EXPECT_TRUE(!kStateVisible || Ignores(child.Pid(), sig))
+                << "signal " << sig << " is not ignored while the screen runs";
     }
 };
 
@@ -168,7 +158,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     const auto session = [](const char* moves, Env more = {})
     {
         std::string& preload = more["LD_PRELOAD"];
-        preload = SESSION_INPUT_LIB + (preload.empty() ? "" : " " + preload);
+        preload = SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload);
         more["SESSION_MOVES"] = moves;
         return more;
     };
@@ -177,15 +167,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     const auto recordedSession = [&](const char* moves)
     {
         return session(
-            moves, {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}});
+            moves, {{"LD_PRELOAD", TESTDEVICETV_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}});
     };
-    std::vector<std::string> thousandMoves = {"SDL_SetLcdChange(5, 0)",
-                                              "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
-    std::vector<std::string> fiveThousandMoves = thousandMoves;
-    thousandMoves.insert(thousandMoves.end(), 1000,
-                         "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
-    fiveThousandMoves.insert(fiveThousandMoves.end(), 5000,
-                             "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
     const ChildOptions stalled = ChildOptions().Unread(4096);
     const ChildOptions terminal = ChildOptions().Terminal(), socket = ChildOptions().Socket();
@@ -201,24 +184,12 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     };
     std::string noFileSystem;
     const std::string small = SmallFileSystem(noFileSystem);
-    // The launcher lists its descriptors in the order of their names.
     ChildOptions manyOpen;
-    std::vector<std::string> names;
-    for (int fd = 3; fd <= 40; ++fd)
-    {
-        manyOpen.open.push_back(fd);
-        names.push_back(std::to_string(fd));
-    }
-    std::sort(names.begin(), names.end());
-    std::string manyOpenList;
-    for (const std::string& name : names)
-        manyOpenList += " " + name;
+    manyOpen.open.resize(38);
+    std::iota(manyOpen.open.begin(), manyOpen.open.end(), 3);
     const auto raise = [](const char* sig) {
-        return Env{{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
+        return Env{{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
     };
-    Log session150Log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
-    session150Log.insert(session150Log.end(), 150, {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"});
-    session150Log.insert(session150Log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
     const std::vector<std::string> apps = LauncherStartedWith("--view-apps");
     // 150 moves, the log's reader stalled: the leave shows by the device
     // calls on standard error, PAL's two and the moves.
@@ -246,7 +217,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .In(recordedSession("1000"))
             .Launches(apps)
             .CallsBeforeLeave(1002)
-            .Records(thousandMoves),
+            .Records(PalSessionCalls(1000)),
         Row("standard output and error on one stalled pipe")
             .With(ChildOptions().Unread(4096).ErrOnOut())
             .In(session("150"))
@@ -257,9 +228,9 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Launches(apps)
             .CallsBeforeLeave(152),
         stalledSession("SIGTERM after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
+                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
         stalledSession("SIGINT after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
+                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
         Row("started with SIGUSR1 blocked")
             .With(ChildOptions().Blocking(SIGUSR1))
             .Launches(LauncherStartedWith("--view-main", "", " 10"))
@@ -275,7 +246,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .In(recordedSession("1000"))
             .Launches(apps)
             .CallsBeforeLeave(1002)
-            .Records(thousandMoves),
+            .Records(PalSessionCalls(1000)),
         // Full after about 390 lines, where the line's ending no longer
         // fits (a terminal turns it into two bytes); read from the 600th
         // move on.
@@ -283,7 +254,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .With(terminal)
             .In(recordedSession("5000"))
             .Launches(apps)
-            .Records(fiveThousandMoves)
+            .Records(PalSessionCalls(5000))
             .ReadFromCall(600),
         Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
         Row("log on a stream socket").With(socket).Prints(kWhole),
@@ -297,7 +268,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .With(ChildOptions().Unread(4096).ReadEvery(10))
             .In(session("150"))
             .Launches(apps)
-            .Prints(session150Log),
+            .Prints(PalSession(150)),
         // Two pages of pipe: the reader counts as stopped in the middle of
         // the moves.
         Row("reader stalled in the middle of the moves, the wait timed")
@@ -327,8 +298,11 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Launches(LauncherStartedWith("--view-main", "", "", " 3", "")),
         Row("started with descriptors 3 to 40, SDL_Quit leaves one more open")
             .With(manyOpen)
-            .In({{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
-            .Launches(LauncherStartedWith("--view-main", "", "", manyOpenList))
+            .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
+            // The launcher lists its descriptors in the order of their names.
+            .Launches(LauncherStartedWith("--view-main", "", "",
+                                          " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
+                                          "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"))
             .Prints(kWhole)
             .QuitBy(SIGTERM),
         Row("SIGTERM as SDL_Quit puts its default back")
@@ -347,12 +321,12 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
         // settings for itself only: the launcher gets the environment as
         // the program found it, on every way out.
-        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORT_SDL2_LIB}}),
+        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
         Row("SDL 1.2 on SDL2, start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORT_SDL2_LIB}})
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORTSDL2_LIB}})
             .Prints({kMade, kCwd, kHandOff}),
         stalledSession("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
-                       {{"LD_PRELOAD", REPORT_SDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
+                       {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
             .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
                                           " SDL_RENDER_DRIVER=opengl")),
     };
@@ -433,13 +407,9 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             std::string text = child.Out();
             text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
             const Log log = ParseLog(text);
-            const LogLine move = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
-            const size_t moves = std::count(log.begin(), log.end(), move);
+            const size_t moves = std::count(log.begin(), log.end(), kRight);
             EXPECT_LT(moves, 5000u) << "no line was dropped: the terminal never filled";
-            Log whole = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
-            whole.insert(whole.end(), moves, move);
-            whole.insert(whole.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
-            EXPECT_EQ(whole, log);
+            EXPECT_EQ(PalSession(moves), log);
         }
         else
         {
@@ -449,10 +419,10 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         if (row.stallTimed)
         {
             // The stop shows between two device calls: one wait of 50 ms.
-            const std::vector<long>& times = child.ErrTimes();
-            long longest = 0;
-            for (size_t i = 1; i < times.size(); ++i)
-                longest = std::max(longest, times[i] - times[i - 1]);
+            std::vector<long> gaps = child.ErrTimes();
+            std::adjacent_difference(gaps.begin(), gaps.end(), gaps.begin());
+            const long longest =
+                gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
             EXPECT_GE(longest, 30) << "no wait for the stalled reader";
             EXPECT_LT(longest, 250);
         }
@@ -483,7 +453,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
             .Ends(1)
             .Prints({kMade, kCwd, kHandOff, kGone}),
         Row("video mode refused")
-            .In({{"LD_PRELOAD", REFUSE_VIDEO_LIB}})
+            .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
             .Ends(2)
             .Prints({kMade,
                      kCwd,
@@ -492,7 +462,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
                      kHandOff,
                      kGone}),
         Row("joystick 0 cannot be opened")
-            .In({{"LD_PRELOAD", FAIL_JOYSTICK_LIB}})
+            .In({{"LD_PRELOAD", FAILJOYSTICKOPEN_LIB}})
             .Ends(1)
             .Prints({kMade, kCwd, kHandOff, kGone}),
         // The log written after the failed hand-off must not end the
@@ -508,7 +478,10 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         if (row.readerGone)
             child.CloseOut();
         if (row.env.empty())
-            Quit(child);
+        {
+            ASSERT_NO_FATAL_FAILURE(WaitRunning(child));
+            child.Signal(SIGTERM);
+        }
         ASSERT_TRUE(child.WaitExit(kTimeoutMs));
         ASSERT_TRUE(WIFEXITED(child.Status())) << child.Why();
         EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Why();

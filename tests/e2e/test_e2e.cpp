@@ -154,7 +154,7 @@ Action UntilItLeaves(const Action& action)
 
 Env FailingNew(int call)
 {
-    return {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
+    return {{"LD_PRELOAD", FAILNEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
 }
 
 // ---------------------------------------------------------------- fixture
@@ -262,7 +262,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
     // With stock SDL the stand-in reports the calls on standard error; when
     // a loaded library has the device's calls (the tests' device library,
     // preloaded), they go there and the stand-in stays silent.
-    const Env deviceLibrary = {{"LD_PRELOAD", TEST_DEVICE_LIB},
+    const Env deviceLibrary = {{"LD_PRELOAD", TESTDEVICETV_LIB},
                                {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}};
     const Step enableLcd = {
         Key(XK_KP_Enter),
@@ -286,7 +286,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
     // pointer enters its window (tools/session.txt: the label, tap PAL, 300
     // moves, tap Cancel). SDL 1.2 on SDL2 may report the pointer in the new
     // window at once, so its first frame may be gone before it is seen.
-    const Env session = {{"LD_PRELOAD", SESSION_INPUT_LIB}, {"SESSION_MOVES", "300"}};
+    const Env session = {{"LD_PRELOAD", SESSIONINPUT_LIB}, {"SESSION_MOVES", "300"}};
     std::vector<std::string> sessionCalls = {kBeforeMode, kPalMode};
     sessionCalls.insert(sessionCalls.end(), 300,
                         "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");

@@ -16,7 +16,6 @@ namespace
 const int kStopTimeoutMs = 3000;
 // How long a repaint may follow the device calls of the same step.
 const int kRepaintAfterCallsMs = 300;
-const char kDeviceCallPrefix[] = "tvout: ";
 
 bool Save(const std::string& text, const std::string& path)
 {
@@ -99,16 +98,9 @@ bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int ti
 
 std::vector<std::string> TvOutRun::DeviceCalls() const
 {
-    std::vector<std::string> calls;
-    const size_t n = sizeof(kDeviceCallPrefix) - 1;
     // Only whole lines: the pipe may hold the start of the next one.
     const std::string& err = child.Err();
-    for (const std::string& line : SplitLines(err.substr(0, err.rfind('\n') + 1)))
-    {
-        if (line.compare(0, n, kDeviceCallPrefix) == 0)
-            calls.push_back(line.substr(n));
-    }
-    return calls;
+    return DeviceCallsIn(err.substr(0, err.rfind('\n') + 1));
 }
 
 size_t TvOutRun::CallCount() const
