@@ -16,13 +16,6 @@ namespace
 const int kStopTimeoutMs = 3000;
 // How long a repaint may follow the device calls of the same step.
 const int kRepaintAfterCallsMs = 300;
-
-bool Save(const std::string& text, const std::string& path)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out.flush());
-}
 } // namespace
 
 // The program ends first, then the connection, then the server.
@@ -156,7 +149,8 @@ bool TvOutRun::Play(const SessionStep& step, int timeoutMs, bool mustShow)
 
 bool TvOutRun::SaveOutput(const std::string& outPath, const std::string& errPath) const
 {
-    return Save(child.Out(), outPath) && Save(child.Err(), errPath);
+    std::ofstream out(outPath, std::ios::binary), err(errPath, std::ios::binary);
+    return out << child.Out() << std::flush && err << child.Err() << std::flush;
 }
 
 void TvOutRun::StopServer()
