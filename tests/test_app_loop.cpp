@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -216,7 +214,7 @@ TEST(AppLifecycle, StartUpDrawsAndTeardownReleasesEachResourceOnce)
         SDL_Surface* screen = app.InitApp();
         EXPECT_EQ(deep + "\n", testing::internal::GetCapturedStdout());
         std::filesystem::current_path(before);
-        rmdir(deep.c_str());
+        std::filesystem::remove(deep);
         ASSERT_NE(nullptr, screen);
         EXPECT_EQ(320, screen->w);
         EXPECT_EQ(240, screen->h);

@@ -193,23 +193,18 @@ class ProcessTest : public DeviceDirTest<>
                 unlink(filler.c_str());
             child.Signal(row.quit ? row.quit : SIGTERM);
         }
-        else if (row.readFromCall)
+        else if (const size_t calls = row.readFromCall ? row.readFromCall : row.callsBeforeLeave)
         {
             ASSERT_TRUE(child.WaitUntil(
-                [&] { return RecordedDeviceCalls().size() >= row.readFromCall; }, kTimeoutMs))
-                << child.Why();
-            child.ResumeOut();
-            handOffMs = kTimeoutMs;
-        }
-        else if (row.callsBeforeLeave)
-            ASSERT_TRUE(child.WaitUntil(
-                [&] {
-                    return SplitLines(child.Err()).size() + RecordedDeviceCalls().size() >=
-                           row.callsBeforeLeave;
-                },
+                [&]
+                { return SplitLines(child.Err()).size() + RecordedDeviceCalls().size() >= calls; },
                 kTimeoutMs))
                 << child.Why();
-        else // the leave cannot be seen: the session's whole run counts
+            if (row.readFromCall)
+                child.ResumeOut();
+        }
+        // Where the leave cannot be seen, the session's whole run counts.
+        if (!row.quit && !row.env.empty() && !row.callsBeforeLeave)
             handOffMs = kTimeoutMs;
         ASSERT_TRUE(child.WaitExit(handOffMs)) << "no hand-off within 5 s of the leave";
 

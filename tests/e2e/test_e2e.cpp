@@ -64,8 +64,6 @@ Log Whole(const std::string& workDir, const Log& middle, const std::string& laun
     return log;
 }
 
-// ---------------------------------------------------------------- screen
-
 // What the screen must show: which frame of each button strip (kHidden for
 // a button that is not drawn), whether the label is up, and whether there
 // is a background at all (without one nothing but black is ever shown).
@@ -78,47 +76,15 @@ struct Look
 };
 const Look kNormal = {0, 0, 0};
 
-// The screen composed from the artwork in `res` the way the program must
-// compose it: background, button frames at their places, label glyphs.
-Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
-{
-    if (!look.background)
-        return Image(kScreenW, kScreenH, kBlack);
-    Image screen = LoadImage(workDir + "/" + kBackgroundFile);
-    const std::pair<int, Placed> buttons[] = {
-        {look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
-    for (const auto& [frame, at] : buttons)
-    {
-        if (frame == kHidden)
-            continue;
-        const Image strip = LoadImage(workDir + "/" + at.file);
-        const int w = strip.width / 4;
-        for (int y = 0; y < strip.height; ++y)
-            for (int x = 0; x < w; ++x)
-                screen.At(at.x + x, at.y + y) = strip.At(frame * w + x, y);
-    }
-    if (look.label)
-        for (auto [x, y] : LabelInk())
-            screen.At(x, y) = kBlack;
-    return screen;
-}
-
 const Look kPalPressed = {0, 1, 0};
 const Look kCancelPressed = {0, 0, 1};
 const Look kLabel = {0, 0, 0, true};
-
-// ---------------------------------------------------------------- input
 
 using Action = std::function<void(TvOutRun&)>;
 
 Action Key(unsigned long keysym)
 {
     return [=](TvOutRun& r) { r.Input().TapKey(keysym); };
-}
-
-Action MoveTo(Point at)
-{
-    return [=](TvOutRun& r) { r.Input().MoveTo(at.x, at.y); };
 }
 
 // Button 1 goes down on `at`.
@@ -139,6 +105,8 @@ const Action kTapCancel = [](TvOutRun& r)
     r.Input().Release();
 };
 const Action kCtrlC = [](TvOutRun& r) { r.Input().CtrlC(); };
+// The pointer away from every button.
+const Action kAway = [](TvOutRun& r) { r.Input().MoveTo(200, 150); };
 
 // Input that shows nothing, sent again until the program leaves: SDL drops
 // what arrives while its queue is full, or before the program takes input.
@@ -156,8 +124,6 @@ Env FailingNew(int call)
 {
     return {{"LD_PRELOAD", FAILNEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
 }
-
-// ---------------------------------------------------------------- fixture
 
 class EndToEnd : public DeviceDirTest<>
 {
@@ -202,13 +168,31 @@ class EndToEnd : public DeviceDirTest<>
         EXPECT_EQ(std::string::npos, gl) << "mapped: " << maps.substr(gl, maps.find('\n', gl) - gl);
     }
 
-    // Waits until the window shows `look` exactly (up to 16-bit rounding);
-    // on failure both pictures are kept in the build folder for a person to
+    // Waits until the window shows `look` exactly (up to 16-bit rounding),
+    // composed from the artwork in `workDir` the way the program must
+    // compose it: background, button frames at their places, label glyphs.
+    // On failure both pictures are kept in the build folder for a person to
     // compare.
     static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
                         const std::string& workDir = TEST_SOURCE_DIR)
     {
-        const Image expected = Expected(look, workDir);
+        Image expected = look.background ? LoadImage(workDir + "/" + kBackgroundFile)
+                                         : Image(kScreenW, kScreenH, kBlack);
+        const std::pair<int, Placed> buttons[] = {
+            {look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
+        for (const auto& [frame, at] : buttons)
+        {
+            if (frame == kHidden)
+                continue;
+            const Image strip = LoadImage(workDir + "/" + at.file);
+            const int w = strip.width / 4;
+            for (int y = 0; y < strip.height; ++y)
+                for (int x = 0; x < w; ++x)
+                    expected.At(at.x + x, at.y + y) = strip.At(frame * w + x, y);
+        }
+        if (look.label)
+            for (auto [x, y] : LabelInk())
+                expected.At(x, y) = kBlack;
         Image seen;
         ASSERT_TRUE(run.WaitForScreen(
             [&](const Image& i) { return CompareImages(expected, i, 8).None(); }, Limit(), &seen))
@@ -321,7 +305,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         // the release; the same paint has Cancel in its normal frame.
         {"pressing Cancel and dragging off before the release stays",
          {{PressOn(kCancelRing), kCancelPressed},
-          {MoveTo({200, 150}), kNormal},
+          {kAway, kNormal},
           {kRelease},
           {Key(XK_KP_8), kLabel}}},
         // The log is a pipe here: the hand-off line must still come out,
@@ -351,7 +335,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
           {UntilItLeaves(kTapCancel)}},
          "--view-apps"},
         {"tapping Cancel with stdout closed, after 300 scripted moves",
-         {{MoveTo({200, 150}), {}, sessionCalls}},
+         {{kAway, {}, sessionCalls}},
          "--view-apps",
          {true, session, ChildOptions().Without({1})}},
     };
@@ -451,15 +435,14 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         // Xlib's report of the server going away.)
         if (!row.failingNew)
             continue;
-        std::vector<std::string> reports;
-        for (const std::string& line : SplitLines(one.Child().Err()))
-            if (line.compare(0, 13, "ERROR: ld.so:") != 0)
-                reports.push_back(line);
+        std::vector<std::string> reports = SplitLines(one.Child().Err());
+        reports.erase(std::remove_if(reports.begin(), reports.end(),
+                                     [](const std::string& line)
+                                     { return line.compare(0, 13, "ERROR: ld.so:") == 0; }),
+                      reports.end());
         EXPECT_EQ(std::vector<std::string>(), reports);
     }
 }
-
-// ---------------------------------------------------------------- missing resources
 
 // SDL's error text after `load` in `dir`: what the program must append to
 // its message after the same load.
