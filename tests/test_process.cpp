@@ -29,8 +29,6 @@ const int kHandOffMs = 5000;
 
 using Log = std::vector<LogLine>;
 using Env = std::map<std::string, std::string>;
-// The log's lines: the view made, the working directory, the view set up,
-// the view gone, the hand-off.
 const LogLine kMade = {"tvoutview.cpp", "CTvOutView()"};
 const LogLine kCwd = {"", TEST_SOURCE_DIR};
 const LogLine kInit = {"tvoutview.cpp", "CTvOutView::Initialize()"};
@@ -42,7 +40,6 @@ const LogLine kRight = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
 // "tvoutview.cpp_  81]  CTvOutView()\n": the name, the number in four
 // columns, the text.
 const size_t kMadeBytes = 34;
-// What a log file holds before the program starts.
 const size_t kEarlierBytes = 2000;
 // Under an emulator the process seen is the emulator's.
 const bool kStateVisible = LauncherStartedWith("").size() > 3;
@@ -252,7 +249,6 @@ class ProcessTest : public DeviceDirTest<>
         }
     }
 
-    // The small file system, or why there is none.
     std::string small, noFileSystem;
 };
 
