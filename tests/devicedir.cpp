@@ -64,10 +64,8 @@ std::vector<std::string> LauncherRecord()
 {
     std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
     if (kStateIsTheProgram)
-    {
-        const std::vector<std::string> state = FileLines(DeviceDir() + "/launcher.state");
-        record.insert(record.end(), state.begin(), state.end());
-    }
+        for (const std::string& line : FileLines(DeviceDir() + "/launcher.state"))
+            record.push_back(line);
     return record;
 }
 

@@ -295,6 +295,10 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     // calls on standard error, PAL's two and the moves.
     const auto stalledSession = [&](const char* what, Env more = {})
     { return session(what, 150, more).With(stalled).CallsBeforeLeave(152); };
+    // Started in a state the launcher inherits, which it records.
+    const auto startedWith =
+        [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
+    { return Row(what).With(options).Launches(record).Prints(kWhole); };
     const Row rows[] = {
         Row("reader stays").Prints(kWhole),
         // SDL cannot start: the hand-off still comes.
@@ -302,10 +306,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .In({{"SDL_VIDEODRIVER", "nonesuch"}})
             .Prints({kMade, kCwd, kHandOff}),
         Row("reader gone").Gone(),
-        Row("started with SIGPIPE ignored")
-            .With(ChildOptions().Ignoring(SIGPIPE))
-            .Launches(LauncherStartedWith("--view-main", " 13"))
-            .Prints(kWhole),
+        startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
+                    LauncherStartedWith("--view-main", " 13")),
         stalledSession("reader stalled"),
         recorded("reader stalled, 1000 moves to the device library", 1000)
             .With(stalled)
@@ -319,14 +321,10 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
                        {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
         stalledSession("SIGINT after the leave, reader stalled",
                        {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
-        Row("started with SIGUSR1 blocked")
-            .With(ChildOptions().Blocking(SIGUSR1))
-            .Launches(LauncherStartedWith("--view-main", "", " 10"))
-            .Prints(kWhole),
-        Row("started with descriptors 3, 4 and 40")
-            .With(ChildOptions().Open({3, 4, 40}))
-            .Launches(LauncherStartedWith("--view-main", "", "", " 3 4 40"))
-            .Prints(kWhole),
+        startedWith("started with SIGUSR1 blocked", ChildOptions().Blocking(SIGUSR1),
+                    LauncherStartedWith("--view-main", "", " 10")),
+        startedWith("started with descriptors 3, 4 and 40", ChildOptions().Open({3, 4, 40}),
+                    LauncherStartedWith("--view-main", "", "", " 3 4 40")),
         // Poll calls a terminal writable while it has room for less than a
         // line.
         recorded("terminal never read, 1000 moves to the device library", 1000)
@@ -362,26 +360,20 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .With(limited(-1))
             .FileHolds({kMade}),
         // SDL leaves an ignored SIGTERM alone: SIGINT quits.
-        Row("started with SIGTERM ignored")
-            .With(ChildOptions().Ignoring(SIGTERM))
-            .Launches(LauncherStartedWith("--view-main", " 15"))
-            .Prints(kWhole)
+        startedWith("started with SIGTERM ignored", ChildOptions().Ignoring(SIGTERM),
+                    LauncherStartedWith("--view-main", " 15"))
             .QuitBy(SIGINT),
-        Row("started with SIGWINCH ignored")
-            .With(ChildOptions().Ignoring(SIGWINCH))
-            .Launches(LauncherStartedWith("--view-main", " 28"))
-            .Prints(kWhole),
+        startedWith("started with SIGWINCH ignored", ChildOptions().Ignoring(SIGWINCH),
+                    LauncherStartedWith("--view-main", " 28")),
         Row("started without descriptors 0, 1 and 2")
             .With(ChildOptions().Without({0, 1, 2}))
             .Launches(LauncherStartedWith("--view-main", "", "", " 3", "")),
-        Row("started with descriptors 3 to 40, SDL_Quit leaves one more open")
-            .With(manyOpen)
+        // The launcher lists its descriptors in the order of their names.
+        startedWith("started with descriptors 3 to 40, SDL_Quit leaves one more open", manyOpen,
+                    LauncherStartedWith("--view-main", "", "",
+                                        " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
+                                        "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"))
             .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
-            // The launcher lists its descriptors in the order of their names.
-            .Launches(LauncherStartedWith("--view-main", "", "",
-                                          " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
-                                          "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"))
-            .Prints(kWhole)
             .QuitBy(SIGTERM),
         Row("SIGTERM as SDL_Quit puts its default back")
             .In(raise("15"))
