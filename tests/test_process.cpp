@@ -207,7 +207,7 @@ class ProcessTest : public DeviceDirTest<>
 
         EXPECT_EQ(row.launcher, LauncherRecord());
         EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == row.status)
-            << child.Why();
+            << "expected exit status " << row.status << "; " << child.Why();
         if (row.readFromCall)
         {
             std::string text = child.Out();
