@@ -85,7 +85,6 @@ class LoopTest : public ::testing::Test
         ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO));
         DrainEvents();
         app = new CMainMenuApp;
-        Recorded().calls.clear();
     }
     void TearDown() override
     {

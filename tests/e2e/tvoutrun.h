@@ -54,7 +54,6 @@ class TvOutRun
 
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }
-    const ChildProcess& Child() const { return child; }
     const std::string& DisplayName() const { return display; }
 
   private:
