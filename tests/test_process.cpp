@@ -170,11 +170,9 @@ class ProcessTest : public DeviceDirTest<>
         int handOffMs = kHandOffMs;
         if (row.quit || row.env.empty())
         {
-            // Until the screen runs: SDL handles SIGTERM once it has started,
-            // before the program opens its font. A log reader that has gone
-            // or a log file at its size limit cannot end it meanwhile. The
-            // process's own signal state says nothing under an emulator,
-            // which catches every signal itself.
+            // Until the screen runs (SDL handles SIGTERM once started, before
+            // the font opens) neither a gone reader nor a full log file may
+            // end it; under an emulator the signal state is the emulator's.
             ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
             for (int sig : {SIGPIPE, SIGXFSZ})
                 EXPECT_TRUE(!kStateVisible || Ignores(child.Pid(), sig))
@@ -409,6 +407,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
+    const LogLine kRefused = {"mainmenuapp.cpp",
+                              "Couldn't set 320x240x16 video mode: display refused the mode"};
     const Row rows[] = {
         Row("normal run").Prints(kWhole),
         Row("SDL cannot start")
@@ -418,12 +418,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         Row("video mode refused")
             .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
             .Ends(2)
-            .Prints({kMade,
-                     kCwd,
-                     {"mainmenuapp.cpp",
-                      "Couldn't set 320x240x16 video mode: display refused the mode"},
-                     kHandOff,
-                     kGone}),
+            .Prints({kMade, kCwd, kRefused, kHandOff, kGone}),
         Row("joystick 0 cannot be opened")
             .In({{"LD_PRELOAD", FAILJOYSTICKOPEN_LIB}})
             .Ends(1)
