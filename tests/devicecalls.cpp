@@ -13,12 +13,16 @@ void ClearDeviceCalls()
     unlink(DeviceCallsFile().c_str());
 }
 
+std::vector<std::string> DeviceCallsIn(const std::string& text)
+{
+    std::vector<std::string> calls;
+    for (const std::string& line : SplitLines(text))
+        if (line.compare(0, 7, "tvout: ") == 0)
+            calls.push_back(line.substr(7));
+    return calls;
+}
+
 std::vector<std::string> RecordedDeviceCalls(const std::string& file)
 {
-    const std::string prefix = "tvout: ";
-    std::vector<std::string> calls = FileLines(file);
-    for (std::string& call : calls)
-        if (call.compare(0, prefix.size(), prefix) == 0)
-            call.erase(0, prefix.size());
-    return calls;
+    return DeviceCallsIn(FileText(file));
 }

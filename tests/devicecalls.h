@@ -9,7 +9,9 @@
 // file named by TVOUT_DEVICE_CALLS; by default, this one in the build tree.
 std::string DeviceCallsFile();
 void ClearDeviceCalls();
-// The calls recorded in `file`, each without its "tvout: " prefix.
+// The calls in `text`: each line that starts "tvout: ", without that prefix.
+std::vector<std::string> DeviceCallsIn(const std::string& text);
+// The calls recorded in `file`.
 std::vector<std::string> RecordedDeviceCalls(const std::string& file = DeviceCallsFile());
 
 #endif

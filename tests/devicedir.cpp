@@ -45,13 +45,6 @@ bool DeviceDirIsForTests()
     return DeviceDir().compare(0, build.size(), build) == 0;
 }
 
-std::string DeviceDirSkipReason()
-{
-    return "DEVICE_SYSTEM_DIR (" + DeviceDir() +
-           ") lies outside the build folder; configure with "
-           "-DDEVICE_SYSTEM_DIR=" TEST_BUILD_DIR "/system to run this test";
-}
-
 void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
     const std::string dir = DeviceDir();
@@ -71,10 +64,8 @@ std::vector<std::string> LauncherRecord()
 {
     std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
     if (kStateIsTheProgram)
-    {
-        const std::vector<std::string> state = FileLines(DeviceDir() + "/launcher.state");
-        record.insert(record.end(), state.begin(), state.end());
-    }
+        for (const std::string& line : FileLines(DeviceDir() + "/launcher.state"))
+            record.push_back(line);
     return record;
 }
 

@@ -11,8 +11,6 @@
 // write into a real system folder.
 bool DeviceDirIsForTests();
 std::string DeviceDir();
-// Why a test that lays out the folder is skipped, and how to run it.
-std::string DeviceDirSkipReason();
 
 // Resets the folder: the launcher and the font present or not, and no
 // record of an earlier launcher run or of earlier device calls. Children
@@ -32,13 +30,9 @@ std::vector<std::string> LauncherRecord();
 // Where the program must find its label font.
 std::string LabelFontPath();
 
-// The record of a launcher started with `launcherView` by a program that
-// was started as every test child is (ChildOptions), with `ignored` and
-// `blocked` the signal numbers it was started ignoring and blocking (" 13")
-// and `descriptors` those it was started with above 2; `unwritable` the
-// standard ones the launcher may not write to (a child's standard input is
-// read-only); `environment` the SDL2 rendering settings it was started with
-// (" SDL_RENDER_DRIVER=x").
+// The record of a launcher started with `launcherView` by a program started
+// as every test child is (ChildOptions); the other parts as the record has
+// them (" 13"). A child's standard input is read-only.
 std::vector<std::string>
 LauncherStartedWith(const std::string& launcherView, const std::string& ignored = "",
                     const std::string& blocked = "", const std::string& descriptors = " 3",

@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -39,9 +37,6 @@ extern "C" void SDL_JoystickClose(SDL_Joystick* joystick)
 
 namespace
 {
-// Run() polls until a leave condition comes. One that misses it ends this
-// program after a few seconds, saying so, instead of spinning until the
-// test's timeout.
 SDL_Event Simple(Uint8 type)
 {
     SDL_Event e = {};
@@ -54,14 +49,6 @@ SDL_Event Key(Uint8 type, int sym, int mod = KMOD_NONE)
     SDL_Event e = Simple(type);
     e.key.keysym.sym = static_cast<SDLKey>(sym);
     e.key.keysym.mod = static_cast<SDLMod>(mod);
-    return e;
-}
-
-SDL_Event Motion(int x, int y)
-{
-    SDL_Event e = Simple(SDL_MOUSEMOTION);
-    e.motion.x = x;
-    e.motion.y = y;
     return e;
 }
 
@@ -98,7 +85,6 @@ class LoopTest : public ::testing::Test
         ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO));
         DrainEvents();
         app = new CMainMenuApp;
-        Recorded().calls.clear();
     }
     void TearDown() override
     {
@@ -110,21 +96,21 @@ class LoopTest : public ::testing::Test
     CMainMenuApp* app = nullptr;
 };
 
-struct DispatchRow
-{
-    const char* what;
-    SDL_Event event;
-    const char* expected; // nullptr: the view hears nothing
-};
-
 TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
 {
     int marker[2];
     char buf[64];
     snprintf(buf, sizeof(buf), "OnUserEvent(100, %#lx, %#lx)", (long)&marker[0], (long)&marker[1]);
     const std::string userCall = buf;
-
-    const DispatchRow rows[] = {
+    SDL_Event motion = Simple(SDL_MOUSEMOTION);
+    motion.motion.x = 300;
+    motion.motion.y = 239;
+    const struct
+    {
+        const char* what;
+        SDL_Event event;
+        const char* expected; // nullptr: the view hears nothing
+    } rows[] = {
         {"key down", Key(SDL_KEYDOWN, SDLK_RETURN), "OnButton(1, 13)"},
         {"key up", Key(SDL_KEYUP, SDLK_TAB), "OnButton(0, 9)"},
         {"c without Control", Key(SDL_KEYDOWN, SDLK_c), "OnButton(1, 99)"},
@@ -133,7 +119,7 @@ TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
         {"keypad 8 as low byte", Key(SDL_KEYUP, SDLK_KP8), "OnButton(0, 8)"},
         {"keypad Enter as low byte", Key(SDL_KEYUP, SDLK_KP_ENTER), "OnButton(0, 15)"},
         {"arrow key as low byte", Key(SDL_KEYDOWN, SDLK_UP), "OnButton(1, 17)"},
-        {"mouse motion", Motion(300, 239), "OnMouse(2, 300, 239)"},
+        {"mouse motion", motion, "OnMouse(2, 300, 239)"},
         {"mouse press", MouseButton(SDL_MOUSEBUTTONDOWN, 10, 20), "OnMouse(1, 10, 20)"},
         {"right button release", MouseButton(SDL_MOUSEBUTTONUP, 319, 0, SDL_BUTTON_RIGHT),
          "OnMouse(0, 319, 0)"},
@@ -146,16 +132,14 @@ TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
         {"joystick ball", Simple(SDL_JOYBALLMOTION), nullptr},
         {"window activation", Simple(SDL_ACTIVEEVENT), nullptr},
     };
-    for (const DispatchRow& row : rows)
+    for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         Recorded().calls.clear();
         EXPECT_FALSE(app->HandleEvent(row.event)) << "only the leave conditions end the loop";
-        const std::vector<std::string>& calls = Recorded().calls;
-        if (row.expected)
-            EXPECT_EQ(std::vector<std::string>{row.expected}, calls);
-        else
-            EXPECT_TRUE(calls.empty()) << calls.front();
+        EXPECT_EQ(row.expected ? std::vector<std::string>{row.expected}
+                               : std::vector<std::string>(),
+                  Recorded().calls);
     }
 }
 
@@ -172,17 +156,13 @@ TEST_F(LoopTest, LeaveConditionsEndTheLoopAndLeaveLaterEventsQueued)
         {"Control+Shift+C", Key(SDL_KEYDOWN, SDLK_c, KMOD_LCTRL | KMOD_LSHIFT)},
         {"leave event", User(EVENT_LEAVE_VIEW)},
     };
-    for (auto row : rows)
+    for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         Recorded().calls.clear();
-        SDL_Event before = JoyButton(SDL_JOYBUTTONUP, 3);
-        SDL_Event behind = Key(SDL_KEYUP, SDLK_KP0);
-        SDL_Event redraw = User(EVENT_REDRAW);
-        SDL_PushEvent(&before);
-        SDL_PushEvent(&row.leave);
-        SDL_PushEvent(&behind);
-        SDL_PushEvent(&redraw);
+        for (SDL_Event e : {JoyButton(SDL_JOYBUTTONUP, 3), row.leave, Key(SDL_KEYUP, SDLK_KP0),
+                            User(EVENT_REDRAW)})
+            SDL_PushEvent(&e);
         {
             const TimeBound bound("the event loop, which missed its leave,", 5);
             app->Run();
@@ -233,7 +213,7 @@ TEST(AppLifecycle, StartUpDrawsAndTeardownReleasesEachResourceOnce)
         SDL_Surface* screen = app.InitApp();
         EXPECT_EQ(deep + "\n", testing::internal::GetCapturedStdout());
         std::filesystem::current_path(before);
-        rmdir(deep.c_str());
+        std::filesystem::remove(deep);
         ASSERT_NE(nullptr, screen);
         EXPECT_EQ(320, screen->w);
         EXPECT_EQ(240, screen->h);

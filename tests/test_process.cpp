@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <numeric>
 
 namespace
 {
@@ -27,8 +28,7 @@ const int kTimeoutMs = 15000;
 const int kHandOffMs = 5000;
 
 using Log = std::vector<LogLine>;
-// The log's lines: the view made, the working directory, the view set up,
-// the view gone, the hand-off.
+using Env = std::map<std::string, std::string>;
 const LogLine kMade = {"tvoutview.cpp", "CTvOutView()"};
 const LogLine kCwd = {"", TEST_SOURCE_DIR};
 const LogLine kInit = {"tvoutview.cpp", "CTvOutView::Initialize()"};
@@ -36,53 +36,53 @@ const LogLine kGone = {"tvoutview.cpp", "~CTvOutView()"};
 const LogLine kHandOff = {"main.cpp", "exit code(--view-main) !!"};
 // Every line must arrive, and the hand-off line last.
 const Log kWhole = {kMade, kCwd, kInit, kGone, kHandOff};
+const LogLine kRight = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
 // "tvoutview.cpp_  81]  CTvOutView()\n": the name, the number in four
 // columns, the text.
 const size_t kMadeBytes = 34;
+const size_t kEarlierBytes = 2000;
 // Under an emulator the process seen is the emulator's.
 const bool kStateVisible = LauncherStartedWith("").size() > 3;
 
-// The signal numbers in one mask of /proc/<pid>/status ("SigIgn").
-std::vector<int> SignalsOf(pid_t pid, const std::string& mask)
+// The log of a session that chooses PAL, moves the picture right `moves`
+// times and leaves by Cancel; the device calls it records.
+Log PalSession(size_t moves)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::vector<int> signals;
-    for (std::string line; std::getline(status, line);)
-    {
-        if (line.compare(0, mask.size() + 1, mask + ":") != 0)
-            continue;
-        const unsigned long long bits = std::stoull(line.substr(mask.size() + 1), nullptr, 16);
-        for (int sig = 1; sig <= 64; ++sig)
-            if (bits >> (sig - 1) & 1)
-                signals.push_back(sig);
-    }
-    return signals;
+    Log log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
+    log.insert(log.end(), moves, kRight);
+    log.insert(log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
+    return log;
+}
+std::vector<std::string> PalSessionCalls(size_t moves)
+{
+    std::vector<std::string> calls = {"SDL_SetLcdChange(5, 0)",
+                                      "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
+    calls.insert(calls.end(), moves, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+    return calls;
+}
+
+// Whether the process ignores `sig`, by its mask in /proc/<pid>/status.
+bool Ignores(pid_t pid, int sig)
+{
+    for (const std::string& line : FileLines("/proc/" + std::to_string(pid) + "/status"))
+        if (line.compare(0, 7, "SigIgn:") == 0)
+            return std::stoull(line.substr(7), nullptr, 16) >> (sig - 1) & 1;
+    return false;
 }
 
 // A file system of two 4 KiB pages, in a mount namespace of this test's own
 // (which needs root); empty, with `why`, where that is not permitted.
 std::string SmallFileSystem(std::string& why)
 {
-    static std::string dir, reason;
-    static bool tried = false;
-    if (!tried)
-    {
-        tried = true;
-        dir = TEST_BUILD_DIR "/small-fs";
-        mkdir(dir.c_str(), 0755);
-        if (unshare(CLONE_NEWNS) != 0)
-            reason = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
-        else if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                 mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=8k") != 0)
-            reason = std::string("mount: ") + strerror(errno);
-        if (!reason.empty())
-            dir.clear();
-    }
-    why = reason;
-    return dir;
+    const std::string dir = TEST_BUILD_DIR "/small-fs";
+    mkdir(dir.c_str(), 0755);
+    if (unshare(CLONE_NEWNS) != 0)
+        why = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
+    else if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+             mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=8k") != 0)
+        why = std::string("mount: ") + strerror(errno);
+    return why.empty() ? dir : "";
 }
-
-using Env = std::map<std::string, std::string>;
 
 // One start of the program and what it must show. A row names what differs
 // from a child started as ChildOptions says, whose log's reader stays, that
@@ -128,238 +128,11 @@ struct Row
 class ProcessTest : public DeviceDirTest<>
 {
   protected:
-    // Starts the program from the source tree, where ./res/ is found.
-    void Start(ChildProcess& child, Env env, const ChildOptions& options = {})
+    // Starts the program from the source tree, where ./res/ is found, as
+    // `row` says, and checks what it must show.
+    void Check(const Row& row)
     {
-        env.emplace("SDL_VIDEODRIVER", "dummy");
-        env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
-        ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, options));
-    }
-
-    // Waits until the screen runs: SDL handles SIGTERM once it has started,
-    // before the program opens its font. A log reader that has gone or a
-    // log file at its size limit cannot end it meanwhile. The process's own
-    // signal state says nothing under an emulator, which catches every
-    // signal itself.
-    void WaitRunning(ChildProcess& child)
-    {
-        ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
-        if (kStateVisible)
-        {
-            const std::vector<int> ignored = SignalsOf(child.Pid(), "SigIgn");
-            for (int sig : {SIGPIPE, SIGXFSZ})
-                EXPECT_TRUE(std::find(ignored.begin(), ignored.end(), sig) != ignored.end())
-                    << "signal " << sig << " is not ignored while the screen runs";
-        }
-    }
-
-    // Leaves the running program the way a quit request does.
-    void Quit(ChildProcess& child, int signal = SIGTERM)
-    {
-        ASSERT_NO_FATAL_FAILURE(WaitRunning(child));
-        child.Signal(signal);
-    }
-};
-
-TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
-{
-    // Tap PAL, N moves, the label, tap Cancel: 150 moves fill a 4 KiB pipe
-    // twice over.
-    const auto session = [](const char* moves, Env more = {})
-    {
-        std::string& preload = more["LD_PRELOAD"];
-        preload = SESSION_INPUT_LIB + (preload.empty() ? "" : " " + preload);
-        more["SESSION_MOVES"] = moves;
-        return more;
-    };
-    // The device library records the calls, so a stalled log cannot hide
-    // one: PAL's two, then the moves.
-    const auto recordedSession = [&](const char* moves)
-    {
-        return session(
-            moves, {{"LD_PRELOAD", TEST_DEVICE_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}});
-    };
-    std::vector<std::string> thousandMoves = {"SDL_SetLcdChange(5, 0)",
-                                              "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
-    std::vector<std::string> fiveThousandMoves = thousandMoves;
-    thousandMoves.insert(thousandMoves.end(), 1000,
-                         "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
-    fiveThousandMoves.insert(fiveThousandMoves.end(), 5000,
-                             "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
-    const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
-    const ChildOptions stalled = ChildOptions().Unread(4096);
-    const ChildOptions terminal = ChildOptions().Terminal(), socket = ChildOptions().Socket();
-    // A log file whose size limit the line with the working directory
-    // fits exactly, or misses by a byte. The file starts with 2,000 bytes:
-    // the launcher inherits the limit and writes its record.
-    const size_t kEarlierBytes = 2000;
-    const auto limited = [&](long bytes)
-    {
-        return ChildOptions()
-            .ToFile(sizeLimited)
-            .Limit(kEarlierBytes + kMadeBytes + strlen(TEST_SOURCE_DIR "\n") + bytes);
-    };
-    std::string noFileSystem;
-    const std::string small = SmallFileSystem(noFileSystem);
-    // The launcher lists its descriptors in the order of their names.
-    ChildOptions manyOpen;
-    std::vector<std::string> names;
-    for (int fd = 3; fd <= 40; ++fd)
-    {
-        manyOpen.open.push_back(fd);
-        names.push_back(std::to_string(fd));
-    }
-    std::sort(names.begin(), names.end());
-    std::string manyOpenList;
-    for (const std::string& name : names)
-        manyOpenList += " " + name;
-    const auto raise = [](const char* sig) {
-        return Env{{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
-    };
-    Log session150Log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
-    session150Log.insert(session150Log.end(), 150, {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"});
-    session150Log.insert(session150Log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
-    const std::vector<std::string> apps = LauncherStartedWith("--view-apps");
-    // 150 moves, the log's reader stalled: the leave shows by the device
-    // calls on standard error, PAL's two and the moves.
-    const auto stalledSession = [&](const char* what, Env more = {}) {
-        return Row(what)
-            .With(stalled)
-            .In(session("150", more))
-            .Launches(apps)
-            .CallsBeforeLeave(152);
-    };
-    const Row rows[] = {
-        Row("reader stays").Prints(kWhole),
-        // SDL cannot start: the hand-off still comes.
-        Row("start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
-            .Prints({kMade, kCwd, kHandOff}),
-        Row("reader gone").Gone(),
-        Row("started with SIGPIPE ignored")
-            .With(ChildOptions().Ignoring(SIGPIPE))
-            .Launches(LauncherStartedWith("--view-main", " 13"))
-            .Prints(kWhole),
-        stalledSession("reader stalled"),
-        Row("reader stalled, 1000 moves to the device library")
-            .With(stalled)
-            .In(recordedSession("1000"))
-            .Launches(apps)
-            .CallsBeforeLeave(1002)
-            .Records(thousandMoves),
-        Row("standard output and error on one stalled pipe")
-            .With(ChildOptions().Unread(4096).ErrOnOut())
-            .In(session("150"))
-            .Launches(apps),
-        Row("log file at its size limit")
-            .With(ChildOptions().ToFile(sizeLimited).Limit(1000))
-            .In(session("150"))
-            .Launches(apps)
-            .CallsBeforeLeave(152),
-        stalledSession("SIGTERM after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
-        stalledSession("SIGINT after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
-        Row("started with SIGUSR1 blocked")
-            .With(ChildOptions().Blocking(SIGUSR1))
-            .Launches(LauncherStartedWith("--view-main", "", " 10"))
-            .Prints(kWhole),
-        Row("started with descriptors 3, 4 and 40")
-            .With(ChildOptions().Open({3, 4, 40}))
-            .Launches(LauncherStartedWith("--view-main", "", "", " 3 4 40"))
-            .Prints(kWhole),
-        // Poll calls a terminal writable while it has room for less than a
-        // line.
-        Row("terminal never read, 1000 moves to the device library")
-            .With(terminal)
-            .In(recordedSession("1000"))
-            .Launches(apps)
-            .CallsBeforeLeave(1002)
-            .Records(thousandMoves),
-        // Full after about 390 lines, where the line's ending no longer
-        // fits (a terminal turns it into two bytes); read from the 600th
-        // move on.
-        Row("terminal read again after it was full, 5000 moves")
-            .With(terminal)
-            .In(recordedSession("5000"))
-            .Launches(apps)
-            .Records(fiveThousandMoves)
-            .ReadFromCall(600),
-        Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
-        Row("log on a stream socket").With(socket).Prints(kWhole),
-        Row("stream socket whose peer has gone").Gone().With(socket),
-        // Full from the first line; read again a second later, before the
-        // leave.
-        Row("reader stalls for a second, then reads again")
-            .With(ChildOptions().Unread(4096).StartsFull())
-            .Prints({{"", std::string(4095, 'x')}, kGone, kHandOff}),
-        Row("slow reader, every 10 ms")
-            .With(ChildOptions().Unread(4096).ReadEvery(10))
-            .In(session("150"))
-            .Launches(apps)
-            .Prints(session150Log),
-        // Two pages of pipe: the reader counts as stopped in the middle of
-        // the moves.
-        Row("reader stalled in the middle of the moves, the wait timed")
-            .With(ChildOptions().Unread(8192))
-            .In(session("150"))
-            .Launches(apps)
-            .CallsBeforeLeave(152)
-            .StallTimed(),
-        Row("log file whose size limit the second line fits exactly")
-            .With(limited(0))
-            .FileHolds({kMade, kCwd}),
-        Row("log file whose size limit the second line misses by a byte")
-            .With(limited(-1))
-            .FileHolds({kMade}),
-        // SDL leaves an ignored SIGTERM alone: SIGINT quits.
-        Row("started with SIGTERM ignored")
-            .With(ChildOptions().Ignoring(SIGTERM))
-            .Launches(LauncherStartedWith("--view-main", " 15"))
-            .Prints(kWhole)
-            .QuitBy(SIGINT),
-        Row("started with SIGWINCH ignored")
-            .With(ChildOptions().Ignoring(SIGWINCH))
-            .Launches(LauncherStartedWith("--view-main", " 28"))
-            .Prints(kWhole),
-        Row("started without descriptors 0, 1 and 2")
-            .With(ChildOptions().Without({0, 1, 2}))
-            .Launches(LauncherStartedWith("--view-main", "", "", " 3", "")),
-        Row("started with descriptors 3 to 40, SDL_Quit leaves one more open")
-            .With(manyOpen)
-            .In({{"LD_PRELOAD", RAISE_AFTER_QUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
-            .Launches(LauncherStartedWith("--view-main", "", "", manyOpenList))
-            .Prints(kWhole)
-            .QuitBy(SIGTERM),
-        Row("SIGTERM as SDL_Quit puts its default back")
-            .In(raise("15"))
-            .Prints(kWhole)
-            .QuitBy(SIGTERM),
-        Row("SIGINT as SDL_Quit puts its default back")
-            .In(raise("2"))
-            .Prints(kWhole)
-            .QuitBy(SIGTERM),
-        // Last: it is skipped where no file system can be mounted.
-        Row("log file on a file system that fills, then frees")
-            .With(ChildOptions().ToFile(small + "/log"))
-            .FileHolds({kMade, kGone, kHandOff})
-            .FullDisk(),
-        // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
-        // settings for itself only: the launcher gets the environment as
-        // the program found it, on every way out.
-        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORT_SDL2_LIB}}),
-        Row("SDL 1.2 on SDL2, start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORT_SDL2_LIB}})
-            .Prints({kMade, kCwd, kHandOff}),
-        stalledSession("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
-                       {{"LD_PRELOAD", REPORT_SDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
-            .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
-                                          " SDL_RENDER_DRIVER=opengl")),
-    };
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
-        PrepareDeviceDir(true, true);
+        PrepareDeviceDir(!row.launcher.empty(), true);
         if (!row.options.outFile.empty())
             unlink(row.options.outFile.c_str());
         // The log file starts 37 bytes short of its first block's end, the
@@ -385,8 +158,11 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             while (fill.write(block.data(), block.size()) && fill.flush())
                 ;
         }
+        Env env = row.env;
+        env.emplace("SDL_VIDEODRIVER", "dummy");
+        env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
         ChildProcess child;
-        Start(child, row.env, row.options);
+        ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, row.options));
         if (row.readerGone)
             child.CloseOut();
         if (row.options.unreadOutBytes && !row.options.outStartsFull && row.options.outReadEveryMs)
@@ -394,7 +170,13 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         int handOffMs = kHandOffMs;
         if (row.quit || row.env.empty())
         {
-            ASSERT_NO_FATAL_FAILURE(WaitRunning(child));
+            // Until the screen runs (SDL handles SIGTERM once started, before
+            // the font opens) neither a gone reader nor a full log file may
+            // end it; under an emulator the signal state is the emulator's.
+            ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
+            for (int sig : {SIGPIPE, SIGXFSZ})
+                EXPECT_TRUE(!kStateVisible || Ignores(child.Pid(), sig))
+                    << "signal " << sig << " is not ignored while the screen runs";
             if (row.options.outStartsFull)
             {
                 child.WaitUntil([] { return false; }, 1000);
@@ -406,40 +188,32 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
                 unlink(filler.c_str());
             child.Signal(row.quit ? row.quit : SIGTERM);
         }
-        else if (row.readFromCall)
+        else if (const size_t calls = row.readFromCall ? row.readFromCall : row.callsBeforeLeave)
         {
             ASSERT_TRUE(child.WaitUntil(
-                [&] { return RecordedDeviceCalls().size() >= row.readFromCall; }, kTimeoutMs))
-                << child.Why();
-            child.ResumeOut();
-            handOffMs = kTimeoutMs;
-        }
-        else if (row.callsBeforeLeave)
-            ASSERT_TRUE(child.WaitUntil(
-                [&] {
-                    return SplitLines(child.Err()).size() + RecordedDeviceCalls().size() >=
-                           row.callsBeforeLeave;
-                },
+                [&]
+                { return SplitLines(child.Err()).size() + RecordedDeviceCalls().size() >= calls; },
                 kTimeoutMs))
                 << child.Why();
-        else // the leave cannot be seen: the session's whole run counts
+            if (row.readFromCall)
+                child.ResumeOut();
+        }
+        // Where the leave cannot be seen, the session's whole run counts.
+        if (!row.quit && !row.env.empty() && !row.callsBeforeLeave)
             handOffMs = kTimeoutMs;
         ASSERT_TRUE(child.WaitExit(handOffMs)) << "no hand-off within 5 s of the leave";
 
         EXPECT_EQ(row.launcher, LauncherRecord());
-        EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == 0) << child.Why();
+        EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == row.status)
+            << "expected exit status " << row.status << "; " << child.Why();
         if (row.readFromCall)
         {
             std::string text = child.Out();
             text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
             const Log log = ParseLog(text);
-            const LogLine move = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
-            const size_t moves = std::count(log.begin(), log.end(), move);
+            const size_t moves = std::count(log.begin(), log.end(), kRight);
             EXPECT_LT(moves, 5000u) << "no line was dropped: the terminal never filled";
-            Log whole = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
-            whole.insert(whole.end(), moves, move);
-            whole.insert(whole.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
-            EXPECT_EQ(whole, log);
+            EXPECT_EQ(PalSession(moves), log);
         }
         else
         {
@@ -449,10 +223,10 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         if (row.stallTimed)
         {
             // The stop shows between two device calls: one wait of 50 ms.
-            const std::vector<long>& times = child.ErrTimes();
-            long longest = 0;
-            for (size_t i = 1; i < times.size(); ++i)
-                longest = std::max(longest, times[i] - times[i - 1]);
+            std::vector<long> gaps = child.ErrTimes();
+            std::adjacent_difference(gaps.begin(), gaps.end(), gaps.begin());
+            const long longest =
+                gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
             EXPECT_GE(longest, 30) << "no wait for the stalled reader";
             EXPECT_LT(longest, 250);
         }
@@ -472,10 +246,169 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
                 EXPECT_TRUE(!line.first.empty() || line.second == TEST_SOURCE_DIR) << line.second;
         }
     }
+
+    std::string small, noFileSystem;
+};
+
+TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
+{
+    // Tap PAL, N moves, the label, tap Cancel, leaving to the apps view: 150
+    // moves fill a 4 KiB pipe twice over.
+    const auto session = [](const char* what, int moves, Env more = {})
+    {
+        std::string& preload = more["LD_PRELOAD"];
+        preload = SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload);
+        more["SESSION_MOVES"] = std::to_string(moves);
+        return Row(what).In(more).Launches(LauncherStartedWith("--view-apps"));
+    };
+    // The device library records the calls, so a stalled log cannot hide
+    // one: PAL's two, then the moves.
+    const auto recorded = [&](const char* what, int moves)
+    {
+        return session(
+                   what, moves,
+                   {{"LD_PRELOAD", TESTDEVICETV_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
+            .Records(PalSessionCalls(moves));
+    };
+    const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
+    const ChildOptions stalled = ChildOptions().Unread(4096);
+    const ChildOptions terminal = ChildOptions().Terminal(), socket = ChildOptions().Socket();
+    // A log file whose size limit the line with the working directory
+    // fits exactly, or misses by a byte. The file starts with kEarlierBytes:
+    // the launcher inherits the limit and writes its record.
+    const auto limited = [&](long bytes)
+    {
+        return ChildOptions()
+            .ToFile(sizeLimited)
+            .Limit(kEarlierBytes + kMadeBytes + strlen(TEST_SOURCE_DIR "\n") + bytes);
+    };
+    small = SmallFileSystem(noFileSystem);
+    ChildOptions manyOpen;
+    manyOpen.open.resize(38);
+    std::iota(manyOpen.open.begin(), manyOpen.open.end(), 3);
+    const auto raise = [](const char* sig) {
+        return Env{{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
+    };
+    // 150 moves, the log's reader stalled: the leave shows by the device
+    // calls on standard error, PAL's two and the moves.
+    const auto stalledSession = [&](const char* what, Env more = {})
+    { return session(what, 150, more).With(stalled).CallsBeforeLeave(152); };
+    // Started in a state the launcher inherits, which it records.
+    const auto startedWith =
+        [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
+    { return Row(what).With(options).Launches(record).Prints(kWhole); };
+    const Row rows[] = {
+        Row("reader stays").Prints(kWhole),
+        // SDL cannot start: the hand-off still comes.
+        Row("start-up failure")
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .Prints({kMade, kCwd, kHandOff}),
+        Row("reader gone").Gone(),
+        startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
+                    LauncherStartedWith("--view-main", " 13")),
+        stalledSession("reader stalled"),
+        recorded("reader stalled, 1000 moves to the device library", 1000)
+            .With(stalled)
+            .CallsBeforeLeave(1002),
+        session("standard output and error on one stalled pipe", 150)
+            .With(ChildOptions().Unread(4096).ErrOnOut()),
+        session("log file at its size limit", 150)
+            .With(ChildOptions().ToFile(sizeLimited).Limit(1000))
+            .CallsBeforeLeave(152),
+        stalledSession("SIGTERM after the leave, reader stalled",
+                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
+        stalledSession("SIGINT after the leave, reader stalled",
+                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
+        startedWith("started with SIGUSR1 blocked", ChildOptions().Blocking(SIGUSR1),
+                    LauncherStartedWith("--view-main", "", " 10")),
+        startedWith("started with descriptors 3, 4 and 40", ChildOptions().Open({3, 4, 40}),
+                    LauncherStartedWith("--view-main", "", "", " 3 4 40")),
+        // Poll calls a terminal writable while it has room for less than a
+        // line.
+        recorded("terminal never read, 1000 moves to the device library", 1000)
+            .With(terminal)
+            .CallsBeforeLeave(1002),
+        // Full after about 390 lines, where the line's ending no longer
+        // fits (a terminal turns it into two bytes); read from the 600th
+        // move on.
+        recorded("terminal read again after it was full, 5000 moves", 5000)
+            .With(terminal)
+            .ReadFromCall(600),
+        Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
+        Row("log on a stream socket").With(socket).Prints(kWhole),
+        Row("stream socket whose peer has gone").Gone().With(socket),
+        // Full from the first line; read again a second later, before the
+        // leave.
+        Row("reader stalls for a second, then reads again")
+            .With(ChildOptions().Unread(4096).StartsFull())
+            .Prints({{"", std::string(4095, 'x')}, kGone, kHandOff}),
+        session("slow reader, every 10 ms", 150)
+            .With(ChildOptions().Unread(4096).ReadEvery(10))
+            .Prints(PalSession(150)),
+        // Two pages of pipe: the reader counts as stopped in the middle of
+        // the moves.
+        session("reader stalled in the middle of the moves, the wait timed", 150)
+            .With(ChildOptions().Unread(8192))
+            .CallsBeforeLeave(152)
+            .StallTimed(),
+        Row("log file whose size limit the second line fits exactly")
+            .With(limited(0))
+            .FileHolds({kMade, kCwd}),
+        Row("log file whose size limit the second line misses by a byte")
+            .With(limited(-1))
+            .FileHolds({kMade}),
+        // SDL leaves an ignored SIGTERM alone: SIGINT quits.
+        startedWith("started with SIGTERM ignored", ChildOptions().Ignoring(SIGTERM),
+                    LauncherStartedWith("--view-main", " 15"))
+            .QuitBy(SIGINT),
+        startedWith("started with SIGWINCH ignored", ChildOptions().Ignoring(SIGWINCH),
+                    LauncherStartedWith("--view-main", " 28")),
+        Row("started without descriptors 0, 1 and 2")
+            .With(ChildOptions().Without({0, 1, 2}))
+            .Launches(LauncherStartedWith("--view-main", "", "", " 3", "")),
+        // The launcher lists its descriptors in the order of their names.
+        startedWith("started with descriptors 3 to 40, SDL_Quit leaves one more open", manyOpen,
+                    LauncherStartedWith("--view-main", "", "",
+                                        " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
+                                        "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"))
+            .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
+            .QuitBy(SIGTERM),
+        Row("SIGTERM as SDL_Quit puts its default back")
+            .In(raise("15"))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
+        Row("SIGINT as SDL_Quit puts its default back")
+            .In(raise("2"))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
+        // Skipped where no file system can be mounted.
+        Row("log file on a file system that fills, then frees")
+            .With(ChildOptions().ToFile(small + "/log"))
+            .FileHolds({kMade, kGone, kHandOff})
+            .FullDisk(),
+        // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
+        // settings for itself only: the launcher gets the environment as
+        // the program found it, on every way out.
+        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
+        Row("SDL 1.2 on SDL2, start-up failure")
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORTSDL2_LIB}})
+            .Prints({kMade, kCwd, kHandOff}),
+        stalledSession("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
+                       {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
+            .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
+                                          " SDL_RENDER_DRIVER=opengl")),
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        Check(row);
+    }
 }
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
+    const LogLine kRefused = {"mainmenuapp.cpp",
+                              "Couldn't set 320x240x16 video mode: display refused the mode"};
     const Row rows[] = {
         Row("normal run").Prints(kWhole),
         Row("SDL cannot start")
@@ -483,37 +416,22 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
             .Ends(1)
             .Prints({kMade, kCwd, kHandOff, kGone}),
         Row("video mode refused")
-            .In({{"LD_PRELOAD", REFUSE_VIDEO_LIB}})
+            .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
             .Ends(2)
-            .Prints({kMade,
-                     kCwd,
-                     {"mainmenuapp.cpp",
-                      "Couldn't set 320x240x16 video mode: display refused the mode"},
-                     kHandOff,
-                     kGone}),
+            .Prints({kMade, kCwd, kRefused, kHandOff, kGone}),
         Row("joystick 0 cannot be opened")
-            .In({{"LD_PRELOAD", FAIL_JOYSTICK_LIB}})
+            .In({{"LD_PRELOAD", FAILJOYSTICKOPEN_LIB}})
             .Ends(1)
             .Prints({kMade, kCwd, kHandOff, kGone}),
         // The log written after the failed hand-off must not end the
         // process by SIGPIPE.
         Row("SDL cannot start, reader gone").In({{"SDL_VIDEODRIVER", "nonesuch"}}).Gone().Ends(1),
     };
-    for (const auto& row : rows)
+    for (Row row : rows)
     {
         SCOPED_TRACE(row.what);
-        PrepareDeviceDir(false, true);
-        ChildProcess child;
-        Start(child, row.env);
-        if (row.readerGone)
-            child.CloseOut();
-        if (row.env.empty())
-            Quit(child);
-        ASSERT_TRUE(child.WaitExit(kTimeoutMs));
-        ASSERT_TRUE(WIFEXITED(child.Status())) << child.Why();
-        EXPECT_EQ(row.status, WEXITSTATUS(child.Status())) << child.Why();
-        EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
-        EXPECT_TRUE(LauncherRecord().empty());
+        row.launcher.clear(); // none is there, and none records
+        Check(row);
     }
 }
 } // namespace

@@ -31,7 +31,9 @@ template <class Base = ::testing::Test> class DeviceDirTest : public Base
     void SetUp() override
     {
         if (!DeviceDirIsForTests())
-            GTEST_SKIP() << DeviceDirSkipReason();
+            GTEST_SKIP() << "DEVICE_SYSTEM_DIR (" << DeviceDir()
+                         << ") lies outside the build folder; configure with "
+                            "-DDEVICE_SYSTEM_DIR=" TEST_BUILD_DIR "/system to run this test";
         PrepareDeviceDir(false, true);
         Base::SetUp();
     }

@@ -15,16 +15,12 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <limits.h>
 #include <sys/stat.h>
-#include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -36,48 +32,34 @@ using Env = std::map<std::string, std::string>;
 using namespace expected;
 
 // Each wait gives up after kWaitMs, and all of them together once the
-// suite has used its budget, so that even a broken program cannot hold the
+// suite has used its 50 s, so that even a broken program cannot hold the
 // suite past its time limit.
 const int kWaitMs = 8000;
-const int kSuiteBudgetMs = 50000;
+const auto kSuiteEnd = std::chrono::steady_clock::now() + std::chrono::seconds(50);
 
 int Limit()
 {
-    static const auto end =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kSuiteBudgetMs);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          end - std::chrono::steady_clock::now())
-                          .count();
-    return static_cast<int>(std::max<long long>(0, std::min<long long>(kWaitMs, left)));
+    const auto left = kSuiteEnd - std::chrono::steady_clock::now();
+    return std::clamp<int>(std::chrono::duration_cast<std::chrono::milliseconds>(left).count(), 0,
+                           kWaitMs);
 }
 
 const char kView[] = "tvoutview.cpp";
 
 const Rgb kBlack = {0, 0, 0};
 
-std::string RealPath(const std::string& path)
-{
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? resolved : path;
-}
-
-// ---------------------------------------------------------------- log
-
-Log Opening(const std::string& workDir)
-{
-    return {{kView, "CTvOutView()"}, {"", RealPath(workDir)}, {kView, "CTvOutView::Initialize()"}};
-}
-
+// The log of a run in `workDir` whose view adds `middle` and that hands off
+// to `launcherView`.
 Log Whole(const std::string& workDir, const Log& middle, const std::string& launcherView)
 {
-    Log log = Opening(workDir);
+    Log log = {{kView, "CTvOutView()"},
+               {"", fs::canonical(workDir).string()},
+               {kView, "CTvOutView::Initialize()"}};
     log.insert(log.end(), middle.begin(), middle.end());
-    log.push_back({kView, "~CTvOutView()"});
-    log.push_back({"main.cpp", "exit code(" + launcherView + ") !!"});
+    log.insert(log.end(),
+               {{kView, "~CTvOutView()"}, {"main.cpp", "exit code(" + launcherView + ") !!"}});
     return log;
 }
-
-// ---------------------------------------------------------------- screen
 
 // What the screen must show: which frame of each button strip (kHidden for
 // a button that is not drawn), whether the label is up, and whether there
@@ -91,55 +73,9 @@ struct Look
 };
 const Look kNormal = {0, 0, 0};
 
-// The screen composed from the artwork in `res` the way the program must
-// compose it: background, button frames at their places, label glyphs.
-Image Expected(const Look& look, const std::string& workDir = TEST_SOURCE_DIR)
-{
-    if (!look.background)
-        return Image(kScreenW, kScreenH, kBlack);
-    Image screen = LoadImage(workDir + "/" + kBackgroundFile);
-    const struct
-    {
-        int frame;
-        Placed at;
-    } buttons[] = {{look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
-    for (const auto& b : buttons)
-    {
-        if (b.frame == kHidden)
-            continue;
-        const Image strip = LoadImage(workDir + "/" + b.at.file);
-        const int w = strip.width / 4;
-        for (int y = 0; y < strip.height; ++y)
-            for (int x = 0; x < w; ++x)
-                screen.pixels[(b.at.y + y) * screen.width + b.at.x + x] =
-                    strip.At(b.frame * w + x, y);
-    }
-    if (look.label)
-        for (auto [x, y] : LabelInk())
-            screen.pixels[y * screen.width + x] = kBlack;
-    return screen;
-}
-
 const Look kPalPressed = {0, 1, 0};
 const Look kCancelPressed = {0, 0, 1};
 const Look kLabel = {0, 0, 0, true};
-
-bool IsAt(const Image& i, Point p, const Rgb& c)
-{
-    return Near(i.At(p.x, p.y), c);
-}
-
-// What a failed screen check saw, for its message; both pictures are kept
-// under the build folder for a person to compare.
-std::string Seen(const Image& seen, const Image& expected, const std::string& name)
-{
-    if (seen.pixels.empty())
-        return "no picture could be read";
-    const std::string text = ImageMismatch(expected, seen, 8, TEST_BUILD_DIR "/e2e-failed-" + name);
-    return text.empty() ? "the screen matches" : text;
-}
-
-// ---------------------------------------------------------------- input
 
 using Action = std::function<void(TvOutRun&)>;
 
@@ -148,12 +84,6 @@ Action Key(unsigned long keysym)
     return [=](TvOutRun& r) { r.Input().TapKey(keysym); };
 }
 
-Action MoveTo(Point at)
-{
-    return [=](TvOutRun& r) { r.Input().MoveTo(at.x, at.y); };
-}
-
-// Button 1 goes down on `at`.
 Action PressOn(Point at)
 {
     return [=](TvOutRun& r)
@@ -171,6 +101,7 @@ const Action kTapCancel = [](TvOutRun& r)
     r.Input().Release();
 };
 const Action kCtrlC = [](TvOutRun& r) { r.Input().CtrlC(); };
+const Action kAway = [](TvOutRun& r) { r.Input().MoveTo(200, 150); };
 
 // Input that shows nothing, sent again until the program leaves: SDL drops
 // what arrives while its queue is full, or before the program takes input.
@@ -186,10 +117,8 @@ Action UntilItLeaves(const Action& action)
 
 Env FailingNew(int call)
 {
-    return {{"LD_PRELOAD", FAIL_NEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
+    return {{"LD_PRELOAD", FAILNEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
 }
-
-// ---------------------------------------------------------------- fixture
 
 class EndToEnd : public DeviceDirTest<>
 {
@@ -218,13 +147,15 @@ class EndToEnd : public DeviceDirTest<>
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
         Image seen;
         ASSERT_TRUE(run.Grab(seen));
+        const auto shows = [&](Point p, const Rgb& colour)
+        { EXPECT_TRUE(Near(seen.At(p.x, p.y), colour)) << p.x << "," << p.y; };
         for (Point p : kTitlePoints)
-            EXPECT_TRUE(IsAt(seen, p, kTitle)) << p.x << "," << p.y;
+            shows(p, kTitle);
         for (Point p : kFooterPoints)
-            EXPECT_TRUE(IsAt(seen, p, kFooter)) << p.x << "," << p.y;
-        EXPECT_TRUE(IsAt(seen, kNtscRing, kNtscPalFrames[0]));
-        EXPECT_TRUE(IsAt(seen, kPalRing, kNtscPalFrames[0]));
-        EXPECT_TRUE(IsAt(seen, kCancelRing, kCancelFrames[0]));
+            shows(p, kFooter);
+        shows(kNtscRing, kNtscPalFrames[0]);
+        shows(kPalRing, kNtscPalFrames[0]);
+        shows(kCancelRing, kCancelFrames[0]);
         // Shown without the GL stack, also by SDL 1.2 on SDL2.
         const std::string maps = run.Child().Maps();
         const size_t gl = maps.find("/libGL");
@@ -232,15 +163,39 @@ class EndToEnd : public DeviceDirTest<>
         EXPECT_EQ(std::string::npos, gl) << "mapped: " << maps.substr(gl, maps.find('\n', gl) - gl);
     }
 
-    // Waits until the window shows `look` exactly (up to 16-bit rounding).
+    // Waits until the window shows `look` exactly (up to 16-bit rounding),
+    // composed from the artwork in `workDir` the way the program must
+    // compose it: background, button frames at their places, label glyphs.
+    // On failure both pictures are kept in the build folder for a person to
+    // compare.
     static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
                         const std::string& workDir = TEST_SOURCE_DIR)
     {
-        const Image expected = Expected(look, workDir);
+        Image expected = look.background ? LoadImage(workDir + "/" + kBackgroundFile)
+                                         : Image(kScreenW, kScreenH, kBlack);
+        const std::pair<int, Placed> buttons[] = {
+            {look.ntsc, kNtsc}, {look.pal, kPal}, {look.cancel, kCancel}};
+        for (const auto& [frame, at] : buttons)
+        {
+            if (frame == kHidden)
+                continue;
+            const Image strip = LoadImage(workDir + "/" + at.file);
+            const int w = strip.width / 4;
+            for (int y = 0; y < strip.height; ++y)
+                for (int x = 0; x < w; ++x)
+                    expected.At(at.x + x, at.y + y) = strip.At(frame * w + x, y);
+        }
+        if (look.label)
+            for (auto [x, y] : LabelInk())
+                expected.At(x, y) = kBlack;
         Image seen;
         ASSERT_TRUE(run.WaitForScreen(
             [&](const Image& i) { return CompareImages(expected, i, 8).None(); }, Limit(), &seen))
-            << name << ": " << Seen(seen, expected, name) << "\n"
+            << name << ": "
+            << (seen.pixels.empty()
+                    ? "no picture could be read"
+                    : ImageMismatch(expected, seen, 8, TEST_BUILD_DIR "/e2e-failed-" + name))
+            << "\n"
             << run.Child().Why();
     }
 
@@ -286,7 +241,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
     // With stock SDL the stand-in reports the calls on standard error; when
     // a loaded library has the device's calls (the tests' device library,
     // preloaded), they go there and the stand-in stays silent.
-    const Env deviceLibrary = {{"LD_PRELOAD", TEST_DEVICE_LIB},
+    const Env deviceLibrary = {{"LD_PRELOAD", TESTDEVICETV_LIB},
                                {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}};
     const Step enableLcd = {
         Key(XK_KP_Enter),
@@ -310,7 +265,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
     // pointer enters its window (tools/session.txt: the label, tap PAL, 300
     // moves, tap Cancel). SDL 1.2 on SDL2 may report the pointer in the new
     // window at once, so its first frame may be gone before it is seen.
-    const Env session = {{"LD_PRELOAD", SESSION_INPUT_LIB}, {"SESSION_MOVES", "300"}};
+    const Env session = {{"LD_PRELOAD", SESSIONINPUT_LIB}, {"SESSION_MOVES", "300"}};
     std::vector<std::string> sessionCalls = {kBeforeMode, kPalMode};
     sessionCalls.insert(sessionCalls.end(), 300,
                         "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
@@ -345,7 +300,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         // the release; the same paint has Cancel in its normal frame.
         {"pressing Cancel and dragging off before the release stays",
          {{PressOn(kCancelRing), kCancelPressed},
-          {MoveTo({200, 150}), kNormal},
+          {kAway, kNormal},
           {kRelease},
           {Key(XK_KP_8), kLabel}}},
         // The log is a pipe here: the hand-off line must still come out,
@@ -375,15 +330,14 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
           {UntilItLeaves(kTapCancel)}},
          "--view-apps"},
         {"tapping Cancel with stdout closed, after 300 scripted moves",
-         {{MoveTo({200, 150}), {}, sessionCalls}},
+         {{kAway, {}, sessionCalls}},
          "--view-apps",
          {true, session, ChildOptions().Without({1})}},
     };
-    int index = 0;
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        const std::string name = "scenario-" + std::to_string(index++);
+        const std::string name = "scenario-" + std::to_string(&row - rows);
         const Started& started = row.started;
         PrepareDeviceDir(started.launcher, true);
         // A row that fails at a step leaves its own run only.
@@ -394,13 +348,11 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
                 ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, started.env, started.options));
             else
                 ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, started.env, started.options));
-            // The calls go to the file TVOUT_DEVICE_CALLS names, if it names one.
+            // The calls go to the file TVOUT_DEVICE_CALLS names, if it names
+            // one; the other way of seeing them stays empty.
             const bool recorded = started.env.count("TVOUT_DEVICE_CALLS") > 0;
-            const auto seen = [&] { return recorded ? RecordedDeviceCalls() : one.DeviceCalls(); };
-            // What the program writes to a descriptor it starts without is not seen.
-            const std::vector<int>& closed = started.options.closed;
-            const bool stdoutClosed = std::find(closed.begin(), closed.end(), 1) != closed.end();
-            const bool stderrClosed = std::find(closed.begin(), closed.end(), 2) != closed.end();
+            const auto seen = [&](bool file)
+            { return file ? RecordedDeviceCalls() : one.DeviceCalls(); };
             std::vector<std::string> calls;
             Log logged;
             for (size_t i = 0; i < row.steps.size(); ++i)
@@ -408,40 +360,36 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
                 const Step& step = row.steps[i];
                 SCOPED_TRACE(testing::Message() << "step " << i + 1);
                 step.input(one);
-                const std::string stepName = name + "-step-" + std::to_string(i + 1);
-                ASSERT_NO_FATAL_FAILURE(step.look ? WaitFor(one, *step.look, stepName) : void());
+                ASSERT_NO_FATAL_FAILURE(
+                    step.look ? WaitFor(one, *step.look, name + "-step-" + std::to_string(i + 1))
+                              : void());
                 calls.insert(calls.end(), step.calls.begin(), step.calls.end());
                 for (const std::string& line : step.logged)
                     logged.push_back({kView, line});
                 ASSERT_TRUE(one.WaitForDeviceCalls(calls.size(), Limit())) << one.Child().Why();
-                if (!stderrClosed)
-                {
-                    EXPECT_EQ(calls, seen());
-                }
+                EXPECT_EQ(calls, seen(recorded));
             }
             if (row.view == "--view-main")
                 one.Input().CtrlC();
+            // What the program writes to a descriptor it starts without is not seen.
+            const std::vector<int>& closed = started.options.closed;
             ExpectEnd(one,
                       started.launcher ? LauncherStartedWith(row.view) : std::vector<std::string>(),
-                      stdoutClosed ? Log() : Whole(TEST_SOURCE_DIR, logged, row.view));
-            if (!stderrClosed)
-            {
-                EXPECT_EQ(calls, seen());
-            }
-            // The other way of seeing the calls stays empty.
-            EXPECT_EQ(std::vector<std::string>(),
-                      recorded ? one.DeviceCalls() : RecordedDeviceCalls());
+                      std::count(closed.begin(), closed.end(), 1)
+                          ? Log()
+                          : Whole(TEST_SOURCE_DIR, logged, row.view));
+            EXPECT_EQ(calls, seen(recorded));
+            EXPECT_EQ(std::vector<std::string>(), seen(!recorded));
         }();
     }
 }
 
 TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
 {
-    const LogLine handOff = {"main.cpp", "exit code(--view-main) !!"};
-    Log serverGone = Opening(TEST_SOURCE_DIR);
-    serverGone.push_back(handOff);
     const Log whole = Whole(TEST_SOURCE_DIR, {}, "--view-main");
-    const Log noView = {{"", RealPath(TEST_SOURCE_DIR)}, handOff};
+    Log serverGone = whole; // the view's end is not logged
+    serverGone.erase(serverGone.end() - 2);
+    const Log noView = {whole[1], whole.back()};
     const struct
     {
         const char* what;
@@ -482,57 +430,25 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         // Xlib's report of the server going away.)
         if (!row.failingNew)
             continue;
-        std::vector<std::string> reports;
-        for (const std::string& line : SplitLines(one.Child().Err()))
-            if (line.compare(0, 13, "ERROR: ld.so:") != 0)
-                reports.push_back(line);
+        std::vector<std::string> reports = SplitLines(one.Child().Err());
+        reports.erase(std::remove_if(reports.begin(), reports.end(),
+                                     [](const std::string& line)
+                                     { return line.compare(0, 13, "ERROR: ld.so:") == 0; }),
+                      reports.end());
         EXPECT_EQ(std::vector<std::string>(), reports);
     }
-}
-
-// ---------------------------------------------------------------- missing resources
-
-// A working folder whose res/ is a copy of the artwork with `file` removed
-// or, with `empty`, replaced by an empty file or, with `fifo`, by a FIFO.
-std::string WorkDirWithout(const std::string& name, const char* file, bool empty, bool fifo)
-{
-    const fs::path dir = fs::path(TEST_BUILD_DIR) / "e2e-work" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir / "res");
-    for (const auto& entry : fs::directory_iterator(fs::path(TEST_SOURCE_DIR) / "res"))
-    {
-        const fs::path to = dir / "res" / entry.path().filename();
-        if (file && entry.path().filename() == file)
-        {
-            if (empty)
-                std::ofstream(to).close();
-            if (fifo)
-                mkfifo(to.c_str(), 0644);
-        }
-        else
-            fs::copy_file(entry.path(), to);
-    }
-    return dir.string();
 }
 
 // SDL's error text after `load` in `dir`: what the program must append to
 // its message after the same load.
 std::string ErrorAfter(const std::string& dir, const std::function<void()>& load)
 {
-    char previous[PATH_MAX];
-    if (!getcwd(previous, sizeof(previous)) || chdir(dir.c_str()) != 0)
-        return "(cannot enter " + dir + ")";
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
     SDL_ClearError();
     load();
-    const std::string error = SDL_GetError();
-    if (chdir(previous) != 0)
-        return "(cannot return to " + std::string(previous) + ")";
-    return error;
-}
-
-std::string ImageError(const std::string& dir, const std::string& path)
-{
-    return ErrorAfter(dir, [&] { SDL_FreeSurface(IMG_Load(path.c_str())); });
+    fs::current_path(previous);
+    return SDL_GetError();
 }
 
 TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
@@ -569,22 +485,30 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         {"no memory for the PAL button", noMemoryAt(3), 2, "Error = Out of memory"},
     };
     const std::string fontPath = LabelFontPath();
-    int index = 0;
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
-        const std::string name = "missing-" + std::to_string(index++);
+        const std::string name = "missing-" + std::to_string(&row - rows);
         const Damage& damage = row.damage;
-        const std::string dir = WorkDirWithout(name, damage.file, damage.empty, damage.fifo);
+        // A working folder of the row's own, holding a copy of the artwork.
+        const fs::path work = fs::path(TEST_BUILD_DIR) / "e2e-work" / name;
+        fs::remove_all(work);
+        fs::create_directories(work);
+        fs::copy(fs::path(TEST_SOURCE_DIR) / "res", work / "res");
+        const std::string dir = work.string();
+        const std::string image = std::string("./res/") + (damage.file ? damage.file : "");
+        if (damage.empty)
+            fs::resize_file(work / image, 0);
+        else if (damage.file)
+            fs::remove(work / image);
+        if (damage.fifo)
+            mkfifo((work / image).c_str(), 0644);
         PrepareDeviceDir(true, row.shown < 4);
-        std::string message;
-        if (row.message)
-            message = row.message;
-        else if (row.shown == 0)
-            message = "Not found image. " + ImageError(dir, "./res/app_tvout.png");
-        else if (row.shown < 4)
-            message = "Error = " + ImageError(dir, std::string("./res/") + damage.file);
-        else
+        std::string message = row.message ? row.message : "";
+        if (message.empty() && row.shown < 4)
+            message = (row.shown ? "Error = " : "Not found image. ") +
+                      ErrorAfter(dir, [&] { SDL_FreeSurface(IMG_Load(image.c_str())); });
+        else if (message.empty())
         {
             TTF_Init();
             const std::string error = ErrorAfter(
@@ -597,8 +521,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         // open: loading stops at the first failure and the font comes last,
         // so the label never shows.
         Look look = {row.shown > 1 ? 0 : kHidden, row.shown > 2 ? 0 : kHidden,
-                     row.shown > 3 ? 0 : kHidden};
-        look.background = row.shown > 0;
+                     row.shown > 3 ? 0 : kHidden, false, row.shown > 0};
 
         TvOutRun one;
         ASSERT_NO_FATAL_FAILURE(

@@ -12,14 +12,6 @@ namespace
 const int kStopTimeoutMs = 3000;
 // How long a repaint may follow the device calls of the same step.
 const int kRepaintAfterCallsMs = 300;
-const char kDeviceCallPrefix[] = "tvout: ";
-
-bool Save(const std::string& text, const std::string& path)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out.flush());
-}
 } // namespace
 
 // The program ends first, then the connection, then the server.
@@ -86,16 +78,9 @@ bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int ti
 
 std::vector<std::string> TvOutRun::DeviceCalls() const
 {
-    std::vector<std::string> calls;
-    const size_t n = sizeof(kDeviceCallPrefix) - 1;
     // Only whole lines: the pipe may hold the start of the next one.
     const std::string& err = child.Err();
-    for (const std::string& line : SplitLines(err.substr(0, err.rfind('\n') + 1)))
-    {
-        if (line.compare(0, n, kDeviceCallPrefix) == 0)
-            calls.push_back(line.substr(n));
-    }
-    return calls;
+    return DeviceCallsIn(err.substr(0, err.rfind('\n') + 1));
 }
 
 size_t TvOutRun::CallCount() const
@@ -151,7 +136,8 @@ bool TvOutRun::Play(const SessionStep& step, int timeoutMs, bool mustShow)
 
 bool TvOutRun::SaveOutput(const std::string& outPath, const std::string& errPath) const
 {
-    return Save(child.Out(), outPath) && Save(child.Err(), errPath);
+    std::ofstream out(outPath, std::ios::binary), err(errPath, std::ios::binary);
+    return out << child.Out() << std::flush && err << child.Err() << std::flush;
 }
 
 void TvOutRun::StopServer()

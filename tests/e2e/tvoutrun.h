@@ -31,8 +31,7 @@ class TvOutRun
                        Image* last = nullptr);
     bool Grab(Image& image) { return x.Grab(image); }
 
-    // The device calls the PC stand-in reported on standard error so far,
-    // without their "tvout: " prefix.
+    // The device calls the PC stand-in reported on standard error so far.
     std::vector<std::string> DeviceCalls() const;
     // Waits until `count` calls were made: reported by the stand-in, or
     // recorded by the tests' device library in the file that
@@ -48,15 +47,13 @@ class TvOutRun
     bool Play(const SessionStep& step, int timeoutMs, bool mustShow = true);
 
     bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
-    // Writes what the program wrote so far on standard output and error
-    // into two files.
+    // Writes the program's standard output and error so far to two files.
     bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
     // The X server goes away under the running program.
     void StopServer();
 
     XDriver& Input() { return x; }
     ChildProcess& Child() { return child; }
-    const ChildProcess& Child() const { return child; }
     const std::string& DisplayName() const { return server.Display(); }
 
   private:
