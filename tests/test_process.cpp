@@ -41,8 +41,9 @@ const LogLine kRight = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
 // columns, the text.
 const size_t kMadeBytes = 34;
 const size_t kEarlierBytes = 2000;
-// Under an emulator the process seen is the emulator's.
-const bool kStateVisible = LauncherStartedWith("").size() > 3;
+// Under an emulator the process seen is the emulator's, and it runs many
+// times slower.
+const bool kEmulated = LauncherStartedWith("").size() <= 3;
 
 // The log of a session that chooses PAL, moves the picture right `moves`
 // times and leaves by Cancel; the device calls it records.
@@ -103,7 +104,7 @@ struct Row
     int quit = 0;            // the signal that leaves once the screen runs (by default
                              // SIGTERM, when `env` is empty)
     Log fileLog;             // the lines of options.outFile, when given
-    bool stallTimed = false; // the longest wait on the log held below 250 ms
+    bool stallTimed = false; // the wait for a stopped reader timed, once per stop
     bool fullDisk = false;   // options.outFile on a full file system, freed before the leave
     // > 0: the terminal is read from this recorded device call on, and
     // its lines are all whole, a move's dropped where it was full.
@@ -175,7 +176,7 @@ class ProcessTest : public DeviceDirTest<>
             // end it; under an emulator the signal state is the emulator's.
             ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
             for (int sig : {SIGPIPE, SIGXFSZ})
-                EXPECT_TRUE(!kStateVisible || Ignores(child.Pid(), sig))
+                EXPECT_TRUE(kEmulated || Ignores(child.Pid(), sig))
                     << "signal " << sig << " is not ignored while the screen runs";
             if (row.options.outStartsFull)
             {
@@ -223,12 +224,14 @@ class ProcessTest : public DeviceDirTest<>
         if (row.stallTimed)
         {
             // The stop shows between two device calls: one wait of 50 ms.
+            // Under an emulator on a loaded machine one move alone has taken
+            // half a second.
             std::vector<long> gaps = child.ErrTimes();
             std::adjacent_difference(gaps.begin(), gaps.end(), gaps.begin());
             const long longest =
                 gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
             EXPECT_GE(longest, 30) << "no wait for the stalled reader";
-            EXPECT_LT(longest, 250);
+            EXPECT_LT(longest, kEmulated ? 2000 : 250);
         }
         if (!row.fileLog.empty())
         {
