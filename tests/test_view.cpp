@@ -130,7 +130,6 @@ class ViewTest : public ::testing::Test
         // The TV calls reach the tests' device library, linked in here.
         setenv("TVOUT_DEVICE_CALLS", DeviceCallsFile().c_str(), 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        sdlStarted = true;
         screen = SDL_SetVideoMode(kScreenW, kScreenH, kScreenBpp, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         DrainEvents();
@@ -152,11 +151,8 @@ class ViewTest : public ::testing::Test
         // view quits it once at most.
         while (TTF_WasInit())
             TTF_Quit();
-        if (sdlStarted)
-        {
-            DrainEvents();
-            SDL_Quit();
-        }
+        DrainEvents();
+        SDL_Quit();
         std::error_code ignored;
         if (!oldCwd.empty())
             std::filesystem::current_path(oldCwd, ignored);
@@ -219,7 +215,6 @@ class ViewTest : public ::testing::Test
         return result;
     }
 
-    bool sdlStarted = false;
     SDL_Surface* screen = nullptr;
     TempDir dir;
     std::filesystem::path oldCwd;
