@@ -136,17 +136,12 @@ class ProcessTest : public DeviceDirTest<>
         PrepareDeviceDir(!row.launcher.empty(), true);
         if (!row.options.outFile.empty())
             unlink(row.options.outFile.c_str());
-        // The log file starts 37 bytes short of its first block's end, the
-        // rest of the file system filled: the first line fits, the second
-        // does not.
-        size_t fileStart = 0;
+        // On a full file system the log file starts 37 bytes short of its
+        // first block's end, the rest of the file system filled: the first
+        // line fits, the second does not.
+        size_t fileStart = row.fileLog.empty() ? 0 : kEarlierBytes;
         const std::string filler = small + "/filler";
-        if (!row.fileLog.empty() && !row.fullDisk)
-        {
-            fileStart = kEarlierBytes;
-            std::ofstream(row.options.outFile) << std::string(fileStart - 1, '-') << "\n";
-        }
-        else if (row.fullDisk)
+        if (row.fullDisk)
         {
             if (small.empty())
                 GTEST_SKIP() << "no small file system for \"" << row.what << "\": " << noFileSystem;
@@ -159,6 +154,8 @@ class ProcessTest : public DeviceDirTest<>
             while (fill.write(block.data(), block.size()) && fill.flush())
                 ;
         }
+        else if (fileStart)
+            std::ofstream(row.options.outFile) << std::string(fileStart - 1, '-') << "\n";
         Env env = row.env;
         env.emplace("SDL_VIDEODRIVER", "dummy");
         env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
@@ -168,7 +165,6 @@ class ProcessTest : public DeviceDirTest<>
             child.CloseOut();
         if (row.options.unreadOutBytes && !row.options.outStartsFull && row.options.outReadEveryMs)
             child.ResumeOut();
-        int handOffMs = kHandOffMs;
         if (row.quit || row.env.empty())
         {
             // Until the screen runs (SDL handles SIGTERM once started, before
@@ -200,9 +196,9 @@ class ProcessTest : public DeviceDirTest<>
                 child.ResumeOut();
         }
         // Where the leave cannot be seen, the session's whole run counts.
-        if (!row.quit && !row.env.empty() && !row.callsBeforeLeave)
-            handOffMs = kTimeoutMs;
-        ASSERT_TRUE(child.WaitExit(handOffMs)) << "no hand-off within 5 s of the leave";
+        const bool leaveSeen = row.quit || row.env.empty() || row.callsBeforeLeave;
+        ASSERT_TRUE(child.WaitExit(leaveSeen ? kHandOffMs : kTimeoutMs))
+            << "no hand-off within 5 s of the leave";
 
         EXPECT_EQ(row.launcher, LauncherRecord());
         EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == row.status)
@@ -217,9 +213,7 @@ class ProcessTest : public DeviceDirTest<>
             EXPECT_EQ(PalSession(moves), log);
         }
         else
-        {
             EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
-        }
         EXPECT_EQ(row.recorded, RecordedDeviceCalls());
         if (row.stallTimed)
         {
