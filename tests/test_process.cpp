@@ -260,15 +260,15 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     };
     // The device library records the calls, so a stalled log cannot hide
     // one: PAL's two, then the moves.
-    const auto recorded = [&](const char* what, int moves)
+    const auto recorded = [&](const char* what, int moves, const ChildOptions& options)
     {
         return session(
                    what, moves,
                    {{"LD_PRELOAD", TESTDEVICETV_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
-            .Records(PalSessionCalls(moves));
+            .Records(PalSessionCalls(moves))
+            .With(options);
     };
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
-    const ChildOptions stalled = ChildOptions().Unread(4096);
     const ChildOptions terminal = ChildOptions().Terminal(), socket = ChildOptions().Socket();
     // A log file whose size limit the line with the working directory
     // fits exactly, or misses by a byte. The file starts with kEarlierBytes:
@@ -286,10 +286,12 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     const auto raise = [](const char* sig) {
         return Env{{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
     };
-    // 150 moves, the log's reader stalled: the leave shows by the device
-    // calls on standard error, PAL's two and the moves.
-    const auto stalledSession = [&](const char* what, Env more = {})
-    { return session(what, 150, more).With(stalled).CallsBeforeLeave(152); };
+    // 150 moves, the log as `options` say (by default its reader stalled):
+    // the leave shows by the device calls on standard error, PAL's two and
+    // the moves.
+    const auto session150 =
+        [&](const char* what, Env more = {}, ChildOptions options = ChildOptions().Unread(4096))
+    { return session(what, 150, more).With(options).CallsBeforeLeave(152); };
     // Started in a state the launcher inherits, which it records.
     const auto startedWith =
         [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
@@ -303,33 +305,30 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         Row("reader gone").Gone(),
         startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
                     LauncherStartedWith("--view-main", " 13")),
-        stalledSession("reader stalled"),
-        recorded("reader stalled, 1000 moves to the device library", 1000)
-            .With(stalled)
+        session150("reader stalled"),
+        recorded("reader stalled, 1000 moves to the device library", 1000,
+                 ChildOptions().Unread(4096))
             .CallsBeforeLeave(1002),
         session("standard output and error on one stalled pipe", 150)
             .With(ChildOptions().Unread(4096).ErrOnOut()),
-        session("log file at its size limit", 150)
-            .With(ChildOptions().ToFile(sizeLimited).Limit(1000))
-            .CallsBeforeLeave(152),
-        stalledSession("SIGTERM after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
-        stalledSession("SIGINT after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
+        session150("log file at its size limit", {},
+                   ChildOptions().ToFile(sizeLimited).Limit(1000)),
+        session150("SIGTERM after the leave, reader stalled",
+                   {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
+        session150("SIGINT after the leave, reader stalled",
+                   {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
         startedWith("started with SIGUSR1 blocked", ChildOptions().Blocking(SIGUSR1),
                     LauncherStartedWith("--view-main", "", " 10")),
         startedWith("started with descriptors 3, 4 and 40", ChildOptions().Open({3, 4, 40}),
                     LauncherStartedWith("--view-main", "", "", " 3 4 40")),
         // Poll calls a terminal writable while it has room for less than a
         // line.
-        recorded("terminal never read, 1000 moves to the device library", 1000)
-            .With(terminal)
+        recorded("terminal never read, 1000 moves to the device library", 1000, terminal)
             .CallsBeforeLeave(1002),
         // Full after about 390 lines, where the line's ending no longer
         // fits (a terminal turns it into two bytes); read from the 600th
         // move on.
-        recorded("terminal read again after it was full, 5000 moves", 5000)
-            .With(terminal)
+        recorded("terminal read again after it was full, 5000 moves", 5000, terminal)
             .ReadFromCall(600),
         Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
         Row("log on a stream socket").With(socket).Prints(kWhole),
@@ -344,9 +343,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints(PalSession(150)),
         // Two pages of pipe: the reader counts as stopped in the middle of
         // the moves.
-        session("reader stalled in the middle of the moves, the wait timed", 150)
-            .With(ChildOptions().Unread(8192))
-            .CallsBeforeLeave(152)
+        session150("reader stalled in the middle of the moves, the wait timed", {},
+                   ChildOptions().Unread(8192))
             .StallTimed(),
         Row("log file whose size limit the second line fits exactly")
             .With(limited(0))
@@ -386,12 +384,12 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
         // settings for itself only: the launcher gets the environment as
         // the program found it, on every way out.
-        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
+        session150("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
         Row("SDL 1.2 on SDL2, start-up failure")
             .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORTSDL2_LIB}})
             .Prints({kMade, kCwd, kHandOff}),
-        stalledSession("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
-                       {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
+        session150("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
+                   {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
             .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
                                           " SDL_RENDER_DRIVER=opengl")),
     };

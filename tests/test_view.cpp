@@ -246,14 +246,13 @@ Outcome Observe(CTvOutView& view, const std::function<void()>& step)
 {
     ClearDeviceCalls();
     theApp.SetExitArgument("--view-main");
-    Outcome o;
-    o.log = LogOf(step);
-    o.calls = RecordedDeviceCalls();
-    o.events = DrainCodesFrom(&view);
-    o.modeChosen = view.IsModeChosen();
-    o.showVersion = view.IsVersionShown();
-    o.exitArgument = theApp.GetExitArgument();
-    return o;
+    const std::vector<std::string> log = LogOf(step);
+    return {.calls = RecordedDeviceCalls(),
+            .log = log,
+            .events = DrainCodesFrom(&view),
+            .modeChosen = view.IsModeChosen(),
+            .showVersion = view.IsVersionShown(),
+            .exitArgument = theApp.GetExitArgument()};
 }
 
 // Every code on press and release, with and without a chosen mode. The
@@ -583,8 +582,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 
     SDL_Surface* expected = CreateScreen16(kScreenW, kScreenH, kUntouched);
     ASSERT_NE(expected, nullptr);
-    const Placed background = {kBackgroundFile, 0, 0};
-    for (const Placed& at : {background, kNtsc, kPal, kCancel})
+    for (const Placed& at : {Placed{kBackgroundFile, 0, 0}, kNtsc, kPal, kCancel})
     {
         SDL_Surface* loaded = IMG_Load(at.file);
         ASSERT_NE(loaded, nullptr) << SDL_GetError();
