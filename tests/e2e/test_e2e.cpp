@@ -123,9 +123,11 @@ class EndToEnd : public DeviceDirTest<>
 {
   protected:
     // Starts the program in `workDir` (by default the source tree, which
-    // holds ./res/) with `env` added and waits for its window.
+    // holds ./res/) with `env` added and waits for its window; with
+    // `firstFrame`, for its first frame too: the composed picture, and the
+    // artwork's own colours at a few points, independent of that picture.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR, Env env = {},
-                      const ChildOptions& options = {})
+                      const ChildOptions& options = {}, bool firstFrame = false)
     {
         std::string error;
         // A sanitized program checks for leaks when it ends without a
@@ -134,15 +136,8 @@ class EndToEnd : public DeviceDirTest<>
         env.emplace("LSAN_OPTIONS",
                     "suppressions=" TEST_SOURCE_DIR "/tests/e2e/lsan.supp:print_suppressions=0");
         ASSERT_TRUE(run.Start(TVOUT_PATH, workDir, env, Limit(), &error, options)) << error;
-    }
-
-    // Starts the program and waits for its first frame: the composed
-    // picture, and the artwork's own colours at a few points, independent
-    // of that picture.
-    static void StartShowingFirstFrame(TvOutRun& run, Env env = {},
-                                       const ChildOptions& options = {})
-    {
-        ASSERT_NO_FATAL_FAILURE(Start(run, TEST_SOURCE_DIR, env, options));
+        if (!firstFrame)
+            return;
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
         Image seen;
         ASSERT_TRUE(run.Grab(seen));
@@ -340,10 +335,8 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         [&]
         {
             TvOutRun one;
-            if (started.env.count("SESSION_MOVES"))
-                ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, started.env, started.options));
-            else
-                ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one, started.env, started.options));
+            ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, started.env, started.options,
+                                          !started.env.count("SESSION_MOVES")));
             // The calls go to the file TVOUT_DEVICE_CALLS names, if it names
             // one; the other way of seeing them stays empty.
             const bool recorded = started.env.count("TVOUT_DEVICE_CALLS") > 0;
@@ -411,10 +404,9 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
         SCOPED_TRACE(row.what);
         PrepareDeviceDir(true, true);
         TvOutRun one;
-        if (row.failingNew)
-            ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR, FailingNew(row.failingNew)));
-        else
-            ASSERT_NO_FATAL_FAILURE(StartShowingFirstFrame(one));
+        ASSERT_NO_FATAL_FAILURE(Start(one, TEST_SOURCE_DIR,
+                                      row.failingNew ? FailingNew(row.failingNew) : Env(), {},
+                                      !row.failingNew));
         for (const Action& action : row.leave)
             action(one);
         ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
