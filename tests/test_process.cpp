@@ -133,6 +133,7 @@ class ProcessTest : public DeviceDirTest<>
     // `row` says, and checks what it must show.
     void Check(const Row& row)
     {
+        SCOPED_TRACE(row.what);
         PrepareDeviceDir(!row.launcher.empty(), true);
         if (!row.options.outFile.empty())
             unlink(row.options.outFile.c_str());
@@ -394,10 +395,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
                                           " SDL_RENDER_DRIVER=opengl")),
     };
     for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
         Check(row);
-    }
 }
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
@@ -423,10 +421,6 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         Row("SDL cannot start, reader gone").In({{"SDL_VIDEODRIVER", "nonesuch"}}).Gone().Ends(1),
     };
     for (Row row : rows)
-    {
-        SCOPED_TRACE(row.what);
-        row.launcher.clear(); // none is there, and none records
-        Check(row);
-    }
+        Check(row.Launches({})); // none is there, and none records
 }
 } // namespace

@@ -229,9 +229,8 @@ struct Started
 
 TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
 {
-    // With stock SDL the stand-in reports the calls on standard error; when
-    // a loaded library has the device's calls (the tests' device library,
-    // preloaded), they go there and the stand-in stays silent.
+    // With stock SDL the stand-in reports the calls on standard error; the
+    // tests' device library, preloaded, takes them and the stand-in is silent.
     const Env deviceLibrary = {{"LD_PRELOAD", TESTDEVICETV_LIB},
                                {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}};
     const Step enableLcd = {
