@@ -15,12 +15,9 @@
 #include <vector>
 
 // Joystick 0 is there and opens; every close is recorded.
-namespace
-{
-char joystickZero[16];
-SDL_Joystick* const kJoystickZero = reinterpret_cast<SDL_Joystick*>(joystickZero);
-std::vector<SDL_Joystick*> joysticksClosed;
-} // namespace
+static char joystickZero[16];
+static SDL_Joystick* const kJoystickZero = reinterpret_cast<SDL_Joystick*>(joystickZero);
+static std::vector<SDL_Joystick*> joysticksClosed;
 
 extern "C" int SDL_NumJoysticks(void)
 {

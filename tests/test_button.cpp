@@ -85,29 +85,27 @@ class ButtonTest : public ::testing::Test
 
     const char* Strip(int group) const { return strips[group].c_str(); }
 
-    // The first `count` strips (1, 2 or 4), by the fixed-count loader.
-    bool LoadStrips(CButton& button, int count) const
+    // The first `count` strips (1, 2 or 4), by the fixed-count loader; with
+    // `last`, that file in place of the last one.
+    bool LoadStrips(CButton& button, int count, const char* last = nullptr) const
     {
-        return count == 1   ? button.Load(Strip(0))
-               : count == 2 ? button.Load(Strip(0), Strip(1))
-                            : button.Load(Strip(0), Strip(1), Strip(2), Strip(3));
+        const char* file = last ? last : Strip(count - 1);
+        return count == 1   ? button.Load(file)
+               : count == 2 ? button.Load(Strip(0), file)
+                            : button.Load(Strip(0), Strip(1), Strip(2), file);
     }
 
-    // Draws the button alone on a cleared screen.
-    void Redraw(CButton& button)
+    // Draws the button alone on a cleared screen; how the screen differs from
+    // "the frame-sized rectangle at (x, y) in `colour`, background elsewhere".
+    // Without a colour nothing may be painted.
+    std::string Drawn(CButton& button, int x = 0, int y = 0, Rgb colour = kBackground,
+                      int w = kFrameW, int h = kFrameH)
     {
         Fill(screen, kBackground);
         button.Draw(screen);
-    }
-
-    // How the screen differs from "the rectangle in `colour`, background
-    // elsewhere"; an empty rectangle means nothing may be painted.
-    std::string Mismatches(int x, int y, int w, int h, Rgb colour)
-    {
         return ScreenMismatch(screen, kBackground, {{x, y, w, h, colour}},
                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    std::string PaintedPixels() { return Mismatches(0, 0, 0, 0, kBackground); }
 
     TempDir dir;
     const std::string strips[4] = {dir.File("group0.bmp"), dir.File("group1.bmp"),
@@ -211,16 +209,15 @@ TEST_F(ButtonTest, IgnoresPointerWhenNotLoadedOrStateNegative)
 TEST_F(ButtonTest, HitAreaIncludesFarEdges)
 {
     const int x = 100, y = 60;
-    struct Point
+    const struct
     {
         int x, y;
         bool inside;
-    };
-    const Point points[] = {{x, y, true},           {x + 50, y, true},      {x, y + 40, true},
-                            {x + 50, y + 40, true}, {x - 1, y, false},      {x + 51, y, false},
-                            {x, y - 1, false},      {x, y + 41, false},     {x + 51, y + 41, false},
-                            {x - 1, y - 1, false},  {x + 50, y + 41, false}};
-    for (const Point& p : points)
+    } points[] = {{x, y, true},           {x + 50, y, true},      {x, y + 40, true},
+                  {x + 50, y + 40, true}, {x - 1, y, false},      {x + 51, y, false},
+                  {x, y - 1, false},      {x, y + 41, false},     {x + 51, y + 41, false},
+                  {x - 1, y - 1, false},  {x + 50, y + 41, false}};
+    for (const auto& p : points)
     {
         SCOPED_TRACE(testing::Message() << "(" << p.x << ", " << p.y << ")");
         CButton button;
@@ -247,11 +244,9 @@ TEST_F(ButtonTest, EachStateDrawsItsFrameOfItsGroup)
     {
         SCOPED_TRACE(testing::Message() << "state " << row.state);
         CButtonTestAccess::SetState(button, row.state);
-        Redraw(button);
-        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, row.frame)), "");
+        EXPECT_EQ(Drawn(button, 30, 20, FrameColour(row.group, row.frame)), "");
         button.Disable();
-        Redraw(button);
-        EXPECT_EQ(Mismatches(30, 20, kFrameW, kFrameH, FrameColour(row.group, 3)), "");
+        EXPECT_EQ(Drawn(button, 30, 20, FrameColour(row.group, 3)), "");
         button.Enable();
     }
 }
@@ -264,8 +259,7 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
     {
         SCOPED_TRACE(testing::Message() << "state " << state);
         CButtonTestAccess::SetState(button, state);
-        Redraw(button);
-        EXPECT_EQ(PaintedPixels(), "");
+        EXPECT_EQ(Drawn(button), "");
     }
 
     // Narrower than four pixels: a valid image whose frames are 0 wide.
@@ -273,27 +267,24 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
     CButton narrow;
     ASSERT_TRUE(narrow.Load(dir.File("narrow.bmp").c_str()));
     EXPECT_EQ(narrow.GetRect().w, 0);
-    Redraw(narrow);
-    EXPECT_EQ(PaintedPixels(), "");
+    EXPECT_EQ(Drawn(narrow), "");
 
     CButton unloaded;
-    Redraw(unloaded);
-    EXPECT_EQ(PaintedPixels(), "");
+    EXPECT_EQ(Drawn(unloaded), "");
 }
 
 TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
 {
     // Where the 50 x 40 frame is placed, and the part of it on the screen.
-    struct Case
+    const struct
     {
         int16 x, y;
         SDL_Rect visible;
-    };
-    const Case cases[] = {{300, 10, {300, 10, 20, 40}},
-                          {-20, 10, {0, 10, 30, 40}},
-                          {10, 220, {10, 220, 50, 20}},
-                          {10, -20, {10, 0, 50, 20}}};
-    for (const Case& c : cases)
+    } cases[] = {{300, 10, {300, 10, 20, 40}},
+                 {-20, 10, {0, 10, 30, 40}},
+                 {10, 220, {10, 220, 50, 20}},
+                 {10, -20, {10, 0, 50, 20}}};
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "at (" << c.x << ", " << c.y << ")");
         const SDL_Rect& v = c.visible;
@@ -301,14 +292,12 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
         ASSERT_TRUE(LoadStrips(button, 1));
         button.SetPosition(c.x, c.y);
 
-        Redraw(button);
-        EXPECT_EQ(Mismatches(v.x, v.y, v.w, v.h, FrameColour(0, 0)), "");
+        EXPECT_EQ(Drawn(button, v.x, v.y, FrameColour(0, 0), v.w, v.h), "");
         EXPECT_EQ(RectOf(button.GetRect()), (Rect{c.x, c.y, kFrameW, kFrameH}));
 
         button.HandleMouse(MOUSE_PRESS, v.x + 1, v.y + 1);
         ASSERT_EQ(button.GetState(), 1);
-        Redraw(button);
-        EXPECT_EQ(Mismatches(v.x, v.y, v.w, v.h, FrameColour(0, 1)), "");
+        EXPECT_EQ(Drawn(button, v.x, v.y, FrameColour(0, 1), v.w, v.h), "");
         // The far corner beyond the screen still belongs to the button.
         button.HandleMouse(MOUSE_RELEASE, c.x + kFrameW, c.y + kFrameH);
         EXPECT_EQ(button.GetState(), 0);
@@ -342,8 +331,7 @@ TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
         EXPECT_EQ(RectOf(button.GetRect()), (Rect{7, 9, kFrameW, kFrameH}));
         for (int g = 0; g < c.count; ++g)
         {
-            Redraw(button);
-            EXPECT_EQ(Mismatches(7, 9, kFrameW, kFrameH, FrameColour(g, 0)), "") << "group " << g;
+            EXPECT_EQ(Drawn(button, 7, 9, FrameColour(g, 0)), "") << "group " << g;
             button.NextGroup();
         }
     }
@@ -374,7 +362,7 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
         for (int count : {1, 2, 4})
         {
             SCOPED_TRACE(testing::Message() << bad.name << " last of " << count);
-            const std::string badPath = dir.File(bad.name), good = Strip(0);
+            const std::string badPath = dir.File(bad.name);
             const TimeBound bound("loading " + badPath, 10);
             std::string error = bad.error && *bad.error ? bad.error + badPath : "";
             if (!bad.error)
@@ -384,19 +372,14 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
             }
             SDL_SetError("earlier"); // so that a text kept from before shows
             CButton fresh;
-            bool ok = count == 1 ? fresh.Load(badPath.c_str())
-                      : count == 2
-                          ? fresh.Load(good.c_str(), badPath.c_str())
-                          : fresh.Load(good.c_str(), good.c_str(), good.c_str(), badPath.c_str());
-            EXPECT_FALSE(ok);
+            EXPECT_FALSE(LoadStrips(fresh, count, badPath.c_str()));
             EXPECT_EQ(fresh.GetGroupCount(), 0);
             EXPECT_EQ(RectOf(fresh.GetRect()), (Rect{0, 0, 0, 0}));
             if (!error.empty())
             {
                 EXPECT_EQ(SDL_GetError(), error);
             }
-            Redraw(fresh);
-            EXPECT_EQ(PaintedPixels(), "");
+            EXPECT_EQ(Drawn(fresh), "");
             fresh.HandleMouse(MOUSE_PRESS, 0, 0);
             ExpectPushed(&fresh, kNoEvent);
         }
@@ -423,11 +406,8 @@ TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
         for (int g = 0; g < 4; ++g)
         {
             CButtonTestAccess::SetState(button, g * 4);
-            Redraw(button);
-            if (g < 2)
-                EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(0)), "") << g;
-            else
-                EXPECT_EQ(PaintedPixels(), "") << "group " << g;
+            EXPECT_EQ(Drawn(button, 10, 10, g < 2 ? OtherColour(0) : kBackground), "")
+                << "group " << g;
         }
         // Still answers the pointer; the loop above left it in group 3.
         button.HandleMouse(MOUSE_PRESS, 10, 10);
@@ -459,8 +439,7 @@ TEST_F(ButtonTest, LoadGroupRejectsBadLists)
         EXPECT_EQ(button.GetGroupCount(), 2);
         EXPECT_EQ(button.GetState(), 1);
         EXPECT_TRUE(button.IsPressed());
-        Redraw(button);
-        EXPECT_EQ(Mismatches(10, 10, kFrameW, kFrameH, OtherColour(1)), "");
+        EXPECT_EQ(Drawn(button, 10, 10, OtherColour(1)), "");
     }
 }
 
@@ -490,8 +469,7 @@ TEST_F(ButtonTest, LoadGroupFailureFreesAllImagesButKeepsTheCount)
             for (int state : {0, 4, 8, 12})
             {
                 CButtonTestAccess::SetState(button, state);
-                Redraw(button);
-                EXPECT_EQ(PaintedPixels(), "") << "state " << state;
+                EXPECT_EQ(Drawn(button), "") << "state " << state;
             }
         }
 }

@@ -41,8 +41,9 @@ const LogLine kRight = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
 // columns, the text.
 const size_t kMadeBytes = 34;
 const size_t kEarlierBytes = 2000;
-// Under an emulator the process seen is the emulator's.
-const bool kStateVisible = LauncherStartedWith("").size() > 3;
+// Under an emulator the process seen is the emulator's, and it runs many
+// times slower.
+const bool kEmulated = LauncherStartedWith("").size() <= 3;
 
 // The log of a session that chooses PAL, moves the picture right `moves`
 // times and leaves by Cancel; the device calls it records.
@@ -103,7 +104,7 @@ struct Row
     int quit = 0;            // the signal that leaves once the screen runs (by default
                              // SIGTERM, when `env` is empty)
     Log fileLog;             // the lines of options.outFile, when given
-    bool stallTimed = false; // the longest wait on the log held below 250 ms
+    bool stallTimed = false; // the wait for a stopped reader timed, once per stop
     bool fullDisk = false;   // options.outFile on a full file system, freed before the leave
     // > 0: the terminal is read from this recorded device call on, and
     // its lines are all whole, a move's dropped where it was full.
@@ -132,20 +133,16 @@ class ProcessTest : public DeviceDirTest<>
     // `row` says, and checks what it must show.
     void Check(const Row& row)
     {
+        SCOPED_TRACE(row.what);
         PrepareDeviceDir(!row.launcher.empty(), true);
         if (!row.options.outFile.empty())
             unlink(row.options.outFile.c_str());
-        // The log file starts 37 bytes short of its first block's end, the
-        // rest of the file system filled: the first line fits, the second
-        // does not.
-        size_t fileStart = 0;
+        // On a full file system the log file starts 37 bytes short of its
+        // first block's end, the rest of the file system filled: the first
+        // line fits, the second does not.
+        size_t fileStart = row.fileLog.empty() ? 0 : kEarlierBytes;
         const std::string filler = small + "/filler";
-        if (!row.fileLog.empty() && !row.fullDisk)
-        {
-            fileStart = kEarlierBytes;
-            std::ofstream(row.options.outFile) << std::string(fileStart - 1, '-') << "\n";
-        }
-        else if (row.fullDisk)
+        if (row.fullDisk)
         {
             if (small.empty())
                 GTEST_SKIP() << "no small file system for \"" << row.what << "\": " << noFileSystem;
@@ -158,6 +155,8 @@ class ProcessTest : public DeviceDirTest<>
             while (fill.write(block.data(), block.size()) && fill.flush())
                 ;
         }
+        else if (fileStart)
+            std::ofstream(row.options.outFile) << std::string(fileStart - 1, '-') << "\n";
         Env env = row.env;
         env.emplace("SDL_VIDEODRIVER", "dummy");
         env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
@@ -167,7 +166,6 @@ class ProcessTest : public DeviceDirTest<>
             child.CloseOut();
         if (row.options.unreadOutBytes && !row.options.outStartsFull && row.options.outReadEveryMs)
             child.ResumeOut();
-        int handOffMs = kHandOffMs;
         if (row.quit || row.env.empty())
         {
             // Until the screen runs (SDL handles SIGTERM once started, before
@@ -175,7 +173,7 @@ class ProcessTest : public DeviceDirTest<>
             // end it; under an emulator the signal state is the emulator's.
             ASSERT_TRUE(child.WaitForOpenFile(LabelFontPath(), kTimeoutMs)) << child.Why();
             for (int sig : {SIGPIPE, SIGXFSZ})
-                EXPECT_TRUE(!kStateVisible || Ignores(child.Pid(), sig))
+                EXPECT_TRUE(kEmulated || Ignores(child.Pid(), sig))
                     << "signal " << sig << " is not ignored while the screen runs";
             if (row.options.outStartsFull)
             {
@@ -199,9 +197,9 @@ class ProcessTest : public DeviceDirTest<>
                 child.ResumeOut();
         }
         // Where the leave cannot be seen, the session's whole run counts.
-        if (!row.quit && !row.env.empty() && !row.callsBeforeLeave)
-            handOffMs = kTimeoutMs;
-        ASSERT_TRUE(child.WaitExit(handOffMs)) << "no hand-off within 5 s of the leave";
+        const bool leaveSeen = row.quit || row.env.empty() || row.callsBeforeLeave;
+        ASSERT_TRUE(child.WaitExit(leaveSeen ? kHandOffMs : kTimeoutMs))
+            << "no hand-off within 5 s of the leave";
 
         EXPECT_EQ(row.launcher, LauncherRecord());
         EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == row.status)
@@ -216,19 +214,19 @@ class ProcessTest : public DeviceDirTest<>
             EXPECT_EQ(PalSession(moves), log);
         }
         else
-        {
             EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
-        }
         EXPECT_EQ(row.recorded, RecordedDeviceCalls());
         if (row.stallTimed)
         {
             // The stop shows between two device calls: one wait of 50 ms.
+            // Under an emulator on a loaded machine one move alone has taken
+            // half a second.
             std::vector<long> gaps = child.ErrTimes();
             std::adjacent_difference(gaps.begin(), gaps.end(), gaps.begin());
             const long longest =
                 gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
             EXPECT_GE(longest, 30) << "no wait for the stalled reader";
-            EXPECT_LT(longest, 250);
+            EXPECT_LT(longest, kEmulated ? 2000 : 250);
         }
         if (!row.fileLog.empty())
         {
@@ -263,15 +261,15 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     };
     // The device library records the calls, so a stalled log cannot hide
     // one: PAL's two, then the moves.
-    const auto recorded = [&](const char* what, int moves)
+    const auto recorded = [&](const char* what, int moves, const ChildOptions& options)
     {
         return session(
                    what, moves,
                    {{"LD_PRELOAD", TESTDEVICETV_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
-            .Records(PalSessionCalls(moves));
+            .Records(PalSessionCalls(moves))
+            .With(options);
     };
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
-    const ChildOptions stalled = ChildOptions().Unread(4096);
     const ChildOptions terminal = ChildOptions().Terminal(), socket = ChildOptions().Socket();
     // A log file whose size limit the line with the working directory
     // fits exactly, or misses by a byte. The file starts with kEarlierBytes:
@@ -289,10 +287,12 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     const auto raise = [](const char* sig) {
         return Env{{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
     };
-    // 150 moves, the log's reader stalled: the leave shows by the device
-    // calls on standard error, PAL's two and the moves.
-    const auto stalledSession = [&](const char* what, Env more = {})
-    { return session(what, 150, more).With(stalled).CallsBeforeLeave(152); };
+    // 150 moves, the log as `options` say (by default its reader stalled):
+    // the leave shows by the device calls on standard error, PAL's two and
+    // the moves.
+    const auto session150 =
+        [&](const char* what, Env more = {}, ChildOptions options = ChildOptions().Unread(4096))
+    { return session(what, 150, more).With(options).CallsBeforeLeave(152); };
     // Started in a state the launcher inherits, which it records.
     const auto startedWith =
         [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
@@ -306,33 +306,30 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         Row("reader gone").Gone(),
         startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
                     LauncherStartedWith("--view-main", " 13")),
-        stalledSession("reader stalled"),
-        recorded("reader stalled, 1000 moves to the device library", 1000)
-            .With(stalled)
+        session150("reader stalled"),
+        recorded("reader stalled, 1000 moves to the device library", 1000,
+                 ChildOptions().Unread(4096))
             .CallsBeforeLeave(1002),
         session("standard output and error on one stalled pipe", 150)
             .With(ChildOptions().Unread(4096).ErrOnOut()),
-        session("log file at its size limit", 150)
-            .With(ChildOptions().ToFile(sizeLimited).Limit(1000))
-            .CallsBeforeLeave(152),
-        stalledSession("SIGTERM after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
-        stalledSession("SIGINT after the leave, reader stalled",
-                       {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
+        session150("log file at its size limit", {},
+                   ChildOptions().ToFile(sizeLimited).Limit(1000)),
+        session150("SIGTERM after the leave, reader stalled",
+                   {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "15"}}),
+        session150("SIGINT after the leave, reader stalled",
+                   {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
         startedWith("started with SIGUSR1 blocked", ChildOptions().Blocking(SIGUSR1),
                     LauncherStartedWith("--view-main", "", " 10")),
         startedWith("started with descriptors 3, 4 and 40", ChildOptions().Open({3, 4, 40}),
                     LauncherStartedWith("--view-main", "", "", " 3 4 40")),
         // Poll calls a terminal writable while it has room for less than a
         // line.
-        recorded("terminal never read, 1000 moves to the device library", 1000)
-            .With(terminal)
+        recorded("terminal never read, 1000 moves to the device library", 1000, terminal)
             .CallsBeforeLeave(1002),
         // Full after about 390 lines, where the line's ending no longer
         // fits (a terminal turns it into two bytes); read from the 600th
         // move on.
-        recorded("terminal read again after it was full, 5000 moves", 5000)
-            .With(terminal)
+        recorded("terminal read again after it was full, 5000 moves", 5000, terminal)
             .ReadFromCall(600),
         Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
         Row("log on a stream socket").With(socket).Prints(kWhole),
@@ -347,9 +344,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints(PalSession(150)),
         // Two pages of pipe: the reader counts as stopped in the middle of
         // the moves.
-        session("reader stalled in the middle of the moves, the wait timed", 150)
-            .With(ChildOptions().Unread(8192))
-            .CallsBeforeLeave(152)
+        session150("reader stalled in the middle of the moves, the wait timed", {},
+                   ChildOptions().Unread(8192))
             .StallTimed(),
         Row("log file whose size limit the second line fits exactly")
             .With(limited(0))
@@ -389,20 +385,17 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
         // settings for itself only: the launcher gets the environment as
         // the program found it, on every way out.
-        stalledSession("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
+        session150("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
         Row("SDL 1.2 on SDL2, start-up failure")
             .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORTSDL2_LIB}})
             .Prints({kMade, kCwd, kHandOff}),
-        stalledSession("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
-                       {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
+        session150("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
+                   {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
             .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
                                           " SDL_RENDER_DRIVER=opengl")),
     };
     for (const auto& row : rows)
-    {
-        SCOPED_TRACE(row.what);
         Check(row);
-    }
 }
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
@@ -428,10 +421,6 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
         Row("SDL cannot start, reader gone").In({{"SDL_VIDEODRIVER", "nonesuch"}}).Gone().Ends(1),
     };
     for (Row row : rows)
-    {
-        SCOPED_TRACE(row.what);
-        row.launcher.clear(); // none is there, and none records
-        Check(row);
-    }
+        Check(row.Launches({})); // none is there, and none records
 }
 } // namespace

@@ -130,7 +130,6 @@ class ViewTest : public ::testing::Test
         // The TV calls reach the tests' device library, linked in here.
         setenv("TVOUT_DEVICE_CALLS", DeviceCallsFile().c_str(), 1);
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        sdlStarted = true;
         screen = SDL_SetVideoMode(kScreenW, kScreenH, kScreenBpp, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         DrainEvents();
@@ -152,11 +151,8 @@ class ViewTest : public ::testing::Test
         // view quits it once at most.
         while (TTF_WasInit())
             TTF_Quit();
-        if (sdlStarted)
-        {
-            DrainEvents();
-            SDL_Quit();
-        }
+        DrainEvents();
+        SDL_Quit();
         std::error_code ignored;
         if (!oldCwd.empty())
             std::filesystem::current_path(oldCwd, ignored);
@@ -219,7 +215,6 @@ class ViewTest : public ::testing::Test
         return result;
     }
 
-    bool sdlStarted = false;
     SDL_Surface* screen = nullptr;
     TempDir dir;
     std::filesystem::path oldCwd;
@@ -251,14 +246,13 @@ Outcome Observe(CTvOutView& view, const std::function<void()>& step)
 {
     ClearDeviceCalls();
     theApp.SetExitArgument("--view-main");
-    Outcome o;
-    o.log = LogOf(step);
-    o.calls = RecordedDeviceCalls();
-    o.events = DrainCodesFrom(&view);
-    o.modeChosen = view.IsModeChosen();
-    o.showVersion = view.IsVersionShown();
-    o.exitArgument = theApp.GetExitArgument();
-    return o;
+    const std::vector<std::string> log = LogOf(step);
+    return {.calls = RecordedDeviceCalls(),
+            .log = log,
+            .events = DrainCodesFrom(&view),
+            .modeChosen = view.IsModeChosen(),
+            .showVersion = view.IsVersionShown(),
+            .exitArgument = theApp.GetExitArgument()};
 }
 
 // Every code on press and release, with and without a chosen mode. The
@@ -588,8 +582,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 
     SDL_Surface* expected = CreateScreen16(kScreenW, kScreenH, kUntouched);
     ASSERT_NE(expected, nullptr);
-    const Placed background = {kBackgroundFile, 0, 0};
-    for (const Placed& at : {background, kNtsc, kPal, kCancel})
+    for (const Placed& at : {Placed{kBackgroundFile, 0, 0}, kNtsc, kPal, kCancel})
     {
         SDL_Surface* loaded = IMG_Load(at.file);
         ASSERT_NE(loaded, nullptr) << SDL_GetError();
