@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-// How a child starts besides its environment, built by name:
-// ChildOptions().Ignoring(SIGPIPE). Every child starts with each signal at
-// its default and none blocked, standard input on /dev/null read-only, and
-// with no descriptor above 2 but those in `open` (by default 3), open on
-// /dev/null: ones the program must hand on to its launcher.
+// How a child starts besides its environment, built by name. Every child
+// starts with each signal at its default and none blocked, standard input on
+// /dev/null read-only, and with no descriptor above 2 but those in `open` (by
+// default 3), open on /dev/null: ones the program must hand on to its launcher.
 struct ChildOptions
 {
     std::vector<int> closed, open = {3};
