@@ -177,10 +177,6 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
                                const std::map<std::string, std::string>& env,
                                const ChildOptions& options)
 {
-    exited = false;
-    out.clear();
-    err.clear();
-    errTimes.clear();
     outReadEveryMs = options.outReadEveryMs;
     int outPipe[2], errPipe[2];
     if ((options.outSocket ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) : pipe(outPipe)) != 0 ||
@@ -229,12 +225,10 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
             dup2(terminal, STDERR_FILENO);
         SetUpChild(options);
         for (const auto& kv : env)
-        {
             if (kv.second.empty())
                 unsetenv(kv.first.c_str());
             else
                 setenv(kv.first.c_str(), kv.second.c_str(), 1);
-        }
         if (chdir(cwd.c_str()) != 0)
             _exit(126);
         std::vector<char*> args;
@@ -300,18 +294,11 @@ bool ChildProcess::WaitForOpenFile(const std::string& path, int timeoutMs)
             std::error_code error;
             for (fs::directory_iterator fd(fds, error), end; !error && fd != end;
                  fd.increment(error))
-            {
                 if (fs::read_symlink(fd->path(), error) == file)
                     return true;
-            }
             return false;
         },
         timeoutMs);
-}
-
-std::string ChildProcess::Maps() const
-{
-    return FileText("/proc/" + std::to_string(pid) + "/maps");
 }
 
 void ChildProcess::Signal(int signal)

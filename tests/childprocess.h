@@ -10,36 +10,31 @@
 #include <string>
 #include <vector>
 
-// How a child starts besides its environment. Every child starts with each
-// signal at its default and none blocked, standard input on /dev/null
-// read-only, and with no descriptor above 2 but those in `open` (by default
-// 3), open on /dev/null: ones the program must hand on to its launcher.
+// How a child starts besides its environment, built by name. Every child
+// starts with each signal at its default and none blocked, standard input on
+// /dev/null read-only, and with no descriptor above 2 but those in `open` (by
+// default 3), open on /dev/null: ones the program must hand on to its launcher.
 struct ChildOptions
 {
-    std::vector<int> closed; // standard descriptors it starts without
-    int unreadOutBytes = 0;  // > 0: standard output, a pipe this size, not read until ResumeOut()
-    int ignoredSignal = 0;   // a signal it starts with ignored
-    int blockedSignal = 0;   // a signal it starts with blocked
-    std::vector<int> open = {3};
-    bool errOnOut = false;       // standard error goes where standard output goes
-    std::string outFile = "";    // standard output appended to this file instead
-    unsigned long sizeLimit = 0; // > 0: RLIMIT_FSIZE, in bytes
-    // Standard output and error (only output under an emulator) on a
-    // terminal (a pseudo-terminal), not read until ResumeOut().
-    bool unreadTerminal = false;
-    bool outSocket = false;     // standard output is a stream socket, read as the pipe is
-    bool outStartsFull = false; // with unreadOutBytes: the pipe starts full
-    int outReadEveryMs = 0;     // > 0: standard output is read only this often
+    std::vector<int> closed, open = {3};
+    int unreadOutBytes = 0, ignoredSignal = 0, blockedSignal = 0, outReadEveryMs = 0;
+    bool errOnOut = false, unreadTerminal = false, outSocket = false, outStartsFull = false;
+    std::string outFile;
+    unsigned long sizeLimit = 0;
 
-    // Named setters, for table rows: ChildOptions().Ignoring(SIGPIPE).
-    ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; }
+    // Standard output: a pipe of `bytes` not read until ResumeOut() (Unread;
+    // StartsFull: full at the start), a file (ToFile), a stream socket read
+    // as the pipe is (Socket), a pseudo-terminal not read until ResumeOut()
+    // that standard error shares but under an emulator (Terminal), or a pipe
+    // read only every `ms` (ReadEvery). ErrOnOut: standard error goes there.
+    ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; } // standard ones
     ChildOptions& Unread(int bytes) { return unreadOutBytes = bytes, *this; }
     ChildOptions& Ignoring(int signal) { return ignoredSignal = signal, *this; }
     ChildOptions& Blocking(int signal) { return blockedSignal = signal, *this; }
     ChildOptions& Open(std::vector<int> fds) { return open = fds, *this; }
     ChildOptions& ErrOnOut() { return errOnOut = true, *this; }
     ChildOptions& ToFile(std::string path) { return outFile = path, *this; }
-    ChildOptions& Limit(unsigned long bytes) { return sizeLimit = bytes, *this; }
+    ChildOptions& Limit(unsigned long bytes) { return sizeLimit = bytes, *this; } // RLIMIT_FSIZE
     ChildOptions& Terminal() { return unreadTerminal = true, *this; }
     ChildOptions& Socket() { return outSocket = true, *this; }
     ChildOptions& StartsFull() { return outStartsFull = true, *this; }
@@ -54,8 +49,8 @@ class ChildProcess
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess(); // kills a child that is still running
 
-    // Starts `path` in `cwd`, with `env` added to (or, for an empty value,
-    // removed from) this process's environment.
+    // Starts `path` in `cwd`, once per object, with `env` added to (or, for
+    // an empty value, removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env, const ChildOptions& options = {});
     // Starts `argv[0]` with the arguments after it as Start does, as a
@@ -66,8 +61,6 @@ class ChildProcess
 
     // True once the child holds the file at `path` open.
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
-    // The child's memory map (/proc/<pid>/maps) while it runs.
-    std::string Maps() const;
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
     // something else, such as its window. Gives up at once when the child

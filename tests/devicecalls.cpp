@@ -1,18 +1,6 @@
 #include "tests/devicecalls.h"
 #include "tests/childprocess.h"
 
-#include <unistd.h>
-
-std::string DeviceCallsFile()
-{
-    return TEST_BUILD_DIR "/device-calls.log";
-}
-
-void ClearDeviceCalls()
-{
-    unlink(DeviceCallsFile().c_str());
-}
-
 std::vector<std::string> DeviceCallsIn(const std::string& text)
 {
     std::vector<std::string> calls;

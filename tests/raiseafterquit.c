@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <string.h>
 
 void SDL_Quit(void)
 {
@@ -22,9 +21,7 @@ void SDL_Quit(void)
     const char* after = getenv("RAISE_AFTER_SDL_QUIT");
     if (in)
     {
-        struct sigaction byDefault, handler;
-        memset(&byDefault, 0, sizeof(byDefault));
-        byDefault.sa_handler = SIG_DFL;
+        struct sigaction byDefault = {.sa_handler = SIG_DFL}, handler;
         sigaction(atoi(in), &byDefault, &handler);
         raise(atoi(in));
         sigaction(atoi(in), &handler, NULL);

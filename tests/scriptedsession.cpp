@@ -40,7 +40,6 @@ bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::
 {
     std::ifstream file(path);
     *error = file ? "" : "cannot read " + path;
-    steps->clear();
     std::string line;
     SessionStep step;
     for (int number = 1; error->empty() && std::getline(file, line); ++number)

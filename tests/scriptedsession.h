@@ -19,7 +19,7 @@ struct SessionStep
     int times;       // 1, or the move count for a "moves" step
 };
 
-// The steps in order; false with `error` naming the line it cannot read.
+// The steps in order, appended to `steps`; false with `error` naming the line it cannot read.
 bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error);
 
 #endif

@@ -110,7 +110,7 @@ Action UntilItLeaves(const Action& action)
     {
         do
             action(r);
-        while (!r.WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
+        while (!r.Child().WaitExit(std::min(Limit(), 1000)) && Limit() > 0);
     };
 }
 
@@ -140,7 +140,7 @@ class EndToEnd : public DeviceDirTest<>
             return;
         ASSERT_NO_FATAL_FAILURE(WaitFor(run, kNormal, "first-frame"));
         Image seen;
-        ASSERT_TRUE(run.Grab(seen));
+        ASSERT_TRUE(run.Input().Grab(seen));
         const auto shows = [&](Point p, const Rgb& colour)
         { EXPECT_TRUE(Near(seen.At(p.x, p.y), colour)) << p.x << "," << p.y; };
         for (Point p : kTitlePoints)
@@ -151,7 +151,7 @@ class EndToEnd : public DeviceDirTest<>
         shows(kPalRing, kNtscPalFrames[0]);
         shows(kCancelRing, kCancelFrames[0]);
         // Shown without the GL stack, also by SDL 1.2 on SDL2.
-        const std::string maps = run.Child().Maps();
+        const std::string maps = FileText("/proc/" + std::to_string(run.Child().Pid()) + "/maps");
         const size_t gl = maps.find("/libGL");
         EXPECT_NE(std::string::npos, maps.find("/libSDL-1.2.so")) << maps;
         EXPECT_EQ(std::string::npos, gl) << "mapped: " << maps.substr(gl, maps.find('\n', gl) - gl);
@@ -193,7 +193,7 @@ class EndToEnd : public DeviceDirTest<>
 
     static void ExpectEnd(TvOutRun& run, const std::vector<std::string>& launcher, const Log& log)
     {
-        ASSERT_TRUE(run.WaitExit(Limit())) << "the program did not end";
+        ASSERT_TRUE(run.Child().WaitExit(Limit())) << "the program did not end";
         const int status = run.Child().Status();
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << run.Child().Why();
         EXPECT_EQ(launcher, LauncherRecord());

@@ -3,36 +3,23 @@
 
 #include <X11/keysym.h>
 
-#include <signal.h>
-
 #include <fstream>
 
 namespace
 {
-const int kStopTimeoutMs = 3000;
 // How long a repaint may follow the device calls of the same step.
 const int kRepaintAfterCallsMs = 300;
 } // namespace
-
-// The program ends first, then the connection, then the server.
-TvOutRun::~TvOutRun()
-{
-    child.Signal(SIGKILL);
-    child.WaitExit(kStopTimeoutMs);
-    StopServer();
-}
 
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
                      std::map<std::string, std::string> env, int timeoutMs, std::string* error,
                      const ChildOptions& options)
 {
+    const auto fail = [error](const std::string& why) { return *error = why, false; };
     if (!server.Start(timeoutMs, error))
         return false;
     if (!x.Open(server.Display()))
-    {
-        *error = "cannot open display " + server.Display() + " with XTEST";
-        return false;
-    }
+        return fail("cannot open display " + server.Display() + " with XTEST");
     env["DISPLAY"] = server.Display();
     callsFile = env.count("TVOUT_DEVICE_CALLS") ? env["TVOUT_DEVICE_CALLS"] : "";
     env.emplace("SDL_VIDEODRIVER", ""); // unset: SDL's own choice, X11 here
@@ -40,16 +27,10 @@ bool TvOutRun::Start(const std::string& program, const std::string& workDir,
     // within 10 ms of the window taking focus, as the first one can here.
     env.emplace("SDL_MOUSE_FOCUS_CLICKTHROUGH", "1");
     if (!child.Start(program, workDir, env, options))
-    {
-        *error = "cannot start " + program;
-        return false;
-    }
+        return fail("cannot start " + program);
     if (!child.WaitUntil([this] { return x.FindWindow(expected::kScreenW, expected::kScreenH); },
                          timeoutMs))
-    {
-        *error = "no 320x240 window appeared; " + child.Why();
-        return false;
-    }
+        return fail("no 320x240 window appeared; " + child.Why());
     return true;
 }
 

@@ -16,8 +16,6 @@
 class TvOutRun
 {
   public:
-    TvOutRun() = default;
-    ~TvOutRun();
     // Starts a virtual X server, then `program` in `workDir` on it with
     // `env` added, and waits until its window is up; each of the two waits
     // is bounded by `timeoutMs`.
@@ -29,7 +27,6 @@ class TvOutRun
     // last picture read (empty when none could be read).
     bool WaitForScreen(const std::function<bool(const Image&)>& ok, int timeoutMs,
                        Image* last = nullptr);
-    bool Grab(Image& image) { return x.Grab(image); }
 
     // The device calls the PC stand-in reported on standard error so far.
     std::vector<std::string> DeviceCalls() const;
@@ -46,7 +43,6 @@ class TvOutRun
     // within the time (the label without its font) is passed, not failed.
     bool Play(const SessionStep& step, int timeoutMs, bool mustShow = true);
 
-    bool WaitExit(int timeoutMs) { return child.WaitExit(timeoutMs); }
     // Writes the program's standard output and error so far to two files.
     bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
     // The X server goes away under the running program.
@@ -59,6 +55,7 @@ class TvOutRun
   private:
     size_t CallCount() const;
 
+    // Destroyed in reverse: the program dies, the connection, the server.
     XServer server;
     XDriver x;
     ChildProcess child;

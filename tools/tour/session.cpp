@@ -48,7 +48,7 @@ int Tour(TvOutRun& run, const std::vector<SessionStep>& steps, const std::string
     {
         Image image;
         const std::string path = pictures + "/" + kFrames[i][0];
-        ok = run.Grab(image) && SavePng(image, path);
+        ok = run.Input().Grab(image) && SavePng(image, path);
         if (!ok)
         {
             fprintf(stderr, "tour: cannot save %s\n", path.c_str());
@@ -62,7 +62,7 @@ int Tour(TvOutRun& run, const std::vector<SessionStep>& steps, const std::string
     }
     if (ok)
         printf("  %-48s (the program hands over to the launcher)\n", "Cancel released");
-    const bool ended = ok && run.WaitExit(kWaitMs);
+    const bool ended = ok && run.Child().WaitExit(kWaitMs);
     if (ok && !ended)
         fprintf(stderr, "tour: the program did not end after Cancel\n");
     printf("\nProgram log (standard output):\n");
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
     bool ok = run.WaitForFirstFrame(kWaitMs);
     for (const SessionStep& step : steps)
         ok = ok && run.Play(step, kStepMs, false);
-    ok = ok && run.WaitExit(kWaitMs);
+    ok = ok && run.Child().WaitExit(kWaitMs);
     // The launcher, or the program itself when the hand-off fails, ends with 0.
     const int status = run.Child().Status();
     if (ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
