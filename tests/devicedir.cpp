@@ -75,15 +75,13 @@ std::string LabelFontPath()
 }
 
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
-                                             const std::string& ignored, const std::string& blocked,
-                                             const std::string& descriptors,
-                                             const std::string& unwritable,
-                                             const std::string& environment)
+                                             const LauncherState& state)
 {
     std::vector<std::string> record = {DeviceDir(), DeviceDir() + "/vanumenu", launcherView};
     if (kStateIsTheProgram)
         record.insert(record.end(),
-                      {"ignored:" + ignored, "blocked:" + blocked, "descriptors:" + descriptors,
-                       "unwritable:" + unwritable, "environment:" + environment});
+                      {"ignored:" + state.ignored, "blocked:" + state.blocked,
+                       "descriptors:" + state.descriptors, "unwritable:" + state.unwritable,
+                       "environment:" + state.environment});
     return record;
 }

@@ -30,12 +30,16 @@ std::vector<std::string> LauncherRecord();
 // Where the program must find its label font.
 std::string LabelFontPath();
 
-// The record of a launcher started with `launcherView` by a program started
-// as every test child is (ChildOptions); the other parts as the record has
-// them (" 13"). A child's standard input is read-only.
-std::vector<std::string>
-LauncherStartedWith(const std::string& launcherView, const std::string& ignored = "",
-                    const std::string& blocked = "", const std::string& descriptors = " 3",
-                    const std::string& unwritable = " 0", const std::string& environment = "");
+// What a launcher records of the state it was started in, as the record has
+// it (" 13"); by default that of a program started as every test child is
+// (ChildOptions), whose standard input is read-only.
+struct LauncherState
+{
+    std::string ignored = "", blocked = "", descriptors = " 3", unwritable = " 0", environment = "";
+};
+
+// The record of a launcher started with `launcherView` in `state`.
+std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
+                                             const LauncherState& state = {});
 
 #endif

@@ -305,7 +305,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints({kMade, kCwd, kHandOff}),
         Row("reader gone").Gone(),
         startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
-                    LauncherStartedWith("--view-main", " 13")),
+                    LauncherStartedWith("--view-main", {.ignored = " 13"})),
         session150("reader stalled"),
         recorded("reader stalled, 1000 moves to the device library", 1000,
                  ChildOptions().Unread(4096))
@@ -319,9 +319,9 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         session150("SIGINT after the leave, reader stalled",
                    {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
         startedWith("started with SIGUSR1 blocked", ChildOptions().Blocking(SIGUSR1),
-                    LauncherStartedWith("--view-main", "", " 10")),
+                    LauncherStartedWith("--view-main", {.blocked = " 10"})),
         startedWith("started with descriptors 3, 4 and 40", ChildOptions().Open({3, 4, 40}),
-                    LauncherStartedWith("--view-main", "", "", " 3 4 40")),
+                    LauncherStartedWith("--view-main", {.descriptors = " 3 4 40"})),
         // Poll calls a terminal writable while it has room for less than a
         // line.
         recorded("terminal never read, 1000 moves to the device library", 1000, terminal)
@@ -355,18 +355,19 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .FileHolds({kMade}),
         // SDL leaves an ignored SIGTERM alone: SIGINT quits.
         startedWith("started with SIGTERM ignored", ChildOptions().Ignoring(SIGTERM),
-                    LauncherStartedWith("--view-main", " 15"))
+                    LauncherStartedWith("--view-main", {.ignored = " 15"}))
             .QuitBy(SIGINT),
         startedWith("started with SIGWINCH ignored", ChildOptions().Ignoring(SIGWINCH),
-                    LauncherStartedWith("--view-main", " 28")),
+                    LauncherStartedWith("--view-main", {.ignored = " 28"})),
         Row("started without descriptors 0, 1 and 2")
             .With(ChildOptions().Without({0, 1, 2}))
-            .Launches(LauncherStartedWith("--view-main", "", "", " 3", "")),
+            .Launches(LauncherStartedWith("--view-main", {.unwritable = ""})),
         // The launcher lists its descriptors in the order of their names.
         startedWith("started with descriptors 3 to 40, SDL_Quit leaves one more open", manyOpen,
-                    LauncherStartedWith("--view-main", "", "",
-                                        " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
-                                        "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"))
+                    LauncherStartedWith(
+                        "--view-main",
+                        {.descriptors = " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
+                                        "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"}))
             .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
             .QuitBy(SIGTERM),
         Row("SIGTERM as SDL_Quit puts its default back")
@@ -391,8 +392,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints({kMade, kCwd, kHandOff}),
         session150("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
                    {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
-            .Launches(LauncherStartedWith("--view-apps", "", "", " 3", " 0",
-                                          " SDL_RENDER_DRIVER=opengl")),
+            .Launches(
+                LauncherStartedWith("--view-apps", {.environment = " SDL_RENDER_DRIVER=opengl"})),
     };
     for (const auto& row : rows)
         Check(row);
