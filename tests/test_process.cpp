@@ -164,8 +164,6 @@ class ProcessTest : public DeviceDirTest<>
         ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, row.options));
         if (row.readerGone)
             child.CloseOut();
-        if (row.options.unreadOutBytes && !row.options.outStartsFull && row.options.outReadEveryMs)
-            child.ResumeOut();
         if (row.quit || row.env.empty())
         {
             // Until the screen runs (SDL handles SIGTERM once started, before
