@@ -241,7 +241,7 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
     for (int fd : {outPipe[1], errPipe[1], terminal})
         if (fd >= 0)
             close(fd);
-    (options.unreadOutBytes > 0 ? unreadFd : outFd) = outPipe[0];
+    (options.unreadOutBytes > 0 && !outReadEveryMs ? unreadFd : outFd) = outPipe[0];
     errFd = errPipe[0];
     fcntl(outFd, F_SETFL, O_NONBLOCK);
     fcntl(errFd, F_SETFL, O_NONBLOCK);

@@ -26,7 +26,8 @@ struct ChildOptions
     // StartsFull: full at the start), a file (ToFile), a stream socket read
     // as the pipe is (Socket), a pseudo-terminal not read until ResumeOut()
     // that standard error shares but under an emulator (Terminal), or a pipe
-    // read only every `ms` (ReadEvery). ErrOnOut: standard error goes there.
+    // read from the start, only every `ms` (ReadEvery; Unread sizes it).
+    // ErrOnOut: standard error goes there.
     ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; } // standard ones
     ChildOptions& Unread(int bytes) { return unreadOutBytes = bytes, *this; }
     ChildOptions& Ignoring(int signal) { return ignoredSignal = signal, *this; }

@@ -3,6 +3,7 @@
 #include "tests/childprocess.h"
 #include "tests/devicecalls.h"
 #include "tests/devicedir.h"
+#include "tests/expected.h"
 #include "tests/testmain.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,7 @@ Log PalSession(size_t moves)
 }
 std::vector<std::string> PalSessionCalls(size_t moves)
 {
-    std::vector<std::string> calls = {"SDL_SetLcdChange(5, 0)",
-                                      "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00"};
+    std::vector<std::string> calls = {expected::kBeforeMode, expected::kPalMode};
     calls.insert(calls.end(), moves, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
     return calls;
 }
@@ -164,8 +164,6 @@ class ProcessTest : public DeviceDirTest<>
         ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, row.options));
         if (row.readerGone)
             child.CloseOut();
-        if (row.options.unreadOutBytes && !row.options.outStartsFull && row.options.outReadEveryMs)
-            child.ResumeOut();
         if (row.quit || row.env.empty())
         {
             // Until the screen runs (SDL handles SIGTERM once started, before

@@ -133,8 +133,6 @@ class ViewTest : public ::testing::Test
         screen = SDL_SetVideoMode(kScreenW, kScreenH, kScreenBpp, 0);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         DrainEvents();
-        ClearDeviceCalls();
-        theApp.SetExitArgument("--view-main");
 
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::create_directory(dir.File("res"));
