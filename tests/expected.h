@@ -68,6 +68,10 @@ const char* const kLogPrefix = "%s_%4d]  ";
 const char* const kBeforeMode = "SDL_SetLcdChange(5, 0)";
 const char* const kNtscMode = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
 const char* const kPalMode = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
+// The move the scripted sessions repeat: right, from the centre (320, 240) to
+// (330, 240), each time afresh.
+const char* const kRightMove = "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00";
+const char* const kRightMoveLog = ">> MOVE : RIGHT (330, 240)";
 } // namespace expected
 
 #endif

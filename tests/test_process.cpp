@@ -37,7 +37,7 @@ const LogLine kGone = {"tvoutview.cpp", "~CTvOutView()"};
 const LogLine kHandOff = {"main.cpp", "exit code(--view-main) !!"};
 // Every line must arrive, and the hand-off line last.
 const Log kWhole = {kMade, kCwd, kInit, kGone, kHandOff};
-const LogLine kRight = {"tvoutview.cpp", ">> MOVE : RIGHT (330, 240)"};
+const LogLine kRight = {"tvoutview.cpp", expected::kRightMoveLog};
 // "tvoutview.cpp_  81]  CTvOutView()\n": the name, the number in four
 // columns, the text.
 const size_t kMadeBytes = 34;
@@ -58,7 +58,7 @@ Log PalSession(size_t moves)
 std::vector<std::string> PalSessionCalls(size_t moves)
 {
     std::vector<std::string> calls = {expected::kBeforeMode, expected::kPalMode};
-    calls.insert(calls.end(), moves, "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+    calls.insert(calls.end(), moves, expected::kRightMove);
     return calls;
 }
 

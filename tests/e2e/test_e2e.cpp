@@ -258,8 +258,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
     // window at once, so its first frame may be gone before it is seen.
     const Env session = {{"LD_PRELOAD", SESSIONINPUT_LIB}, {"SESSION_MOVES", "300"}};
     std::vector<std::string> sessionCalls = {kBeforeMode, kPalMode};
-    sessionCalls.insert(sessionCalls.end(), 300,
-                        "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00");
+    sessionCalls.insert(sessionCalls.end(), 300, kRightMove);
     const struct
     {
         const char* what;
