@@ -27,7 +27,6 @@ unmount_all() {
         done
 }
 trap unmount_all EXIT
-trap 'exit 1' INT TERM
 
 mirror=$(debian_mirror)
 

@@ -36,6 +36,10 @@ ship() { # folder sysroot [cmake options...]
         -DWERROR=ON "${@:3}" >/dev/null
     cmake --build "$1" -j2
 }
+pack() { # folder out sysroot [cmake options...]: a shipping build, cpack's package in OUT
+    ship "$1" "${@:3}"
+    (cd "$1" && cpack -B "$root/$2" >/dev/null)
+}
 
 # The newest version the binary needs of each library must not pass the
 # floor; a version of another library fails too.
@@ -81,8 +85,7 @@ package() { # folder out sysroot [cmake options...]
     local dir=$1 out=$2 tarball app
     shift 2
     tarball="$out/tvout-$version-$arch.tar.gz"
-    ship "$dir" "$@"
-    (cd "$dir" && cpack -B "$root/$out" >/dev/null)
+    pack "$dir" "$out" "$@"
     rm -rf "$dir/unpacked" "$dir/installed"
     mkdir -p "$dir/unpacked"
     tar -xzf "$tarball" -C "$dir/unpacked"
@@ -95,11 +98,7 @@ package() { # folder out sysroot [cmake options...]
     echo "$tarball: tvout is $(stat -c %s "$app/tvout") bytes, stripped"
 
     rm -rf "$dir-again"
-    (
-        umask 077
-        ship "$dir-again" "$@" >/dev/null
-        cd "$dir-again" && cpack -B "$root/$dir-again" >/dev/null
-    )
+    (umask 077; pack "$dir-again" "$dir-again" "$@" >/dev/null)
     cmp "$tarball" "$dir-again/${tarball##*/}" ||
         fail "a second build in $dir-again packs another $dir-again/${tarball##*/} than $tarball"
     echo "$tarball: sha256 $(sha256sum <"$tarball" | cut -d' ' -f1), the same from $dir-again"

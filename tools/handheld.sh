@@ -113,8 +113,9 @@ if ! DISPLAY='' tools/run.sh >"$out/pc-tour.txt" 2>&1; then
     cat "$out/pc-tour.txt" >&2
     fail "the PC tour failed"
 fi
-cmake --build build -j2 --target tvout-compare tvout-session >/dev/null
-compare=$root/build/tools/tour/tvout-compare session_tool=$root/build/tools/tour/tvout-session
+cmake --build build -j2 --target tvout-compare >/dev/null
+compare=$root/build/tools/tour/tvout-compare
+build/tools/tour/tvout-session --steps >"$out/steps.txt" || fail "tvout-session --steps failed"
 echo "$pc, $compare"
 
 step "kernel and busybox"
@@ -315,7 +316,6 @@ session() {
     wait_for_screen 60 "${frames[0]}" "$dir/${frames[0]##*/}"
     echo "$name: first frame after $((SECONDS - started)) s"
     px="" py=""
-    "$session_tool" --steps >"$dir/steps.txt" || fail "$name: $session_tool --steps failed"
     while read -r action a b; do
         case "$action" in
         key) hh "sendkey $a" ;;
@@ -328,7 +328,7 @@ session() {
             [ "$n" -ge ${#frames[@]} ] || wait_for_screen 20 "${frames[n]}" "$dir/${frames[n]##*/}"
             ;;
         esac
-    done <"$dir/steps.txt"
+    done <"$out/steps.txt"
     finish
 }
 

@@ -36,8 +36,8 @@ int main(int argc, char** argv)
             fprintf(stderr, "tvout-compare: cannot read %s: %s\n", argv[1 + i], SDL_GetError());
             return 2;
         }
-        for (Rgb& c : images[i].pixels)
-            if (rgb565)
+        if (rgb565)
+            for (Rgb& c : images[i].pixels)
                 c = {uint8_t(c.r & 0xF8), uint8_t(c.g & 0xFC), uint8_t(c.b & 0xF8)};
     }
     const std::string difference = Describe(
