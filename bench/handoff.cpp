@@ -3,7 +3,7 @@
 // a scripted session (PAL, 1,000 moves, the label, Cancel) and with its
 // standard output and error on one 4 KiB pipe, which this program reads to
 // the end or never reads, or on a terminal (a pseudo-terminal) it never
-// reads. The program is started as the tests start it (tests/childprocess).
+// reads. The program is started as the tests start it (harness/childprocess).
 // Prints "min median" in ms, or "none" when a run did not reach the launcher
 // within 10 s.
 //   Usage: handoff N read|stalled|tty PROGRAM
@@ -13,7 +13,7 @@
 // Started by the program as its launcher (a link named vanumenu in the
 // device folder), it writes the time since that stamp to HANDOFF_RESULT.
 #include "bench/benchclock.h"
-#include "tests/childprocess.h"
+#include "harness/childprocess.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,5 +1,5 @@
 // Alternating runs of two commands, and the X server for the rows that need
-// one: both the tests' own (tests/childprocess, tests/e2e/virtualx).
+// one: both the tests' own (harness/childprocess, harness/virtualx).
 //   pairs serve
 // starts the server and prints its display name (":N") on a line once it
 // accepts connections; it stays up until this program gets SIGTERM.
@@ -12,7 +12,7 @@
 // The commands' output is discarded; PAIRS_PRELOAD, if set, becomes their
 // LD_PRELOAD.
 #include "bench/benchclock.h"
-#include "tests/e2e/virtualx.h"
+#include "harness/virtualx.h"
 
 #include <signal.h>
 #include <stdio.h>

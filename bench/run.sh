@@ -74,7 +74,7 @@ if [ $quick = 0 ]; then
     echo "Timing the hand-off (dummy driver, 15 runs each)..." >&2
     ln -sf "$PWD/$build/handoff" "$system/vanumenu"
     for reader in read stalled tty; do
-        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/tvout/libsessioninput.so" \
+        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/tvout/harness/libsessioninput.so" \
             "$build/handoff" 15 "$reader" "$build/tvout/tvout")
         if [ "$out" = none ]; then
             row "leave to launcher, ms, log $reader (min/median)" none - - "<= 1000 NOT MET"

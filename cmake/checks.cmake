@@ -1,12 +1,3 @@
-# The scripted session (tools/session.txt) as an SDL_PollEvent preload, for
-# the tests' long sessions and the memory check; built only for them.
-add_library(sessioninput SHARED EXCLUDE_FROM_ALL tools/sessioninput.cpp
-  tests/scriptedsession.cpp)
-target_include_directories(sessioninput PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_definitions(sessioninput PRIVATE
-  SESSION_FILE="${PROJECT_SOURCE_DIR}/tools/session.txt")
-target_link_libraries(sessioninput PRIVATE PkgConfig::SDL ${CMAKE_DL_LIBS})
-
 # The memory check (tools/memcheck.sh): the real program under valgrind
 # memcheck for one whole scripted session, run by cmake/memcheck.cmake.
 if(MEMCHECK)

@@ -5,7 +5,7 @@
 #ifndef TESTS_EXPECTED_H
 #define TESTS_EXPECTED_H
 
-#include "tests/rgb.h"
+#include "harness/rgb.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
-#include "tests/childprocess.h"
-#include "tests/devicecalls.h"
-#include "tests/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicecalls.h"
+#include "harness/devicedir.h"
 #include "tests/expected.h"
 #include "tests/testmain.h"
 

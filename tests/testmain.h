@@ -2,7 +2,7 @@
 #ifndef TESTS_TESTMAIN_H
 #define TESTS_TESTMAIN_H
 
-#include "tests/devicedir.h"
+#include "harness/devicedir.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,11 +1,11 @@
 // The whole program as a user meets it: the real binary in its own virtual X
 // server, driven by real pointer and key events, judged by its window's
 // pixels, its log, the device calls it makes and the launcher it hands to.
-#include "tests/childprocess.h"
-#include "tests/devicecalls.h"
-#include "tests/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicecalls.h"
+#include "harness/devicedir.h"
 #include "tests/testmain.h"
-#include "tests/e2e/tvoutrun.h"
+#include "harness/tvoutrun.h"
 #include "tests/expected.h"
 #include "tests/labelink.h"
 

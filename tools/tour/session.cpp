@@ -12,8 +12,8 @@
 //       the input for the virtual handheld, one action a line: "key kp_N"
 //       (down and up), "pointer X Y", "button 1" or "button 0" (left button
 //       down or up), and "shown" after each step
-#include "tests/devicedir.h"
-#include "tests/e2e/tvoutrun.h"
+#include "harness/devicedir.h"
+#include "harness/tvoutrun.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>

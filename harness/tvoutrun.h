@@ -1,12 +1,12 @@
 // One run of the real program in its own virtual X server: started, driven
 // with real input, watched through its window, its pipes and its exit.
-#ifndef TESTS_E2E_TVOUTRUN_H
-#define TESTS_E2E_TVOUTRUN_H
+#ifndef HARNESS_TVOUTRUN_H
+#define HARNESS_TVOUTRUN_H
 
-#include "tests/childprocess.h"
-#include "tests/e2e/virtualx.h"
+#include "harness/childprocess.h"
+#include "harness/virtualx.h"
 #include "tests/expected.h"
-#include "tests/scriptedsession.h"
+#include "harness/scriptedsession.h"
 
 #include <functional>
 #include <map>

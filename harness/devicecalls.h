@@ -1,6 +1,6 @@
 // The TV calls the tests' device library records.
-#ifndef TESTS_DEVICECALLS_H
-#define TESTS_DEVICECALLS_H
+#ifndef HARNESS_DEVICECALLS_H
+#define HARNESS_DEVICECALLS_H
 
 #include <unistd.h>
 

@@ -1,8 +1,8 @@
 // The device system folder compiled into the program (DEVICE_SYSTEM_DIR),
 // laid out for one run: the stand-in launcher and the label font, each
 // present or absent, and what the launcher recorded.
-#ifndef TESTS_DEVICEDIR_H
-#define TESTS_DEVICEDIR_H
+#ifndef HARNESS_DEVICEDIR_H
+#define HARNESS_DEVICEDIR_H
 
 #include <string>
 #include <vector>

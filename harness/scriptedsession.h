@@ -1,7 +1,7 @@
 // The scripted session of tools/session.txt (its grammar is at its top):
 // steps that name what they touch, turned into keys and screen points.
-#ifndef TESTS_SCRIPTEDSESSION_H
-#define TESTS_SCRIPTEDSESSION_H
+#ifndef HARNESS_SCRIPTEDSESSION_H
+#define HARNESS_SCRIPTEDSESSION_H
 
 #include <string>
 #include <vector>

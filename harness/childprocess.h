@@ -1,7 +1,7 @@
 // Runs a child process, the real program or the tests' X server: its
 // standard output and error go to pipes, and every wait is bounded.
-#ifndef TESTS_CHILDPROCESS_H
-#define TESTS_CHILDPROCESS_H
+#ifndef HARNESS_CHILDPROCESS_H
+#define HARNESS_CHILDPROCESS_H
 
 #include <sys/types.h>
 

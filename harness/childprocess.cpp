@@ -1,4 +1,4 @@
-#include "tests/childprocess.h"
+#include "harness/childprocess.h"
 
 #include <dirent.h>
 #include <errno.h>

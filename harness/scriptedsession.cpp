@@ -1,4 +1,4 @@
-#include "tests/scriptedsession.h"
+#include "harness/scriptedsession.h"
 #include "tests/expected.h"
 
 #include <stdlib.h>

@@ -1,6 +1,6 @@
-#include "tests/devicedir.h"
-#include "tests/childprocess.h"
-#include "tests/devicecalls.h"
+#include "harness/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicecalls.h"
 #include "tests/expected.h"
 
 #include <stdlib.h>
