@@ -17,14 +17,13 @@ quick=0
 tools/install-deps.sh valgrind time
 
 build=build-bench
-# The program's project builds in build-bench/tvout, its device folder in it.
-system="$PWD/$build/tvout/system"
-cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR="$system" >/dev/null
+system=$(device_dir "$build")
 if [ $quick = 1 ]; then
-    cmake --build "$build" -j2 --target repaint_driver floor devicefolder >/dev/null
+    pc_build -S bench "$build" repaint_driver floor devicefolder -- \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 else
-    cmake --build "$build" -j2 --target tvout repaint_driver floor firstframe pairs \
-        euckr_bench handoff leavestamp devicefolder sessioninput >/dev/null
+    pc_build -S bench "$build" tvout repaint_driver floor firstframe pairs euckr_bench handoff \
+        leavestamp devicefolder sessioninput -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
