@@ -152,6 +152,33 @@ std::vector<LogLine> ParseLog(const std::string& text)
     return parsed;
 }
 
+std::string LinesDiffer(const std::vector<std::string>& expected,
+                        const std::vector<std::string>& actual)
+{
+    const auto line = [](const std::vector<std::string>& lines, size_t i)
+    { return i < lines.size() ? "\"" + lines[i].substr(0, 200) + "\"" : std::string("none"); };
+    size_t i = 0;
+    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+        ++i;
+    if (i == expected.size() && i == actual.size())
+        return "";
+    return std::to_string(expected.size()) + " lines expected, " + std::to_string(actual.size()) +
+           " seen; the first to differ is line " + std::to_string(i + 1) + ":\n  expected " +
+           line(expected, i) + "\n  seen     " + line(actual, i);
+}
+
+std::string LinesDiffer(const std::vector<LogLine>& expected, const std::vector<LogLine>& actual)
+{
+    const auto joined = [](const std::vector<LogLine>& log)
+    {
+        std::vector<std::string> lines;
+        for (const LogLine& line : log)
+            lines.push_back(line.first.empty() ? line.second : line.first + "_ N]  " + line.second);
+        return lines;
+    };
+    return LinesDiffer(joined(expected), joined(actual));
+}
+
 ChildProcess::~ChildProcess()
 {
     if (pid > 0 && !exited)

@@ -114,4 +114,11 @@ using LogLine = std::pair<std::string, std::string>;
 LogLine ParseLogLine(const std::string& line);
 std::vector<LogLine> ParseLog(const std::string& text);
 
+// For a failure message: empty when the two lists are equal, else both sizes
+// and the first line that differs (cut to 200 bytes), so that the message
+// stays short however long the lists are.
+std::string LinesDiffer(const std::vector<std::string>& expected,
+                        const std::vector<std::string>& actual);
+std::string LinesDiffer(const std::vector<LogLine>& expected, const std::vector<LogLine>& actual);
+
 #endif

@@ -28,16 +28,12 @@ const int kTimeoutMs = 15000;
 // From the leave to the launcher's start, whatever the log's reader does.
 const int kHandOffMs = 5000;
 
-using Log = std::vector<LogLine>;
+using expected::Log;
 using Env = std::map<std::string, std::string>;
-const LogLine kMade = {"tvoutview.cpp", "CTvOutView()"};
-const LogLine kCwd = {"", TEST_SOURCE_DIR};
-const LogLine kInit = {"tvoutview.cpp", "CTvOutView::Initialize()"};
-const LogLine kGone = {"tvoutview.cpp", "~CTvOutView()"};
-const LogLine kHandOff = {"main.cpp", "exit code(--view-main) !!"};
 // Every line must arrive, and the hand-off line last.
-const Log kWhole = {kMade, kCwd, kInit, kGone, kHandOff};
-const LogLine kRight = {"tvoutview.cpp", expected::kRightMoveLog};
+const Log kWhole = expected::Whole(TEST_SOURCE_DIR, {}, "--view-main");
+const LogLine kMade = kWhole[0], kCwd = kWhole[1], kGone = kWhole[3], kHandOff = kWhole[4];
+const LogLine kRight = {expected::kView, expected::kRight.log};
 // "tvoutview.cpp_  81]  CTvOutView()\n": the name, the number in four
 // columns, the text.
 const size_t kMadeBytes = 34;
@@ -45,22 +41,6 @@ const size_t kEarlierBytes = 2000;
 // Under an emulator the process seen is the emulator's, and it runs many
 // times slower.
 const bool kEmulated = LauncherStartedWith("").size() <= 3;
-
-// The log of a session that chooses PAL, moves the picture right `moves`
-// times and leaves by Cancel; the device calls it records.
-Log PalSession(size_t moves)
-{
-    Log log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
-    log.insert(log.end(), moves, kRight);
-    log.insert(log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
-    return log;
-}
-std::vector<std::string> PalSessionCalls(size_t moves)
-{
-    std::vector<std::string> calls = {expected::kBeforeMode, expected::kPalMode};
-    calls.insert(calls.end(), moves, expected::kRightMove);
-    return calls;
-}
 
 // Whether the process ignores `sig`, by its mask in /proc/<pid>/status.
 bool Ignores(pid_t pid, int sig)
@@ -199,7 +179,7 @@ class ProcessTest : public DeviceDirTest<>
         ASSERT_TRUE(child.WaitExit(leaveSeen ? kHandOffMs : kTimeoutMs))
             << "no hand-off within 5 s of the leave";
 
-        EXPECT_EQ(row.launcher, LauncherRecord());
+        EXPECT_TRUE(SameLines(row.launcher, LauncherRecord()));
         EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == row.status)
             << "expected exit status " << row.status << "; " << child.Why();
         if (row.readFromCall)
@@ -209,11 +189,11 @@ class ProcessTest : public DeviceDirTest<>
             const Log log = ParseLog(text);
             const size_t moves = std::count(log.begin(), log.end(), kRight);
             EXPECT_LT(moves, 5000u) << "no line was dropped: the terminal never filled";
-            EXPECT_EQ(PalSession(moves), log);
+            EXPECT_TRUE(SameLines(expected::SessionLog(TEST_SOURCE_DIR, moves), log));
         }
         else
-            EXPECT_EQ(row.log, ParseLog(child.Out())) << child.Out();
-        EXPECT_EQ(row.recorded, RecordedDeviceCalls());
+            EXPECT_TRUE(SameLines(row.log, ParseLog(child.Out())));
+        EXPECT_TRUE(SameLines(row.recorded, RecordedDeviceCalls()));
         if (row.stallTimed)
         {
             // The stop shows between two device calls: one wait of 50 ms.
@@ -229,7 +209,8 @@ class ProcessTest : public DeviceDirTest<>
         if (!row.fileLog.empty())
         {
             const std::string log = FileText(row.options.outFile);
-            EXPECT_EQ(row.fileLog, ParseLog(log.substr(std::min(fileStart, log.size())))) << log;
+            EXPECT_TRUE(
+                SameLines(row.fileLog, ParseLog(log.substr(std::min(fileStart, log.size())))));
         }
         else if (row.options.sizeLimit)
         {
@@ -264,7 +245,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         return session(
                    what, moves,
                    {{"LD_PRELOAD", TESTDEVICETV_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
-            .Records(PalSessionCalls(moves))
+            .Records(expected::SessionCalls(moves))
             .With(options);
     };
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
@@ -339,7 +320,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints({{"", std::string(4095, 'x')}, kGone, kHandOff}),
         session("slow reader, every 10 ms", 150)
             .With(ChildOptions().Unread(4096).ReadEvery(10))
-            .Prints(PalSession(150)),
+            .Prints(expected::SessionLog(TEST_SOURCE_DIR, 150)),
         // Two pages of pipe: the reader counts as stopped in the middle of
         // the moves.
         session150("reader stalled in the middle of the moves, the wait timed", {},
@@ -400,7 +381,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
     const LogLine kRefused = {"mainmenuapp.cpp",
-                              "Couldn't set 320x240x16 video mode: display refused the mode"};
+                              expected::kVideoModeError + "display refused the mode"};
     const Row rows[] = {
         Row("normal run").Prints(kWhole),
         Row("SDL cannot start")
