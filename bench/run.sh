@@ -23,7 +23,7 @@ if [ $quick = 1 ]; then
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 else
     pc_build -S bench "$build" tvout repaint_driver floor firstframe pairs euckr_bench handoff \
-        leavestamp devicefolder sessioninput -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        leavestamp devicefolder -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
@@ -73,7 +73,7 @@ if [ $quick = 0 ]; then
     echo "Timing the hand-off (dummy driver, 15 runs each)..." >&2
     ln -sf "$PWD/$build/handoff" "$system/vanumenu"
     for reader in read stalled tty; do
-        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/tvout/harness/libsessioninput.so" \
+        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so" \
             "$build/handoff" 15 "$reader" "$build/tvout/tvout")
         if [ "$out" = none ]; then
             row "leave to launcher, ms, log $reader (min/median)" none - - "<= 1000 NOT MET"

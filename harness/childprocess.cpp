@@ -195,9 +195,11 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
                          const std::map<std::string, std::string>& env, const ChildOptions& options)
 {
     // A cross build's program runs in the emulator.
+    std::vector<std::string> argv = options.wrapper;
     if (*TEST_LAUNCH_PREFIX)
-        return StartNative({TEST_LAUNCH_PREFIX, path}, cwd, env, options);
-    return StartNative({path}, cwd, env, options);
+        argv.push_back(TEST_LAUNCH_PREFIX);
+    argv.push_back(path);
+    return StartNative(argv, cwd, env, options);
 }
 
 bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::string& cwd,

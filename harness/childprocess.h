@@ -21,6 +21,7 @@ struct ChildOptions
     bool errOnOut = false, unreadTerminal = false, outSocket = false, outStartsFull = false;
     std::string outFile;
     unsigned long sizeLimit = 0;
+    std::vector<std::string> wrapper;
 
     // Standard output: a pipe of `bytes` not read until ResumeOut() (Unread;
     // StartsFull: full at the start), a file (ToFile), a stream socket read
@@ -40,6 +41,9 @@ struct ChildOptions
     ChildOptions& Socket() { return outSocket = true, *this; }
     ChildOptions& StartsFull() { return outStartsFull = true, *this; }
     ChildOptions& ReadEvery(int ms) { return outReadEveryMs = ms, *this; }
+    // Started as the last argument of `command` (a program of this machine,
+    // such as valgrind).
+    ChildOptions& Under(std::vector<std::string> command) { return wrapper = command, *this; }
 };
 
 class ChildProcess

@@ -69,6 +69,12 @@ std::vector<std::string> LauncherRecord()
     return record;
 }
 
+std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload)
+{
+    return {{"LD_PRELOAD", SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload)},
+            {"SESSION_MOVES", std::to_string(moves)}};
+}
+
 std::string LabelFontPath()
 {
     return DeviceDir() + "/" + expected::kFontFile;

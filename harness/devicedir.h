@@ -4,6 +4,7 @@
 #ifndef HARNESS_DEVICEDIR_H
 #define HARNESS_DEVICEDIR_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ void PrepareDeviceDir(bool withLauncher, bool withFont);
 // Under an emulator the launcher inherits the emulator's state instead, so a
 // cross build's record ends with the arguments. Empty when it did not run.
 std::vector<std::string> LauncherRecord();
+
+// The environment in which the program plays the scripted session
+// (tools/session.txt) on its own event queue: the harness's preload, then
+// `preload`, and `moves` moves.
+std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload = "");
 
 // Where the program must find its label font.
 std::string LabelFontPath();

@@ -36,16 +36,31 @@ bool ParseStep(const std::string& line, SessionStep* step)
 }
 } // namespace
 
-bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error)
+bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error,
+                 SessionStep* start)
 {
     std::ifstream file(path);
     *error = file ? "" : "cannot read " + path;
     std::string line;
     SessionStep step;
     for (int number = 1; error->empty() && std::getline(file, line); ++number)
-        if (!ParseStep(line, &step))
+    {
+        // The step, then after "|" the picture ("-" for none) and the caption.
+        const size_t bar = line.find('|');
+        std::istringstream shown(bar == std::string::npos ? "" : line.substr(bar + 1));
+        std::getline(shown >> step.picture >> std::ws, step.caption);
+        if (step.picture == "-")
+            step.picture.clear();
+        const std::string what = line.substr(0, bar);
+        if (what.compare(0, 5, "start") == 0 && what.find_first_not_of(' ', 5) == std::string::npos)
+        {
+            if (start)
+                *start = step;
+        }
+        else if (!ParseStep(what, &step))
             *error = path + ":" + std::to_string(number) + ": not a step: " + line;
         else if (step.times > 0)
             steps->push_back(step);
+    }
     return error->empty();
 }

@@ -17,9 +17,14 @@ struct SessionStep
     std::string key; // the name: KP0 ... KP9, or the button's
     int x, y;        // PRESS, RELEASE: the point on the named button
     int times;       // 1, or the move count for a "moves" step
+    // What shows once the step is done: the tour's picture (empty once the
+    // program has left) and its caption.
+    std::string picture, caption;
 };
 
-// The steps in order, appended to `steps`; false with `error` naming the line it cannot read.
-bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error);
+// The steps in order, appended to `steps`; false with `error` naming the line
+// it cannot read. `start`, if given, gets what the first frame shows.
+bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error,
+                 SessionStep* start = nullptr);
 
 #endif

@@ -233,9 +233,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     // moves fill a 4 KiB pipe twice over.
     const auto session = [](const char* what, int moves, Env more = {})
     {
-        std::string& preload = more["LD_PRELOAD"];
-        preload = SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload);
-        more["SESSION_MOVES"] = std::to_string(moves);
+        for (const auto& [name, value] : ScriptedSession(moves, more["LD_PRELOAD"]))
+            more[name] = value;
         return Row(what).In(more).Launches(LauncherStartedWith("--view-apps"));
     };
     // The device library records the calls, so a stalled log cannot hide

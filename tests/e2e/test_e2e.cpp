@@ -240,7 +240,18 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
     // pointer enters its window (tools/session.txt: the label, tap PAL, 300
     // moves, tap Cancel). SDL 1.2 on SDL2 may report the pointer in the new
     // window at once, so its first frame may be gone before it is seen.
-    const Env session = {{"LD_PRELOAD", SESSIONINPUT_LIB}, {"SESSION_MOVES", "300"}};
+    const Env session = ScriptedSession(300);
+    // The same session as tvout-session plays it through X, two moves.
+    const Action scripted = [](TvOutRun& r)
+    {
+        std::vector<SessionStep> steps;
+        std::string error;
+        setenv("SESSION_MOVES", "2", 1);
+        EXPECT_TRUE(ReadSession(SESSION_FILE, &steps, &error)) << error;
+        unsetenv("SESSION_MOVES");
+        for (const SessionStep& step : steps)
+            EXPECT_TRUE(r.Play(step, Limit())) << step.caption;
+    };
     const struct
     {
         const char* what;
@@ -305,6 +316,9 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
          {{kAway, {}, SessionCalls(300)}},
          "--view-apps",
          {true, session, ChildOptions().Without({1})}},
+        {"the scripted session played through X",
+         {{scripted, {}, SessionCalls(2), {kPalLog, kRight.log, kRight.log}}},
+         "--view-apps"},
     };
     for (const auto& row : rows)
     {
