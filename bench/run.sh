@@ -126,20 +126,8 @@ if [ $quick = 0 ]; then
     # The program polls without blocking by design; the floor blocks in
     # SDL_WaitEvent.
     echo "Idle CPU share over 5 s..." >&2
-    cpu_share() {
-        "$@" >/dev/null 2>&1 &
-        local pid=$! ticks uptime stat
-        sleep 5
-        ticks=$(getconf CLK_TCK)
-        read -r uptime _ </proc/uptime
-        read -r -a stat <"/proc/$pid/stat"
-        stop "$pid" INT
-        # Fields 14 and 15: user and system ticks; 22: start in ticks since boot.
-        awk -v u="${stat[13]}" -v s="${stat[14]}" -v st="${stat[21]}" -v t="$ticks" -v up="$uptime" \
-            'BEGIN { printf "%.1f", 100 * (u + s) / t / (up - st / t) }'
-    }
-    pidle=$(cpu_share "$build/tvout/tvout")
-    fidle=$(cpu_share "$build/floor" idle)
+    pidle=$("$build/pairs" idle 5 "$build/tvout/tvout")
+    fidle=$("$build/pairs" idle 5 "$build/floor" idle)
     row "idle CPU share over 5 s, %" "$pidle" "$fidle" "-" "recorded"
 
     echo "EUC-KR conversion against iconv..." >&2
