@@ -68,8 +68,11 @@ const char* const kLogPrefix = "%s_%4d]  ";
 // The log as the tests read it: each line's file name and text.
 using Log = std::vector<std::pair<std::string, std::string>>;
 const char* const kView = "tvoutview.cpp";
+const std::string kMadeLog = "CTvOutView()", kInitLog = "CTvOutView::Initialize()",
+                  kGoneLog = "~CTvOutView()";
 const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC";
 const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL";
+const std::string kLcdLog = ">> Enable LCD";
 // The line main writes as it hands the launcher `view`.
 inline std::string HandOffLog(const std::string& view)
 {
@@ -79,9 +82,9 @@ inline std::string HandOffLog(const std::string& view)
 // the hand-off to `view`.
 inline Log Whole(const std::string& workDir, const Log& middle, const std::string& view)
 {
-    Log log = {{kView, "CTvOutView()"}, {"", workDir}, {kView, "CTvOutView::Initialize()"}};
+    Log log = {{kView, kMadeLog}, {"", workDir}, {kView, kInitLog}};
     log.insert(log.end(), middle.begin(), middle.end());
-    log.insert(log.end(), {{kView, "~CTvOutView()"}, {"main.cpp", HandOffLog(view)}});
+    log.insert(log.end(), {{kView, kGoneLog}, {"main.cpp", HandOffLog(view)}});
     return log;
 }
 

@@ -279,7 +279,7 @@ TEST_F(ViewTest, ButtonCodeTable)
                      .modeChosen = true}},
         {14, false, {.events = leave, .exitArgument = "--view-apps"}},
         {15, false, {.calls = {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-                     .log = {">> Enable LCD\n"}, .events = leave, .exitArgument = "--view-apps"}},
+                     .log = {Line(kLcdLog)}, .events = leave, .exitArgument = "--view-apps"}},
         // clang-format on
     };
 
@@ -347,7 +347,7 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
          {.calls = {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
                     "SDL_SetLcdChange(6, 0)"},
-          .log = {kNtscLine, ">> Enable LCD\n"},
+          .log = {kNtscLine, Line(kLcdLog)},
           .events = {EVENT_REDRAW}}},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
@@ -425,7 +425,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         int loaded;          // buttons made and loaded, in order; where a button failed (-2),
                              // the next one is made, but not loaded and not placed
     } rows[] = {
-        {{"", ""}, 1, "CTvOutView::Initialize()\n", 3},
+        {{"", ""}, 1, Line(kInitLog), 3},
         {{kBackgroundFile, "removed"}, -1, kNoImage + "*app_tvout.png*", 0},
         {{kBackgroundFile, "FIFO"}, -1, kNoImage + "Couldn't open ./res/app_tvout.png\n", 0},
         {{kNtsc.file, "removed"}, -2, kStripError + "*", 0},
@@ -458,8 +458,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
                 EXPECT_EQ(view->Initialize(), row.result);
             });
         ASSERT_EQ(log.size(), row.result == 1 ? 2u : 3u);
-        EXPECT_EQ(log[0], "CTvOutView()\n");
-        EXPECT_EQ(log[1], "CTvOutView::Initialize()\n");
+        EXPECT_EQ(log[0], Line(kMadeLog));
+        EXPECT_EQ(log[1], Line(kInitLog));
         EXPECT_EQ(fnmatch(row.lastLog.c_str(), log.back().c_str(), 0), 0) << log.back();
         EXPECT_EQ(TTF_WasInit(), row.loaded == 3 ? 1 : 0) << "the font comes after the buttons";
 
@@ -511,7 +511,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         TTF_Init();
         const int ttfUsers = TTF_WasInit();
         // Sanitizer builds catch a leak or a double free here.
-        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{"~CTvOutView()\n"});
+        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{Line(kGoneLog)});
         EXPECT_EQ(TTF_WasInit(), ttfUsers - (row.result == 1 ? 1 : 0));
         while (TTF_WasInit())
             TTF_Quit();
@@ -536,7 +536,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     {
         SCOPED_TRACE(round);
         EXPECT_EQ(Initialize(), 1);
-        EXPECT_EQ(lastLog, std::vector<std::string>{"CTvOutView::Initialize()\n"});
+        EXPECT_EQ(lastLog, std::vector<std::string>{Line(kInitLog)});
         EXPECT_EQ(Button(NTSC), ntsc);
         EXPECT_EQ(Button(PAL), pal);
         EXPECT_EQ(pal->GetGroupCount(), 0);

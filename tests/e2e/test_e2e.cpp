@@ -222,7 +222,7 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         Key(XK_KP_Enter),
         {},
         {"SDL_TvConfig 04 00 00 00 00 00 00 00 00 00 00 00", "SDL_SetLcdChange(6, 0)"},
-        {">> Enable LCD"}};
+        {kLcdLog}};
     // Moves all over the screen, clicks beside the buttons, keys without an
     // action: none of it may change anything.
     const Action flood = [](TvOutRun& r)
