@@ -49,7 +49,7 @@ double RunOnce(const char* program, const std::string& reader, const char* resul
 {
     const char* preload = getenv("HANDOFF_PRELOAD");
     std::map<std::string, std::string> env = ScriptedSession(kMoves, preload ? preload : "");
-    env.insert({{"SDL_VIDEODRIVER", "dummy"}, {"HANDOFF_RESULT", result}});
+    env["HANDOFF_RESULT"] = result;
     const ChildOptions options =
         reader == "tty" ? ChildOptions().Terminal() : ChildOptions().Unread(kPipeBytes).ErrOnOut();
     unlink(result);

@@ -72,7 +72,9 @@ std::vector<std::string> LauncherRecord()
 std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload)
 {
     return {{"LD_PRELOAD", SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload)},
-            {"SESSION_MOVES", std::to_string(moves)}};
+            {"SESSION_MOVES", std::to_string(moves)},
+            {"SDL_VIDEODRIVER", "dummy"},
+            {"SDL_AUDIODRIVER", "dummy"}};
 }
 
 std::string LabelFontPath()

@@ -30,7 +30,7 @@ std::vector<std::string> LauncherRecord();
 
 // The environment in which the program plays the scripted session
 // (tools/session.txt) on its own event queue: the harness's preload, then
-// `preload`, and `moves` moves.
+// `preload`, `moves` moves, and SDL's dummy drivers.
 std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload = "");
 
 // Where the program must find its label font.

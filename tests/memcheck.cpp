@@ -19,14 +19,13 @@ int main(int argc, char** argv)
     if (argc != 2)
         return 2;
     PrepareDeviceDir(false, true);
-    std::map<std::string, std::string> env = ScriptedSession(1);
-    env.insert({{"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"}});
     const ChildOptions valgrind = ChildOptions().Under(
         {"valgrind", "--tool=memcheck", "--leak-check=full", "--errors-for-leak-kinds=definite",
          "--error-exitcode=99", "--suppressions=" TEST_SOURCE_DIR "/tools/memcheck.supp",
          std::string("--log-file=") + argv[1]});
     ChildProcess child;
-    if (!child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, valgrind) || !child.WaitExit(540000))
+    if (!child.Start(TVOUT_PATH, TEST_SOURCE_DIR, ScriptedSession(1), valgrind) ||
+        !child.WaitExit(540000))
     {
         fprintf(stderr, "memcheck: the session did not end; %s\n", child.Why().c_str());
         return 1;
