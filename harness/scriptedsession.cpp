@@ -42,9 +42,9 @@ bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::
     std::ifstream file(path);
     *error = file ? "" : "cannot read " + path;
     std::string line;
-    SessionStep step;
     for (int number = 1; error->empty() && std::getline(file, line); ++number)
     {
+        SessionStep step;
         // The step, then after "|" the picture ("-" for none) and the caption.
         const size_t bar = line.find('|');
         std::istringstream shown(bar == std::string::npos ? "" : line.substr(bar + 1));
