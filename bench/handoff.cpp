@@ -8,7 +8,7 @@
 // within 10 s.
 //   Usage: handoff N read|stalled|tty PROGRAM
 // HANDOFF_PRELOAD, bench/leavestamp.c, which stamps the leave, is preloaded
-// with the scripted session (the tests' set-up: harness/devicedir.h).
+// with the scripted session (harness/devicedir.h).
 //
 // Started by the program as its launcher (a link named vanumenu in the
 // device folder), it writes the time since that stamp to HANDOFF_RESULT.

@@ -1,5 +1,5 @@
 // Alternating runs of two commands, and the X server for the rows that need
-// one: both the tests' own (harness/childprocess, harness/virtualx).
+// one: both the harness's (harness/childprocess, harness/virtualx).
 //   pairs serve
 // starts the server and prints its display name (":N") on a line once it
 // accepts connections; it stays up until this program gets SIGTERM.

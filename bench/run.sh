@@ -85,7 +85,7 @@ if [ $quick = 0 ]; then
     done
     rm -f "$system/vanumenu"
 
-    # The tests' X server, up for the rows below; stopped when this script ends.
+    # The harness's X server, up for the rows below; stopped when this script ends.
     rm -f "$build/xvfb.display"
     background "$build/pairs" serve >"$build/xvfb.display" 2>"$build/xvfb.log"
     wait_for 10 test -s "$build/xvfb.display" || fail "the X server did not start"

@@ -1,4 +1,4 @@
-// Runs a child process, the real program or the tests' X server: its
+// Runs a child process, the real program or the harness's X server: its
 // standard output and error go to pipes, and every wait is bounded.
 #ifndef HARNESS_CHILDPROCESS_H
 #define HARNESS_CHILDPROCESS_H

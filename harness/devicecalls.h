@@ -1,4 +1,4 @@
-// The TV calls the tests' device library records.
+// The TV calls the harness's device library records.
 #ifndef HARNESS_DEVICECALLS_H
 #define HARNESS_DEVICECALLS_H
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-// The tests' device library (testdevicetv.c) appends each TV call to the
+// The device library (testdevicetv.c) appends each TV call to the
 // file named by TVOUT_DEVICE_CALLS; by default, this one in the build tree.
 inline std::string DeviceCallsFile()
 {

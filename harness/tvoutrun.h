@@ -31,7 +31,7 @@ class TvOutRun
     // The device calls the PC stand-in reported on standard error so far.
     std::vector<std::string> DeviceCalls() const;
     // Waits until `count` calls were made: reported by the stand-in, or
-    // recorded by the tests' device library in the file that
+    // recorded by the device library in the file that
     // TVOUT_DEVICE_CALLS named when the program was started.
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 

@@ -1,4 +1,4 @@
-// The tests' X server (Xvfb on a display number of its own), and a client
+// The harness's X server (Xvfb on a display number of its own), and a client
 // of it that finds the program's window, reads its pixels back and sends it
 // real input through the XTEST extension.
 #ifndef HARNESS_VIRTUALX_H

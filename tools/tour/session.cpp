@@ -1,6 +1,6 @@
 // The scripted session (tools/session.txt) played on the program in a
 // virtual X server, followed by its screen and its device calls (reported by
-// the stand-in, or recorded by the tests' device library: TVOUT_DEVICE_CALLS).
+// the stand-in, or recorded by the device library: TVOUT_DEVICE_CALLS).
 //
 //   tvout-session --tour <tvout binary> <working folder holding res/> <picture folder>
 //       a PNG of the screen before each step, the log and device calls
