@@ -14,7 +14,7 @@ Prints each fault and exits 1 when
 - given a build, tests/README.md's table of ctest entries (first column, in
   backticks, `*` as above; an entry whose cell names a -D option exists only
   with it) and `ctest -N` differ.
-Exits 77 (skipped) outside a git checkout, and without GoogleTest.
+Exits 77 (skipped) without git or outside a git checkout, and without GoogleTest.
 """
 import fnmatch
 import os
@@ -79,9 +79,12 @@ def main():
     if len(sys.argv) not in (2, 4):
         sys.exit(__doc__)
     source = sys.argv[1]
-    listing = subprocess.run(["git", "-C", source, "ls-files"], capture_output=True, text=True)
-    if listing.returncode != 0:
-        print("not a git checkout: nothing to compare with")
+    try:
+        listing = subprocess.run(["git", "-C", source, "ls-files"], capture_output=True, text=True)
+    except FileNotFoundError:
+        listing = None
+    if not listing or listing.returncode != 0:
+        print("no git, or not a git checkout: nothing to compare with")
         sys.exit(77)
     files = set(listing.stdout.splitlines())
     folders = {"/".join(f.split("/")[:i]) for f in files for i in range(1, f.count("/") + 1)}
