@@ -9,7 +9,7 @@
 int main()
 {
     PrepareLauncherHandOff();
-    atexit(LaunchMenuAtExit);
+    (void)atexit(LaunchMenuAtExit);
     ChooseSoftwareRendering();
 
     theApp.InitApp();

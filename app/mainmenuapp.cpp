@@ -154,7 +154,7 @@ void CMainMenuApp::ProcessEvent(const SDL_Event& event)
 
 void CMainMenuApp::SetExitArgument(const char* text)
 {
-    snprintf(exitArgument, sizeof(exitArgument), "%s", text);
+    (void)snprintf(exitArgument, sizeof(exitArgument), "%s", text);
 }
 
 void CMainMenuApp::Release()

@@ -12,7 +12,8 @@
 
 int SDL_Flip(SDL_Surface* screen)
 {
-    int (*real)(SDL_Surface*) = (int (*)(SDL_Surface*))dlsym(RTLD_NEXT, "SDL_Flip");
+    /* POSIX's dlsym gives functions as object pointers, which ISO C cannot cast. */
+    int (*real)(SDL_Surface*) = __extension__(int (*)(SDL_Surface*)) dlsym(RTLD_NEXT, "SDL_Flip");
     if (!real || real(screen) != 0)
         _exit(98);
     _exit(FIRST_FRAME_STATUS);

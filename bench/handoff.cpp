@@ -1,6 +1,6 @@
 // The time from the leave to the launcher's start, with the log's reader
 // reading or stalled. Each run starts the program on SDL's dummy driver with
-// a scripted session (PAL, 1,000 moves, the label, Cancel) and with its
+// a scripted session (the label, PAL, 1,000 moves, Cancel) and with its
 // standard output and error on one 4 KiB pipe, which this program reads to
 // the end or never reads, or on a terminal (a pseudo-terminal) it never
 // reads. The program is started as the tests start it (harness/childprocess).

@@ -14,8 +14,9 @@
 int SDL_PollEvent(SDL_Event* event)
 {
     static int (*next)(SDL_Event*) = NULL;
+    /* POSIX's dlsym gives functions as object pointers, which ISO C cannot cast. */
     if (!next)
-        next = (int (*)(SDL_Event*))dlsym(RTLD_NEXT, "SDL_PollEvent");
+        next = __extension__(int (*)(SDL_Event*)) dlsym(RTLD_NEXT, "SDL_PollEvent");
     const int got = next(event);
     if (got && event && event->type == SDL_USEREVENT && event->user.code == EVENT_LEAVE_VIEW)
     {

@@ -16,7 +16,7 @@ quick=0
 
 tools/install-deps.sh valgrind time
 
-build=build-bench
+build="build-bench"
 system=$(device_dir "$build")
 if [ $quick = 1 ]; then
     pc_build -S bench "$build" repaint_driver floor devicefolder -- \
@@ -89,7 +89,8 @@ if [ $quick = 0 ]; then
     rm -f "$build/xvfb.display"
     background "$build/pairs" serve >"$build/xvfb.display" 2>"$build/xvfb.log"
     wait_for 10 test -s "$build/xvfb.display" || fail "the X server did not start"
-    export DISPLAY="$(head -n1 "$build/xvfb.display")"
+    DISPLAY=$(head -n1 "$build/xvfb.display")
+    export DISPLAY
     unset SDL_VIDEODRIVER
 
     # Start-up and peak memory, once with each SDL 1.2 the machine has: the

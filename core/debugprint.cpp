@@ -85,7 +85,7 @@ int TerminalOf(int fd)
         return -1;
 #endif
     char path[32];
-    snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
+    (void)snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
     const int own = open(path, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (own < 0)
         return -1;
@@ -213,6 +213,7 @@ void WriteLine(int fd, char* line, size_t length)
 // length, or more than LOG_LINE_MAX when it does not fit.
 size_t Append(char* line, size_t used, const char* format, va_list args)
 {
+    // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized): both callers va_start it first.
     const int length = vsnprintf(line + used, LOG_LINE_MAX + 1 - used, format, args);
     return length < 0 ? LOG_LINE_MAX + 1 : used + static_cast<size_t>(length);
 }

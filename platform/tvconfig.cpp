@@ -30,7 +30,7 @@ int DeviceTvConfig(TvConfigRecord* config)
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(config);
     char hex[3 * sizeof(TvConfigRecord) + 1];
     for (size_t i = 0; i < sizeof(TvConfigRecord); ++i)
-        snprintf(hex + 3 * i, sizeof(hex) - 3 * i, " %02x", bytes[i]);
+        (void)snprintf(hex + 3 * i, sizeof(hex) - 3 * i, " %02x", bytes[i]);
     PrintLine(STDERR_FILENO, "tvout: SDL_TvConfig%s\n", hex);
     return 0;
 }

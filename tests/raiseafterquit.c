@@ -16,7 +16,8 @@
 
 void SDL_Quit(void)
 {
-    void (*real)(void) = (void (*)(void))dlsym(RTLD_NEXT, "SDL_Quit");
+    /* POSIX's dlsym gives functions as object pointers, which ISO C cannot cast. */
+    void (*real)(void) = __extension__(void (*)(void)) dlsym(RTLD_NEXT, "SDL_Quit");
     const char* in = getenv("RAISE_IN_SDL_QUIT");
     const char* after = getenv("RAISE_AFTER_SDL_QUIT");
     if (in)

@@ -229,7 +229,7 @@ class ProcessTest : public DeviceDirTest<>
 
 TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
 {
-    // Tap PAL, N moves, the label, tap Cancel, leaving to the apps view: 150
+    // The label, tap PAL, N moves, tap Cancel, leaving to the apps view: 150
     // moves fill a 4 KiB pipe twice over.
     const auto session = [](const char* what, int moves, Env more = {})
     {

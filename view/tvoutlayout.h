@@ -1,8 +1,8 @@
 // The screen's layout: the video mode, the artwork below ./res/, where each
-// button and the version label sit. The benchmarks and the scripted input
-// read it too, to draw and tap where the program does; the tests write their
-// expected values down on their own (tests/expected.h). tools/make_artwork.sh
-// draws the artwork to fit it.
+// button and the version label sit. The benchmarks read it too, to draw
+// where the program does; the tests and the scripted input write their
+// values down on their own (tests/expected.h). tools/make_artwork.sh draws
+// the artwork to fit it.
 #ifndef VIEW_TVOUTLAYOUT_H
 #define VIEW_TVOUTLAYOUT_H
 
