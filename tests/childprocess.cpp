@@ -273,7 +273,9 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
     for (int fd : {outPipe[1], errPipe[1], terminal})
         if (fd >= 0)
             close(fd);
-    (options.unreadOutBytes > 0 && !outReadEveryMs ? unreadFd : outFd) = outPipe[0];
+    // A reader that has shut its reading side keeps the socket open.
+    const bool unread = (options.unreadOutBytes > 0 && !outReadEveryMs) || options.outReadShut;
+    (unread ? unreadFd : outFd) = outPipe[0];
     errFd = errPipe[0];
     fcntl(outFd, F_SETFL, O_NONBLOCK);
     fcntl(errFd, F_SETFL, O_NONBLOCK);
