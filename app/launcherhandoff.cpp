@@ -1,6 +1,7 @@
 #include "app/launcherhandoff.h"
 
 #include "app/mainmenuapp.h"
+#include "app/softwarerendering.h"
 #include "core/debugprint.h"
 #include "core/devicepaths.h"
 #include "core/types.h"
@@ -40,7 +41,9 @@ sigset_t ignoredAtStart;
 sigset_t maskAtStart;
 uint32 openAtStart[TRACKED_DESCRIPTORS / 32];
 int descriptorLimit;
-// The array of pointers as it was at start; the strings never move.
+// The crash handler's environment for the launcher: the array of pointers
+// as it was at start (the strings never move), since removing the
+// program's own settings would not be async-signal-safe.
 char** environmentAtStart;
 DebugLine crashLine;
 char crashStack[CRASH_STACK_SIZE];
@@ -111,7 +114,7 @@ int DescriptorLimit()
 
 // Just before the launcher is executed: the recorded mask and ignored
 // signals again, and every descriptor above 2 that was not open at the start
-// marked close-on-exec; the environment without the program's own settings.
+// marked close-on-exec.
 void RestoreStartStateForLauncher()
 {
     // The mask first: a termination request held back while leaving then
@@ -160,7 +163,7 @@ void FormatHandOffLine(DebugLine& line, const char* argument)
 
 // The one way to the launcher, from the exit handler and the crash handler
 // alike, and async-signal-safe: `line` is formatted already.
-void StartLauncher(DebugLine& line, const char* argument)
+void StartLauncher(DebugLine& line, const char* argument, char* const* environment)
 {
     WriteDebugLine(line);
     EndCutLines();
@@ -168,8 +171,7 @@ void StartLauncher(DebugLine& line, const char* argument)
     int changed = chdir(LAUNCHER_DIR);
     (void)changed;
     RestoreStartStateForLauncher();
-    execle(LAUNCHER_PATH, LAUNCHER_PATH, argument, (char*)NULL,
-           environmentAtStart ? environmentAtStart : environ);
+    execle(LAUNCHER_PATH, LAUNCHER_PATH, argument, (char*)NULL, environment);
 }
 
 // SDL's own crash handler (the classic library's) puts the video state back
@@ -181,7 +183,7 @@ void OnCrash(int sig)
     // As in SDL's handler, the one call that is not async-signal-safe.
     SDL_Quit();
     BeginHandOff();
-    StartLauncher(crashLine, CRASH_ARGUMENT);
+    StartLauncher(crashLine, CRASH_ARGUMENT, environmentAtStart ? environmentAtStart : environ);
 
     // No launcher: the signal's default action, as if it had not been caught.
     sigset_t crash;
@@ -264,7 +266,9 @@ void LaunchMenuAtExit()
     BeginHandOff();
     DebugLine line;
     FormatHandOffLine(line, theApp.GetExitArgument());
-    StartLauncher(line, theApp.GetExitArgument());
+    // What the program set in its environment for itself.
+    ForgetSoftwareRendering();
+    StartLauncher(line, theApp.GetExitArgument(), environ);
 
     // No launcher: the process ends with its own status, and the log written
     // on the way cannot end it.

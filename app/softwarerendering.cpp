@@ -13,9 +13,10 @@ struct Setting
 {
     const char* name;
     const char* value;
+    bool setHere;
 };
-const Setting settings[] = {{"SDL_RENDER_DRIVER", "software"},
-                            {"SDL_FRAMEBUFFER_ACCELERATION", "false"}};
+Setting settings[] = {{"SDL_RENDER_DRIVER", "software", false},
+                      {"SDL_FRAMEBUFFER_ACCELERATION", "false", false}};
 const int SETTING_COUNT = sizeof(settings) / sizeof(settings[0]);
 } // namespace
 
@@ -26,5 +27,18 @@ void ChooseSoftwareRendering()
         return;
     // A value the user set, even an empty one, is theirs.
     for (int i = 0; i < SETTING_COUNT; ++i)
-        setenv(settings[i].name, settings[i].value, 0);
+    {
+        if (!getenv(settings[i].name))
+            settings[i].setHere = setenv(settings[i].name, settings[i].value, 0) == 0;
+    }
+}
+
+void ForgetSoftwareRendering()
+{
+    for (int i = 0; i < SETTING_COUNT; ++i)
+    {
+        if (settings[i].setHere)
+            unsetenv(settings[i].name);
+        settings[i].setHere = false;
+    }
 }

@@ -7,8 +7,11 @@
 #define APP_SOFTWARERENDERING_H
 
 // Before SDL_Init: on SDL 1.2 on SDL2, sets each of the two settings that
-// the environment does not hold already. The launcher gets the environment
-// as it was before (app/launcherhandoff.h).
+// the environment does not hold already.
 void ChooseSoftwareRendering();
+
+// Before the launcher is executed: removes what ChooseSoftwareRendering set,
+// so that the launcher gets the environment the program was started with.
+void ForgetSoftwareRendering();
 
 #endif

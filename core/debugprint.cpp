@@ -258,8 +258,9 @@ void EndCutLines()
 {
     for (int fd = STDOUT_FILENO; fd <= STDERR_FILENO; ++fd)
     {
+        // Standard error on standard output's channel has had its wait.
         LogChannel& channel = ChannelOf(fd);
-        if (!channel.lineCut)
+        if (!channel.lineCut || (fd == STDERR_FILENO && &channel == &channels[STDOUT_FILENO]))
             continue;
         // The reader may have come back since it counted as stopped.
         channel.readerStopped = false;
