@@ -33,7 +33,7 @@ const int REQUEST_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP};
 const int CRASH_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT, SIGSYS};
 const char CRASH_ARGUMENT[] = "--view-main";
 // The crash handler's stack: a stack overflow is a crash too.
-const size_t CRASH_STACK_SIZE = 64 * 1024;
+const size_t CRASH_STACK_SIZE = 65536; // 64 KiB
 
 // Plain data, so that nothing has to be destroyed at exit, and the crash
 // handler reads it without formatting or allocating.
