@@ -6,12 +6,17 @@
 #include "core/devicepaths.h"
 #include "core/types.h"
 
+#include <SDL.h>
 #include <fcntl.h>
+#include <new>
 #include <signal.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+extern char** environ;
 
 // fcntl is left out: on 32-bit ARM its current version needs a newer C
 // library than the device has.
@@ -21,10 +26,27 @@ namespace
 // the lowest free numbers, far below this.
 const int TRACKED_DESCRIPTORS = 1024;
 
-// Plain data, so that nothing has to be destroyed at exit.
+// Requests to end the program: they leave the screen through the hand-off.
+const int REQUEST_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP};
+// A fault of the program, its libraries or its drivers, or a request for a
+// core dump: the launcher starts with the main view.
+const int CRASH_SIGNALS[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT, SIGSYS};
+const char CRASH_ARGUMENT[] = "--view-main";
+// The crash handler's stack: a stack overflow is a crash too.
+const size_t CRASH_STACK_SIZE = 65536; // 64 KiB
+
+// Plain data, so that nothing has to be destroyed at exit, and the crash
+// handler reads it without formatting or allocating.
 sigset_t ignoredAtStart;
 sigset_t maskAtStart;
 uint32 openAtStart[TRACKED_DESCRIPTORS / 32];
+int descriptorLimit;
+// The crash handler's environment for the launcher: the array of pointers
+// as it was at start (the strings never move), since removing the
+// program's own settings would not be async-signal-safe.
+char** environmentAtStart;
+DebugLine crashLine;
+char crashStack[CRASH_STACK_SIZE];
 
 bool IsOpen(int fd)
 {
@@ -44,28 +66,34 @@ bool IsIgnored(const struct sigaction& action)
 
 void OnLeavingRequest(int) {}
 
-// Closing the terminal or session the program was started from: the screen
-// is left as on a termination request, through the hand-off.
-void OnHangUp(int)
+// A termination request, or the terminal or session the program was started
+// from closed: the screen is left, and the hand-off follows. Also during
+// start-up: the loop then returns at once.
+void OnLeave(int)
 {
     CMainMenuApp::RequestLeave();
 }
 
 // Without SA_RESTART, as SDL's own handlers: a wait in the log is cut short.
-void SetHandler(int sig, void (*handler)(int))
+void SetHandler(int sig, void (*handler)(int), int flags = 0)
 {
     struct sigaction action;
     memset(&action, 0, sizeof(action));
     action.sa_handler = handler;
+    action.sa_flags = flags;
     sigemptyset(&action.sa_mask);
     sigaction(sig, &action, NULL);
 }
 
-// A hang-up ignored at start (nohup) stays ignored.
-void SetHangUpHandler(void (*handler)(int))
+// Each of `signals` but those ignored at start (nohup, a background job of a
+// shell): they stay ignored, for the launcher too.
+template <size_t N> void SetHandlers(const int (&signals)[N], void (*handler)(int), int flags = 0)
 {
-    if (!sigismember(&ignoredAtStart, SIGHUP))
-        SetHandler(SIGHUP, handler);
+    for (size_t i = 0; i < N; ++i)
+    {
+        if (!sigismember(&ignoredAtStart, signals[i]))
+            SetHandler(signals[i], handler, flags);
+    }
 }
 
 // The log is diagnostics only: a reader that has gone away or a log file at
@@ -86,7 +114,7 @@ int DescriptorLimit()
 
 // Just before the launcher is executed: the recorded mask and ignored
 // signals again, and every descriptor above 2 that was not open at the start
-// marked close-on-exec; the environment without the program's own settings.
+// marked close-on-exec.
 void RestoreStartStateForLauncher()
 {
     // The mask first: a termination request held back while leaving then
@@ -107,14 +135,78 @@ void RestoreStartStateForLauncher()
     }
 
     // On a closed number FIOCLEX simply fails.
-    const int limit = DescriptorLimit();
-    for (int fd = STDERR_FILENO + 1; fd < limit; ++fd)
+    for (int fd = STDERR_FILENO + 1; fd < descriptorLimit; ++fd)
     {
         if (!WasOpen(fd))
             ioctl(fd, FIOCLEX);
     }
-    // What the program set in its environment for itself.
-    ForgetSoftwareRendering();
+}
+
+// Only the array is copied: the program's own settings (SDL2's) go into the
+// live one.
+char** CopyEnvironment()
+{
+    size_t count = 0;
+    while (environ && environ[count])
+        ++count;
+    char** copy = environ ? new (std::nothrow) char*[count + 1] : NULL;
+    if (copy)
+        memcpy(copy, environ, (count + 1) * sizeof(char*));
+    return copy;
+}
+
+// The hand-off line has always been main's in the log.
+void FormatHandOffLine(DebugLine& line, const char* argument)
+{
+    FormatDebugLine(line, "main.cpp", __LINE__, "exit code(%s) !!\n", argument);
+}
+
+// The one way to the launcher, from the exit handler and the crash handler
+// alike, and async-signal-safe: `line` is formatted already.
+void StartLauncher(DebugLine& line, const char* argument, char* const* environment)
+{
+    WriteDebugLine(line);
+    EndCutLines();
+    // The launcher is started whether or not the directory change worked.
+    int changed = chdir(LAUNCHER_DIR);
+    (void)changed;
+    RestoreStartStateForLauncher();
+    execle(LAUNCHER_PATH, LAUNCHER_PATH, argument, (char*)NULL, environment);
+}
+
+// SDL's own crash handler (the classic library's) puts the video state back
+// and ends the process; this one then starts the launcher. Any fault on the
+// way ends the process by its default action: never a loop.
+void OnCrash(int sig)
+{
+    SetHandlers(CRASH_SIGNALS, SIG_DFL);
+    // As in SDL's handler, the one call that is not async-signal-safe.
+    SDL_Quit();
+    BeginHandOff();
+    StartLauncher(crashLine, CRASH_ARGUMENT, environmentAtStart ? environmentAtStart : environ);
+
+    // No launcher: the signal's default action, as if it had not been caught.
+    sigset_t crash;
+    sigemptyset(&crash);
+    sigaddset(&crash, sig);
+    sigprocmask(SIG_UNBLOCK, &crash, NULL);
+    (void)raise(sig);
+}
+
+// Set before SDL_Init: SDL's own handlers go only where the default is, and
+// SDL_Quit takes away only its own. With core dumps enabled (a developer's
+// RLIMIT_CORE) a crash keeps its default action, and the core is written.
+void CatchCrashes()
+{
+    struct rlimit core;
+    if (getrlimit(RLIMIT_CORE, &core) != 0 || core.rlim_cur != 0)
+        return;
+    stack_t stack;
+    memset(&stack, 0, sizeof(stack));
+    stack.ss_sp = crashStack;
+    stack.ss_size = sizeof(crashStack);
+    const int onStack = sigaltstack(&stack, NULL) == 0 ? SA_ONSTACK : 0;
+    SetHandlers(CRASH_SIGNALS, OnCrash, SA_NODEFER | SA_RESETHAND | onStack);
 }
 } // namespace
 
@@ -136,16 +228,19 @@ void PrepareLauncherHandOff()
             sigaddset(&ignoredAtStart, sig);
     }
     sigprocmask(SIG_BLOCK, NULL, &maskAtStart);
-    SetHangUpHandler(OnHangUp);
+    SetHandlers(REQUEST_SIGNALS, OnLeave);
 
     memset(openAtStart, 0, sizeof(openAtStart));
-    const int limit = DescriptorLimit();
-    for (int fd = STDERR_FILENO + 1; fd < limit; ++fd)
+    descriptorLimit = DescriptorLimit();
+    for (int fd = STDERR_FILENO + 1; fd < descriptorLimit; ++fd)
     {
         if (IsOpen(fd))
             openAtStart[fd / 32] |= 1u << (fd % 32);
     }
+    environmentAtStart = CopyEnvironment();
 
+    FormatHandOffLine(crashLine, CRASH_ARGUMENT);
+    CatchCrashes();
     IgnoreLogSignals();
 }
 
@@ -162,23 +257,18 @@ void BeginHandOff()
     sigaddset(&requests, SIGINT);
     sigaddset(&requests, SIGHUP);
     sigprocmask(SIG_BLOCK, &requests, NULL);
-    SetHandler(SIGTERM, OnLeavingRequest);
-    SetHandler(SIGINT, OnLeavingRequest);
-    SetHangUpHandler(OnLeavingRequest);
+    SetHandlers(REQUEST_SIGNALS, OnLeavingRequest);
 }
 
 void LaunchMenuAtExit()
 {
     // A start-up failure leaves through exit(), without main's call.
     BeginHandOff();
-    // The hand-off line has always been main's in the log.
-    DebugPrint("main.cpp", __LINE__, "exit code(%s) !!\n", theApp.GetExitArgument());
-
-    // The launcher is started whether or not the directory change worked.
-    int changed = chdir(LAUNCHER_DIR);
-    (void)changed;
-    RestoreStartStateForLauncher();
-    execl(LAUNCHER_PATH, LAUNCHER_PATH, theApp.GetExitArgument(), (char*)NULL);
+    DebugLine line;
+    FormatHandOffLine(line, theApp.GetExitArgument());
+    // What the program set in its environment for itself.
+    ForgetSoftwareRendering();
+    StartLauncher(line, theApp.GetExitArgument(), environ);
 
     // No launcher: the process ends with its own status, and the log written
     // on the way cannot end it.

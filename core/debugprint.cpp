@@ -41,7 +41,7 @@ struct LogChannel
     // A terminal's own open file description, or 0.
     int terminal;
 };
-// Per standard descriptor.
+// Per standard descriptor, but see ChannelOf.
 LogChannel channels[STDERR_FILENO + 1];
 
 bool SameFile(int a, int b)
@@ -51,13 +51,14 @@ bool SameFile(int a, int b)
            first.st_ino == second.st_ino;
 }
 
-void MarkStopped(int fd)
+// Standard output and error on one pipe, terminal or socket are one channel:
+// they share its reader, and a line cut on either is ended by the next line
+// on either.
+LogChannel& ChannelOf(int fd)
 {
-    // Standard output and error on one pipe or terminal share its reader.
-    channels[fd].readerStopped = true;
-    const int other = fd == STDOUT_FILENO ? STDERR_FILENO : STDOUT_FILENO;
-    if (SameFile(fd, other))
-        channels[other].readerStopped = true;
+    if (fd == STDERR_FILENO && SameFile(STDOUT_FILENO, STDERR_FILENO))
+        return channels[STDOUT_FILENO];
+    return channels[fd];
 }
 
 // A terminal polls writable while it has room for less than a line, and the
@@ -67,9 +68,8 @@ void MarkStopped(int fd)
 // parent. Opened once descriptors 0-2 are open, so that it cannot take one
 // of their numbers; -1 when the terminal cannot be opened again, and its
 // lines are then left out.
-int TerminalOf(int fd)
+int TerminalOf(int fd, LogChannel& channel)
 {
-    LogChannel& channel = channels[fd];
     if (channel.terminal > 0)
         return channel.terminal;
     struct stat status;
@@ -84,8 +84,9 @@ int TerminalOf(int fd)
     if (ioctl(fd, TIOCGPTN, &number) == 0)
         return -1;
 #endif
-    char path[32];
-    (void)snprintf(path, sizeof(path), "/proc/self/fd/%d", fd);
+    // Without snprintf: a crash's hand-off line may be the first.
+    char path[] = "/proc/self/fd/0";
+    path[sizeof(path) - 2] = static_cast<char>('0' + fd);
     const int own = open(path, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (own < 0)
         return -1;
@@ -116,17 +117,17 @@ bool FitsInFile(int fd, const struct stat& status, size_t length)
     return length <= space.f_bavail * block + tail;
 }
 
-// Writes what it can of `data` to `out` (standard descriptor `fd`, or the
-// terminal's own description), waiting for room only while the reader has
+// Writes what it can of `data` to `out` (a standard descriptor, or the
+// terminal's own description) of `channel`, waiting for room only while the reader has
 // not stopped, at most LOG_WAIT_MS in all; returns the bytes written. A
 // reader that takes any byte has not stopped. A reader that has gone (a
 // pipe or socket without one, a terminal hung up) takes nothing: writing to
 // a pipe would raise SIGPIPE, which is not yet ignored while static objects
 // are constructed.
-size_t Deliver(int fd, int out, bool socket, const char* data, size_t length)
+size_t Deliver(LogChannel& channel, int out, bool socket, const char* data, size_t length)
 {
     size_t done = 0;
-    int slices = channels[fd].readerStopped ? 0 : LOG_WAIT_MS / LOG_WAIT_SLICE_MS;
+    int slices = channel.readerStopped ? 0 : LOG_WAIT_MS / LOG_WAIT_SLICE_MS;
     for (;;)
     {
         pollfd room = {out, POLLOUT, 0};
@@ -141,7 +142,7 @@ size_t Deliver(int fd, int out, bool socket, const char* data, size_t length)
                        : write(out, data + done, length - done);
             if (written > 0)
             {
-                channels[fd].readerStopped = false;
+                channel.readerStopped = false;
                 done += static_cast<size_t>(written);
                 if (done == length)
                     return done;
@@ -152,7 +153,7 @@ size_t Deliver(int fd, int out, bool socket, const char* data, size_t length)
         }
         if (slices-- <= 0)
         {
-            MarkStopped(fd);
+            channel.readerStopped = true;
             return done;
         }
         // Writable but without room for a byte (a terminal's line ending
@@ -161,7 +162,7 @@ size_t Deliver(int fd, int out, bool socket, const char* data, size_t length)
     }
 }
 
-size_t Send(int fd, const char* data, size_t length)
+size_t Send(int fd, LogChannel& channel, const char* data, size_t length)
 {
     struct stat status;
     if (fstat(fd, &status) != 0)
@@ -174,9 +175,9 @@ size_t Send(int fd, const char* data, size_t length)
         return written > 0 ? static_cast<size_t>(written) : 0;
     }
     if (!S_ISCHR(status.st_mode) || !isatty(fd))
-        return Deliver(fd, fd, S_ISSOCK(status.st_mode), data, length);
+        return Deliver(channel, fd, S_ISSOCK(status.st_mode), data, length);
 
-    const int terminal = TerminalOf(fd);
+    const int terminal = TerminalOf(fd, channel);
     if (terminal < 0)
         return 0;
     // A background job writing to a terminal set to stop it (stty tostop)
@@ -185,7 +186,7 @@ size_t Send(int fd, const char* data, size_t length)
     sigemptyset(&stop);
     sigaddset(&stop, SIGTTOU);
     sigprocmask(SIG_BLOCK, &stop, &previous);
-    const size_t done = Deliver(fd, terminal, false, data, length);
+    const size_t done = Deliver(channel, terminal, false, data, length);
     sigprocmask(SIG_SETMASK, &previous, NULL);
     return done;
 }
@@ -195,7 +196,7 @@ void WriteLine(int fd, char* line, size_t length)
 {
     if (fd < STDOUT_FILENO || fd > STDERR_FILENO)
         return;
-    LogChannel& channel = channels[fd];
+    LogChannel& channel = ChannelOf(fd);
     if (channel.lineCut)
     {
         *--line = '\n';
@@ -204,7 +205,7 @@ void WriteLine(int fd, char* line, size_t length)
     if (length > LOG_LINE_MAX)
         return;
     // A failed write loses this line only; the log is diagnostics.
-    const size_t written = Send(fd, line, length);
+    const size_t written = Send(fd, channel, line, length);
     if (written > 0)
         channel.lineCut = written < length;
 }
@@ -217,24 +218,56 @@ size_t Append(char* line, size_t used, const char* format, va_list args)
     const int length = vsnprintf(line + used, LOG_LINE_MAX + 1 - used, format, args);
     return length < 0 ? LOG_LINE_MAX + 1 : used + static_cast<size_t>(length);
 }
+
+// The prefix with the bare name of `file`, then the message; the length as
+// Append gives it.
+size_t Format(char* line, const char* file, int number, const char* format, va_list args)
+{
+    const char* name = strrchr(file, '/');
+    name = name ? name + 1 : file;
+    const int prefix = snprintf(line, LOG_LINE_MAX + 1, "%s_%4d]  ", name, number);
+    if (prefix < 0 || static_cast<size_t>(prefix) > LOG_LINE_MAX)
+        return LOG_LINE_MAX + 1;
+    return Append(line, static_cast<size_t>(prefix), format, args);
+}
 } // namespace
 
 void DebugPrint(const char* file, int line, const char* format, ...)
 {
-    const char* name = strrchr(file, '/');
-    name = name ? name + 1 : file;
-    // One byte before the line for WriteLine.
-    char buffer[LOG_LINE_MAX + 2];
-    char* text = buffer + 1;
-    const int prefix = snprintf(text, LOG_LINE_MAX + 1, "%s_%4d]  ", name, line);
-    if (prefix < 0 || static_cast<size_t>(prefix) > LOG_LINE_MAX)
-        return;
-
+    DebugLine debugLine;
     va_list args;
     va_start(args, format);
-    const size_t length = Append(text, static_cast<size_t>(prefix), format, args);
+    debugLine.length = Format(debugLine.buffer + 1, file, line, format, args);
     va_end(args);
-    WriteLine(STDOUT_FILENO, text, length);
+    WriteDebugLine(debugLine);
+}
+
+void FormatDebugLine(DebugLine& line, const char* file, int number, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    line.length = Format(line.buffer + 1, file, number, format, args);
+    va_end(args);
+}
+
+void WriteDebugLine(DebugLine& line)
+{
+    WriteLine(STDOUT_FILENO, line.buffer + 1, line.length);
+}
+
+void EndCutLines()
+{
+    for (int fd = STDOUT_FILENO; fd <= STDERR_FILENO; ++fd)
+    {
+        // Standard error on standard output's channel has had its wait.
+        LogChannel& channel = ChannelOf(fd);
+        if (!channel.lineCut || (fd == STDERR_FILENO && &channel == &channels[STDOUT_FILENO]))
+            continue;
+        // The reader may have come back since it counted as stopped.
+        channel.readerStopped = false;
+        char newline[1];
+        WriteLine(fd, newline + 1, 0);
+    }
 }
 
 void PrintLine(int fd, const char* format, ...)

@@ -8,8 +8,10 @@
 #include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -90,6 +92,30 @@ void SetUpChild(const ChildOptions& options)
     {
         const rlimit limit = {options.sizeLimit, options.sizeLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
+    }
+
+    if (options.sessionLeader || options.backgroundJob)
+        setsid();
+    if (options.backgroundJob)
+    {
+        // The foreground belongs to a helper in a process group of its own,
+        // which ends with the child.
+        termios mode;
+        ioctl(STDOUT_FILENO, TIOCSCTTY, 0);
+        tcgetattr(STDOUT_FILENO, &mode);
+        mode.c_lflag |= TOSTOP;
+        tcsetattr(STDOUT_FILENO, TCSANOW, &mode);
+        const pid_t child = getpid(), foreground = fork();
+        if (foreground == 0)
+        {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            setpgid(0, 0);
+            while (getppid() == child)
+                pause();
+            _exit(0);
+        }
+        setpgid(foreground, foreground);
+        tcsetpgrp(STDOUT_FILENO, foreground);
     }
 
     for (int sig = 1; sig < NSIG; ++sig)
@@ -207,12 +233,18 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
                                const ChildOptions& options)
 {
     outReadEveryMs = options.outReadEveryMs;
+    errReadEveryMs = options.errReadEveryMs;
     int outPipe[2], errPipe[2];
     if ((options.outSocket ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) : pipe(outPipe)) != 0 ||
         pipe(errPipe) != 0)
         return false;
     if (options.unreadOutBytes > 0 &&
         fcntl(outPipe[0], F_SETPIPE_SZ, options.unreadOutBytes) < options.unreadOutBytes)
+        return false;
+    if (options.errPipeBytes > 0 &&
+        fcntl(errPipe[0], F_SETPIPE_SZ, options.errPipeBytes) < options.errPipeBytes)
+        return false;
+    if (options.outReadShut && shutdown(outPipe[0], SHUT_RD) != 0)
         return false;
     if (options.outStartsFull)
     {
@@ -270,7 +302,9 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
     for (int fd : {outPipe[1], errPipe[1], terminal})
         if (fd >= 0)
             close(fd);
-    (options.unreadOutBytes > 0 && !outReadEveryMs ? unreadFd : outFd) = outPipe[0];
+    // A reader that has shut its reading side keeps the socket open.
+    const bool unread = (options.unreadOutBytes > 0 && !outReadEveryMs) || options.outReadShut;
+    (unread ? unreadFd : outFd) = outPipe[0];
     errFd = errPipe[0];
     fcntl(outFd, F_SETFL, O_NONBLOCK);
     fcntl(errFd, F_SETFL, O_NONBLOCK);
@@ -279,22 +313,28 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
 
 void ChildProcess::Pump(int timeoutMs)
 {
-    // A slow reader leaves standard output alone between its reads.
-    const bool outDue = outReadEveryMs == 0 || NowMs() - outReadAt >= outReadEveryMs;
-    pollfd fds[2] = {{outDue ? outFd : -1, POLLIN, 0}, {errFd, POLLIN, 0}};
+    // A slow reader leaves its pipe alone between its reads.
+    const long now = NowMs();
+    const bool outDue = outReadEveryMs == 0 || now - outReadAt >= outReadEveryMs;
+    const bool errDue = errReadEveryMs == 0 || now - errReadAt >= errReadEveryMs;
+    pollfd fds[2] = {{outDue ? outFd : -1, POLLIN, 0}, {errDue ? errFd : -1, POLLIN, 0}};
     if (fds[0].fd < 0 && errFd < 0)
         return WaitForEnd(pid, timeoutMs);
-    if (poll(fds, 2, outDue ? timeoutMs : std::min(timeoutMs, outReadEveryMs)) <= 0)
+    int wait = outDue ? timeoutMs : std::min(timeoutMs, outReadEveryMs);
+    if (!errDue)
+        wait = std::min(wait, errReadEveryMs);
+    if (poll(fds, 2, wait) <= 0)
         return;
     if (fds[0].fd >= 0 && (fds[0].revents & (POLLIN | POLLHUP)))
     {
         ReadSome(outFd, out);
         outReadAt = NowMs();
     }
-    if (errFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
+    if (fds[1].fd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
     {
         const size_t before = err.size();
         ReadSome(errFd, err);
+        errReadAt = NowMs();
         errTimes.insert(errTimes.end(), std::count(err.begin() + before, err.end(), '\n'), NowMs());
     }
 }

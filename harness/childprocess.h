@@ -18,7 +18,9 @@ struct ChildOptions
 {
     std::vector<int> closed, open = {3};
     int unreadOutBytes = 0, ignoredSignal = 0, blockedSignal = 0, outReadEveryMs = 0;
+    int errPipeBytes = 0, errReadEveryMs = 0;
     bool errOnOut = false, unreadTerminal = false, outSocket = false, outStartsFull = false;
+    bool outReadShut = false, sessionLeader = false, backgroundJob = false;
     std::string outFile;
     unsigned long sizeLimit = 0;
     std::vector<std::string> wrapper;
@@ -28,7 +30,12 @@ struct ChildOptions
     // as the pipe is (Socket), a pseudo-terminal not read until ResumeOut()
     // that standard error shares but under an emulator (Terminal), or a pipe
     // read from the start, only every `ms` (ReadEvery; Unread sizes it).
-    // ErrOnOut: standard error goes there.
+    // ErrOnOut: standard error goes there. ReadShut (Socket): the reader has
+    // shut its reading side before the start, the socket still open.
+    // ErrReadEvery: standard error a pipe of `bytes` read only every `ms`.
+    // Leader: the child leads a session of its own, without a controlling
+    // terminal. BackgroundJob (Terminal): it leads a session on the terminal,
+    // set to stop background writers (stty tostop), as a background job.
     ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; } // standard ones
     ChildOptions& Unread(int bytes) { return unreadOutBytes = bytes, *this; }
     ChildOptions& Ignoring(int signal) { return ignoredSignal = signal, *this; }
@@ -41,6 +48,13 @@ struct ChildOptions
     ChildOptions& Socket() { return outSocket = true, *this; }
     ChildOptions& StartsFull() { return outStartsFull = true, *this; }
     ChildOptions& ReadEvery(int ms) { return outReadEveryMs = ms, *this; }
+    ChildOptions& ReadShut() { return outReadShut = true, *this; }
+    ChildOptions& ErrReadEvery(int bytes, int ms)
+    {
+        return errPipeBytes = bytes, errReadEveryMs = ms, *this;
+    }
+    ChildOptions& Leader() { return sessionLeader = true, *this; }
+    ChildOptions& BackgroundJob() { return backgroundJob = true, *this; }
     // Started as the last argument of `command` (a program of this machine,
     // such as valgrind).
     ChildOptions& Under(std::vector<std::string> command) { return wrapper = command, *this; }
@@ -100,8 +114,8 @@ class ChildProcess
     int unreadFd = -1;
     bool exited = false;
     int status = 0;
-    int outReadEveryMs = 0;
-    long outReadAt = 0;
+    int outReadEveryMs = 0, errReadEveryMs = 0;
+    long outReadAt = 0, errReadAt = 0;
     std::string out;
     std::string err;
     std::vector<long> errTimes;

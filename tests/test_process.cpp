@@ -13,14 +13,17 @@
 #include <signal.h>
 #include <string.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <sstream>
 
 namespace
 {
@@ -32,8 +35,15 @@ using expected::Log;
 using Env = std::map<std::string, std::string>;
 // Every line must arrive, and the hand-off line last.
 const Log kWhole = expected::Whole(TEST_SOURCE_DIR, {}, "--view-main");
-const LogLine kMade = kWhole[0], kCwd = kWhole[1], kGone = kWhole[3], kHandOff = kWhole[4];
+const LogLine kMade = kWhole[0], kCwd = kWhole[1], kInit = kWhole[2], kGone = kWhole[3],
+              kHandOff = kWhole[4];
 const LogLine kRight = {expected::kView, expected::kRight.log};
+const LogLine kRefused = {"mainmenuapp.cpp",
+                          expected::kVideoModeError + "display refused the mode"};
+// A crash while the screen runs: the hand-off, without the screen's teardown.
+const Log kCrash = {kMade, kCwd, kInit, kHandOff};
+// What the program sets on SDL 1.2 on SDL2, as the launcher records it.
+const std::string kSdl2Settings = " SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=false";
 // "tvoutview.cpp_  81]  CTvOutView()\n": the name, the number in four
 // columns, the text.
 const size_t kMadeBytes = 34;
@@ -41,6 +51,8 @@ const size_t kEarlierBytes = 2000;
 // Under an emulator the process seen is the emulator's, and it runs many
 // times slower.
 const bool kEmulated = LauncherStartedWith("").size() <= 3;
+// Where tests/reportsdl2.c records the SDL2 settings at SDL_Init.
+const std::string kSdlInitRecord = TEST_BUILD_DIR "/sdl-init.record";
 
 // Whether the process ignores `sig`, by its mask in /proc/<pid>/status.
 bool Ignores(pid_t pid, int sig)
@@ -51,18 +63,57 @@ bool Ignores(pid_t pid, int sig)
     return false;
 }
 
+// The fields of /proc/<pid>/stat after the command's name: the state first,
+// the controlling terminal fifth.
+std::vector<std::string> StatFields(pid_t pid)
+{
+    const std::string stat = FileText("/proc/" + std::to_string(pid) + "/stat");
+    std::vector<std::string> fields;
+    std::istringstream rest(stat.substr(std::min(stat.rfind(')') + 1, stat.size())));
+    for (std::string field; rest >> field;)
+        fields.push_back(field);
+    return fields;
+}
+
+// How many of the process's descriptors are open on the file that `fd` is.
+int DescriptorsLike(pid_t pid, int fd)
+{
+    namespace fs = std::filesystem;
+    const fs::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    std::error_code error;
+    const fs::path file = fs::read_symlink(fds / std::to_string(fd), error);
+    int count = 0;
+    for (fs::directory_iterator entry(fds, error), end; !error && entry != end;
+         entry.increment(error))
+        count += fs::read_symlink(entry->path(), error) == file;
+    return count;
+}
+
 // A file system of two 4 KiB pages, in a mount namespace of this test's own
-// (which needs root); empty, with `why`, where that is not permitted.
+// (which needs root), on the test's folder bound onto itself and made
+// private, so that nothing mounted below it reaches another namespace; "/"
+// need not be a mount point, as in a chroot. Empty, with `why`, where that is
+// not permitted.
 std::string SmallFileSystem(std::string& why)
 {
     const std::string dir = TEST_BUILD_DIR "/small-fs";
     mkdir(dir.c_str(), 0755);
     if (unshare(CLONE_NEWNS) != 0)
         why = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
-    else if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+    else if (mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+             mount("none", dir.c_str(), nullptr, MS_PRIVATE, nullptr) != 0 ||
              mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=8k") != 0)
         why = std::string("mount: ") + strerror(errno);
     return why.empty() ? dir : "";
+}
+
+// The file system, then the folder bound onto itself: where the mounts above
+// it are shared, the binding reached the other namespaces too, and its
+// unmounting does as well.
+void UnmountSmallFileSystem(const std::string& dir)
+{
+    if (!dir.empty() && umount(dir.c_str()) == 0)
+        umount(dir.c_str());
 }
 
 // One start of the program and what it must show. A row names what differs
@@ -81,15 +132,31 @@ struct Row
     // recorded), when they can be seen; those recorded.
     size_t callsBeforeLeave = 0;
     std::vector<std::string> recorded;
-    int quit = 0;            // the signal that leaves once the screen runs (by default
-                             // SIGTERM, when `env` is empty)
-    Log fileLog;             // the lines of options.outFile, when given
-    bool stallTimed = false; // the wait for a stopped reader timed, once per stop
-    bool fullDisk = false;   // options.outFile on a full file system, freed before the leave
-    // > 0: the terminal is read from this recorded device call on, and
-    // its lines are all whole, a move's dropped where it was full.
+    int quit = 0;           // the signal that leaves once the screen runs (by default
+                            // SIGTERM, when `env` is empty)
+    int survives = 0;       // a signal sent first that must not end the screen
+    Log fileLog;            // the lines of options.outFile, when given
+    size_t stalls = 0;      // the stops timed: a wait of the log at each, so many at least
+    bool readsPart = false; // the log's reader gets some lines, each whole and in order
+    // options.outFile on a full file system with `roomLeft` bytes left in
+    // its last block, freed before the leave.
+    bool fullDisk = false;
+    size_t roomLeft = 0;
+    // > 0: the terminal is read from this recorded device call on (or this
+    // many ms after the start), and its lines are all whole, a move's
+    // dropped where it was full, the device calls on it apart.
     size_t readFromCall = 0;
-    int status = 0; // the exit status when no launcher is there
+    int readAfterMs = 0;
+    // The session stops itself once SDL_Quit has run, to be continued with
+    // its terminal full and read 20 ms later, during the hand-off.
+    bool readInHandOff = false;
+    // The SDL2 settings at SDL_Init as tests/reportsdl2.c records them, and a
+    // signal sent while it holds SDL's start.
+    std::string atSdlInit;
+    int signalAtSdlInit = 0;
+    rlim_t coreLimit = 0;
+    int status = 0;   // the exit status when no launcher is there
+    int killedBy = 0; // or the signal that ends the process instead
 
     Row& Gone() { return readerGone = true, *this; }
     Row& With(const ChildOptions& o) { return options = o, *this; }
@@ -99,11 +166,32 @@ struct Row
     Row& CallsBeforeLeave(size_t calls) { return callsBeforeLeave = calls, *this; }
     Row& Records(const std::vector<std::string>& calls) { return recorded = calls, *this; }
     Row& QuitBy(int signal) { return quit = signal, *this; }
+    Row& Survives(int signal) { return survives = signal, *this; }
     Row& FileHolds(const Log& lines) { return fileLog = lines, *this; }
-    Row& StallTimed() { return stallTimed = true, *this; }
-    Row& FullDisk() { return fullDisk = true, *this; }
+    Row& StallTimed(size_t stops = 1) { return stalls = stops, *this; }
+    Row& ReadsPart() { return readsPart = true, *this; }
+    Row& FullDisk(size_t room) { return fullDisk = true, roomLeft = room, *this; }
     Row& ReadFromCall(size_t call) { return readFromCall = call, *this; }
+    Row& ReadAfter(int ms) { return readAfterMs = ms, *this; }
+    Row& ReadInHandOff()
+    {
+        env.emplace("LD_PRELOAD", "");
+        env["LD_PRELOAD"] += std::string(" ") + RAISEAFTERQUIT_LIB;
+        env["RAISE_AFTER_SDL_QUIT"] = std::to_string(SIGSTOP);
+        env["TVOUT_LAUNCHER_QUIET"] = ""; // the launcher's line shows
+        return readInHandOff = true, *this;
+    }
+    Row& AtSdlInit(const std::string& settings, int signal = 0)
+    {
+        std::string& preload = env["LD_PRELOAD"];
+        if (preload.find(REPORTSDL2_LIB) == std::string::npos)
+            preload += std::string(" ") + REPORTSDL2_LIB;
+        env["SDL_INIT_RECORD"] = kSdlInitRecord;
+        return atSdlInit = "environment:" + settings + "\n", signalAtSdlInit = signal, *this;
+    }
+    Row& CoreLimit(rlim_t bytes) { return coreLimit = bytes, *this; }
     Row& Ends(int exitStatus) { return status = exitStatus, *this; }
+    Row& Killed(int signal) { return killedBy = signal, *this; }
 };
 
 class ProcessTest : public DeviceDirTest<>
@@ -117,9 +205,9 @@ class ProcessTest : public DeviceDirTest<>
         PrepareDeviceDir(!row.launcher.empty(), true);
         if (!row.options.outFile.empty())
             unlink(row.options.outFile.c_str());
-        // On a full file system the log file starts 37 bytes short of its
-        // first block's end, the rest of the file system filled: the first
-        // line fits, the second does not.
+        unlink(kSdlInitRecord.c_str());
+        // On a full file system the log file starts `row.roomLeft` bytes
+        // short of its first block's end, the rest of the file system filled.
         size_t fileStart = row.fileLog.empty() ? 0 : kEarlierBytes;
         const std::string filler = small + "/filler";
         if (row.fullDisk)
@@ -128,7 +216,7 @@ class ProcessTest : public DeviceDirTest<>
                 GTEST_SKIP() << "no small file system for \"" << row.what << "\": " << noFileSystem;
             struct statfs space;
             ASSERT_EQ(0, statfs(small.c_str(), &space));
-            fileStart = space.f_bsize - kMadeBytes - 3;
+            fileStart = space.f_bsize - row.roomLeft;
             std::ofstream(row.options.outFile) << std::string(fileStart - 1, '-') << "\n";
             std::ofstream fill(filler);
             const std::string block(space.f_bsize, '-');
@@ -139,12 +227,33 @@ class ProcessTest : public DeviceDirTest<>
             std::ofstream(row.options.outFile) << std::string(fileStart - 1, '-') << "\n";
         Env env = row.env;
         env.emplace("SDL_VIDEODRIVER", "dummy");
-        env.emplace("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
+        // Crashes are the program's to handle: AddressSanitizer neither sets
+        // the core limit to 0 nor catches SIGSEGV itself.
+        env.emplace("ASAN_OPTIONS",
+                    "detect_leaks=0:verify_asan_link_order=0:disable_coredump=0:handle_segv=0");
+        // Core dumps as the row says, none by default, whatever this test was
+        // started with.
+        rlimit core;
+        getrlimit(RLIMIT_CORE, &core);
+        const rlimit childCore = {row.coreLimit, core.rlim_max};
+        setrlimit(RLIMIT_CORE, &childCore);
         ChildProcess child;
-        ASSERT_TRUE(child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, row.options));
+        const bool started = child.Start(TVOUT_PATH, TEST_SOURCE_DIR, env, row.options);
+        setrlimit(RLIMIT_CORE, &core);
+        ASSERT_TRUE(started);
         if (row.readerGone)
             child.CloseOut();
-        if (row.quit || row.env.empty())
+        if (!row.atSdlInit.empty())
+        {
+            ASSERT_TRUE(
+                child.WaitUntil([] { return !FileText(kSdlInitRecord).empty(); }, kTimeoutMs))
+                << child.Why();
+            EXPECT_EQ(row.atSdlInit, FileText(kSdlInitRecord)) << "the SDL2 settings at SDL_Init";
+            if (row.signalAtSdlInit)
+                child.Signal(row.signalAtSdlInit);
+            unlink(kSdlInitRecord.c_str());
+        }
+        if (!row.signalAtSdlInit && (row.quit || row.env.empty()))
         {
             // Until the screen runs (SDL handles SIGTERM once started, before
             // the font opens) neither a gone reader nor a full log file may
@@ -160,8 +269,27 @@ class ProcessTest : public DeviceDirTest<>
                 ASSERT_TRUE(child.WaitUntil([&] { return child.Out().size() >= 4096; }, kTimeoutMs))
                     << child.Why();
             }
+            // The log on a terminal, read from here on: written through one
+            // description of the program's own, which is not its controlling
+            // terminal unless it had that one already.
+            if (row.options.unreadTerminal)
+                child.ResumeOut();
+            if (row.options.unreadTerminal && !kEmulated)
+            {
+                EXPECT_EQ(3, DescriptorsLike(child.Pid(), STDOUT_FILENO))
+                    << "standard output and error and one description of its own";
+            }
+            if (row.options.sessionLeader && !kEmulated)
+            {
+                EXPECT_EQ("0", StatFields(child.Pid()).at(4)) << "it has a controlling terminal";
+            }
             if (row.fullDisk)
                 unlink(filler.c_str());
+            if (row.survives)
+            {
+                child.Signal(row.survives);
+                EXPECT_FALSE(child.WaitExit(300)) << "signal " << row.survives << " ended it";
+            }
             child.Signal(row.quit ? row.quit : SIGTERM);
         }
         else if (const size_t calls = row.readFromCall ? row.readFromCall : row.callsBeforeLeave)
@@ -174,37 +302,92 @@ class ProcessTest : public DeviceDirTest<>
             if (row.readFromCall)
                 child.ResumeOut();
         }
+        else if (row.readAfterMs)
+        {
+            child.WaitUntil([] { return false; }, row.readAfterMs);
+            child.ResumeOut();
+        }
+        if (row.readInHandOff)
+        {
+            ASSERT_TRUE(
+                child.WaitUntil([&] { return StatFields(child.Pid()).at(0) == "T"; }, kTimeoutMs))
+                << child.Why();
+            child.Signal(SIGCONT);
+            child.WaitUntil([] { return false; }, 20);
+            child.ResumeOut();
+        }
         // Where the leave cannot be seen, the session's whole run counts.
-        const bool leaveSeen = row.quit || row.env.empty() || row.callsBeforeLeave;
+        const bool leaveSeen = row.signalAtSdlInit || row.quit || row.env.empty() ||
+                               row.callsBeforeLeave || row.readInHandOff;
         ASSERT_TRUE(child.WaitExit(leaveSeen ? kHandOffMs : kTimeoutMs))
             << "no hand-off within 5 s of the leave";
 
         EXPECT_TRUE(SameLines(row.launcher, LauncherRecord()));
-        EXPECT_TRUE(WIFEXITED(child.Status()) && WEXITSTATUS(child.Status()) == row.status)
-            << "expected exit status " << row.status << "; " << child.Why();
-        if (row.readFromCall)
-        {
-            std::string text = child.Out();
+        const int status = child.Status();
+        EXPECT_TRUE(row.killedBy ? WIFSIGNALED(status) && WTERMSIG(status) == row.killedBy
+                                 : WIFEXITED(status) && WEXITSTATUS(status) == row.status)
+            << "expected " << (row.killedBy ? "the end by signal " : "exit status ")
+            << (row.killedBy ? row.killedBy : row.status) << "; " << child.Why();
+        std::string text = child.Out();
+        if (row.options.unreadTerminal)
             text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-            const Log log = ParseLog(text);
+        if (row.readFromCall || row.readAfterMs || row.readInHandOff || row.readsPart)
+        {
+            // Each device call on the terminal is one whole line of its own.
+            Log log;
+            for (const std::string& line : SplitLines(text))
+            {
+                if (line.compare(0, 7, "tvout: ") != 0)
+                    log.push_back(ParseLogLine(line));
+                else
+                    EXPECT_TRUE(line == "tvout: " + expected::MoveCall(expected::kRight) ||
+                                line == "tvout: " + std::string(expected::kBeforeMode) ||
+                                line == "tvout: " + std::string(expected::kPalMode))
+                        << line;
+            }
             const size_t moves = std::count(log.begin(), log.end(), kRight);
             EXPECT_LT(moves, 5000u) << "no line was dropped: the terminal never filled";
-            EXPECT_TRUE(SameLines(expected::SessionLog(TEST_SOURCE_DIR, moves), log));
+            Log whole = expected::SessionLog(TEST_SOURCE_DIR, moves);
+            // The hand-off's lines were dropped: the launcher's comes next.
+            if (row.readInHandOff)
+                whole.erase(whole.end() - 2, whole.end());
+            if (row.readInHandOff)
+                whole.push_back({"", "launcher: asked to open --view-apps (working directory " +
+                                         DeviceDir() + ")"});
+            if (!row.readsPart)
+            {
+                EXPECT_TRUE(SameLines(whole, log));
+            }
+            // Or some of those lines, in their order.
+            auto next = whole.begin();
+            for (size_t i = 0; row.readsPart && i < log.size() && next != whole.end(); ++i, ++next)
+            {
+                next = std::find(next, whole.end(), log[i]);
+                EXPECT_TRUE(next != whole.end()) << "line " << i << ": " << log[i].second;
+            }
         }
         else
-            EXPECT_TRUE(SameLines(row.log, ParseLog(child.Out())));
+            EXPECT_TRUE(SameLines(row.log, ParseLog(text)));
         EXPECT_TRUE(SameLines(row.recorded, RecordedDeviceCalls()));
-        if (row.stallTimed)
+        if (row.stalls)
         {
-            // The stop shows between two device calls: one wait of 50 ms.
-            // Under an emulator on a loaded machine one move alone has taken
-            // half a second.
+            // A stop shows between two device calls: one wait of 50 ms. The
+            // lines dropped after it wait for nothing (a slice would be 10
+            // ms). Under an emulator on a loaded machine one move alone has
+            // taken half a second.
             std::vector<long> gaps = child.ErrTimes();
             std::adjacent_difference(gaps.begin(), gaps.end(), gaps.begin());
-            const long longest =
-                gaps.size() > 1 ? *std::max_element(gaps.begin() + 1, gaps.end()) : 0;
-            EXPECT_GE(longest, 30) << "no wait for the stalled reader";
-            EXPECT_LT(longest, kEmulated ? 2000 : 250);
+            if (!gaps.empty())
+                gaps.erase(gaps.begin());
+            const auto longer = [&](long ms) {
+                return std::count_if(gaps.begin(), gaps.end(), [=](long gap) { return gap >= ms; });
+            };
+            EXPECT_GE(longer(30), static_cast<long>(row.stalls))
+                << "no wait for the stalled reader";
+            EXPECT_EQ(0, longer(kEmulated ? 2000 : 250));
+            EXPECT_TRUE(kEmulated || (longer(8) - longer(30)) * 10 < static_cast<long>(gaps.size()))
+                << longer(8) - longer(30) << " waits of 8 to 30 ms between " << gaps.size() + 1
+                << " device calls";
         }
         if (!row.fileLog.empty())
         {
@@ -275,12 +458,39 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     const auto startedWith =
         [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
     { return Row(what).With(options).Launches(record).Prints(kWhole); };
+    // The session's first device call, PAL's, crashes (harness/testdevicetv.c)
+    // as `how` says.
+    const auto crashes = [&](const char* what, const char* how)
+    {
+        return session(what, 1,
+                       {{"LD_PRELOAD", TESTDEVICETV_LIB},
+                        {"TVOUT_DEVICE_CALLS", DeviceCallsFile()},
+                        {"TVOUT_DEVICE_CRASH", how}})
+            .Launches(LauncherStartedWith("--view-main"))
+            .Prints(kCrash)
+            .Records({expected::kBeforeMode})
+            .CallsBeforeLeave(1);
+    };
+    const ChildOptions onFile = ChildOptions().ToFile(small + "/log");
     const Row rows[] = {
         Row("reader stays").Prints(kWhole),
         // SDL cannot start: the hand-off still comes.
         Row("start-up failure")
             .In({{"SDL_VIDEODRIVER", "nonesuch"}})
             .Prints({kMade, kCwd, kHandOff}),
+        // A termination request while SDL's start is held up, before SDL
+        // handles any signal: the screen is left as soon as it runs, or the
+        // failed start hands off.
+        Row("SIGTERM while SDL starts").AtSdlInit(kSdl2Settings, SIGTERM).Prints(kWhole),
+        Row("SIGINT while SDL starts").AtSdlInit(kSdl2Settings, SIGINT).Prints(kWhole),
+        Row("SIGTERM while SDL starts, and it fails")
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .AtSdlInit(kSdl2Settings, SIGTERM)
+            .Prints({kMade, kCwd, kHandOff}),
+        Row("SIGTERM while SDL starts, then the video mode refused")
+            .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
+            .AtSdlInit(kSdl2Settings, SIGTERM)
+            .Prints({kMade, kCwd, kRefused, kHandOff}),
         Row("reader gone").Gone(),
         startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
                     LauncherStartedWith("--view-main", {.ignored = " 13"})),
@@ -309,9 +519,69 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         // move on.
         recorded("terminal read again after it was full, 5000 moves", 5000, terminal)
             .ReadFromCall(600),
+        // With the device calls on it too: a line cut on either standard
+        // output or error is ended by the next on either.
+        session("standard output and error on one terminal, read again after a stall", 5000)
+            .With(terminal)
+            .ReadAfter(500),
+        // Full, its last line cut; read again once the leave has begun: the
+        // launcher's line starts a line of its own.
+        recorded("terminal with a cut line, read again during the hand-off", 1000, terminal)
+            .ReadInHandOff(),
+        // While descriptor 0 is closed (before main) the terminal is not
+        // opened again, and its line is left out.
+        Row("log on a terminal, started without descriptor 0")
+            .With(ChildOptions().Terminal().Without({0}))
+            .Launches(LauncherStartedWith("--view-main", {.unwritable = ""}))
+            .Prints({kCwd, kInit, kGone, kHandOff}),
+        Row("log on a terminal, the program leading a session of its own")
+            .With(ChildOptions().Terminal().Leader())
+            .Prints(kWhole),
+        Row("log on a terminal set to stop background writers, the program in the background")
+            .With(ChildOptions().Terminal().BackgroundJob())
+            .Prints(kWhole),
         Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
+        startedWith("started with SIGHUP ignored (nohup), a hang-up while the screen runs",
+                    ChildOptions().Ignoring(SIGHUP),
+                    LauncherStartedWith("--view-main", {.ignored = " 1"}))
+            .Survives(SIGHUP),
+        // A crash: the launcher with the main view and the state the
+        // program was started in, the video state put back by SDL_Quit.
+        Row("SIGSEGV while the screen runs").Prints(kCrash).QuitBy(SIGSEGV),
+        startedWith("SIGABRT while the screen runs, started with SIGUSR1 blocked",
+                    ChildOptions().Blocking(SIGUSR1),
+                    LauncherStartedWith("--view-main", {.blocked = " 10"}))
+            .Prints(kCrash)
+            .QuitBy(SIGABRT),
+        Row("SIGQUIT while the screen runs on SDL 1.2 on SDL2")
+            .In({{"LD_PRELOAD", REPORTSDL2_LIB}})
+            .Prints(kCrash)
+            .QuitBy(SIGQUIT),
+        startedWith("started with SIGQUIT ignored, as a shell's background job",
+                    ChildOptions().Ignoring(SIGQUIT),
+                    LauncherStartedWith("--view-main", {.ignored = " 3"}))
+            .Survives(SIGQUIT),
+        crashes("a device call faults", "fault"),
+        crashes("a device call runs out of stack", "overflow"),
+        // Its SDL_Quit faults again: the process ends by the signal.
+        Row("a second fault on the way from a crash")
+            .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "11"}})
+            .Prints({kMade, kCwd, kInit, kGone})
+            .Launches({})
+            .Killed(SIGSEGV)
+            .QuitBy(SIGTERM),
+        // As a developer sets it: the core is written, no launcher started.
+        Row("SIGSEGV with core dumps enabled")
+            .CoreLimit(1)
+            .Prints({kMade, kCwd, kInit})
+            .Launches({})
+            .Killed(SIGSEGV)
+            .QuitBy(SIGSEGV),
         Row("log on a stream socket").With(socket).Prints(kWhole),
         Row("stream socket whose peer has gone").Gone().With(socket),
+        // A write there would raise SIGPIPE, not ignored before main.
+        Row("stream socket whose reader has shut its reading side")
+            .With(ChildOptions().Socket().ReadShut()),
         // Full from the first line; read again a second later, before the
         // leave.
         Row("reader stalls for a second, then reads again")
@@ -325,6 +595,15 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         session150("reader stalled in the middle of the moves, the wait timed", {},
                    ChildOptions().Unread(8192))
             .StallTimed(),
+        // It stops again after it has read: a wait at each stop.
+        session("reader that takes data every 100 ms, 1000 moves", 1000)
+            .With(ChildOptions().Unread(4096).ReadEvery(100))
+            .CallsBeforeLeave(1002)
+            .StallTimed(3)
+            .ReadsPart(),
+        // Standard error's reader is its own, however standard output's fares.
+        session150("standard output stalled, standard error a pipe of its own read every 10 ms", {},
+                   ChildOptions().Unread(4096).ErrReadEvery(4096, 10)),
         Row("log file whose size limit the second line fits exactly")
             .With(limited(0))
             .FileHolds({kMade, kCwd}),
@@ -356,37 +635,70 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .In(raise("2"))
             .Prints(kWhole)
             .QuitBy(SIGTERM),
+        Row("SIGHUP as SDL_Quit puts its default back")
+            .In(raise("1"))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
         // Skipped where no file system can be mounted.
         Row("log file on a file system that fills, then frees")
-            .With(ChildOptions().ToFile(small + "/log"))
+            .With(onFile)
             .FileHolds({kMade, kGone, kHandOff})
-            .FullDisk(),
-        // On SDL 1.2 on SDL2 (reported by a preload) the program sets SDL2
-        // settings for itself only: the launcher gets the environment as
-        // the program found it, on every way out.
-        session150("SDL 1.2 on SDL2, reader stalled", {{"LD_PRELOAD", REPORTSDL2_LIB}}),
+            .FullDisk(kMadeBytes + 3),
+        Row("log file that ends on a block boundary of a full file system")
+            .With(onFile)
+            .FileHolds({kGone, kHandOff})
+            .FullDisk(0),
+        Row("log file whose first line fills its full file system exactly")
+            .With(onFile)
+            .FileHolds({kMade, kGone, kHandOff})
+            .FullDisk(kMadeBytes),
+        // On SDL 1.2 on SDL2 (reported by a preload, 1.2.50 and later) the
+        // program has the SDL2 settings when SDL starts, those the user has
+        // not set, and for itself only: the launcher gets the environment
+        // as the program found it, on every way out.
+        session150("SDL 1.2 on SDL2, reader stalled").AtSdlInit(kSdl2Settings),
         Row("SDL 1.2 on SDL2, start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}, {"LD_PRELOAD", REPORTSDL2_LIB}})
+            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .AtSdlInit(kSdl2Settings)
             .Prints({kMade, kCwd, kHandOff}),
         session150("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
-                   {{"LD_PRELOAD", REPORTSDL2_LIB}, {"SDL_RENDER_DRIVER", "opengl"}})
+                   {{"SDL_RENDER_DRIVER", "opengl"}})
+            .AtSdlInit(" SDL_RENDER_DRIVER=opengl SDL_FRAMEBUFFER_ACCELERATION=false")
             .Launches(
                 LauncherStartedWith("--view-apps", {.environment = " SDL_RENDER_DRIVER=opengl"})),
+        Row("SDL 1.2 on SDL2, the user's own framebuffer setting")
+            .In({{"SDL_FRAMEBUFFER_ACCELERATION", "true"}})
+            .AtSdlInit(" SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=true")
+            .Launches(LauncherStartedWith("--view-main",
+                                          {.environment = " SDL_FRAMEBUFFER_ACCELERATION=true"}))
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
+        Row("SDL 1.2.50, the first on SDL2")
+            .In({{"REPORT_SDL_PATCH", "50"}})
+            .AtSdlInit(kSdl2Settings)
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
+        Row("SDL 1.2.49")
+            .In({{"REPORT_SDL_PATCH", "49"}})
+            .AtSdlInit("")
+            .Prints(kWhole)
+            .QuitBy(SIGTERM),
     };
     for (const auto& row : rows)
         Check(row);
+    UnmountSmallFileSystem(small);
 }
 
 TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
-    const LogLine kRefused = {"mainmenuapp.cpp",
-                              expected::kVideoModeError + "display refused the mode"};
     const Row rows[] = {
         Row("normal run").Prints(kWhole),
         Row("SDL cannot start")
             .In({{"SDL_VIDEODRIVER", "nonesuch"}})
             .Ends(1)
             .Prints({kMade, kCwd, kHandOff, kGone}),
+        // The hand-off line comes, then the signal's own end.
+        Row("SIGSEGV while the screen runs").Prints(kCrash).Killed(SIGSEGV).QuitBy(SIGSEGV),
         Row("video mode refused")
             .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
             .Ends(2)

@@ -11,6 +11,8 @@ Prints each fault and exits 1 when
   stays within one part. Words with <, >, $, =, {, }, |, quotes or
   parentheses (commands, placeholders), absolute and ./ paths are left alone;
 - a relative link leads nowhere;
+- a log line quotes a source line number (`main.cpp_ 161]`: write
+  `main.cpp_ NNN]`), which any edit above that line makes wrong;
 - given a build, tests/README.md's table of ctest entries (first column, in
   backticks, `*` as above; an entry whose cell names a -D option exists only
   with it) and `ctest -N` differ.
@@ -47,6 +49,8 @@ def path_faults(doc, text, files, folders):
             continue
         if wanted and not any(glob(w).match(k) for w in wanted for k in known):
             faults.append(f"{doc}: `{word}` is not in the repository")
+    for quoted in re.findall(r"\w+\.(?:cpp|c|h)_ *\d+\]", text):
+        faults.append(f"{doc}: `{quoted}` quotes a source line number")
     for target in re.findall(r"\]\(([^)#]+)", text):
         path = os.path.normpath(os.path.join(base, target))
         if not re.match(r"[a-z]+:", target) and path not in files | folders:

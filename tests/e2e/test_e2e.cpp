@@ -407,10 +407,11 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
             action(one);
         ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
-        // Without a view, SDL's parachute would turn a crash into an exit,
-        // and so into a hand-off as well; only its report on standard error
-        // tells. Under an emulator the host's loader notes there that the
-        // preload is not for it. (With a view, standard error may hold
+        // Without a view, a crash would end in the same log and hand-off
+        // (the program's crash handler starts the launcher with the main
+        // view): only a report on standard error before it, such as a
+        // sanitizer's of a bad access, tells. Under an emulator the host's
+        // loader notes there that the preload is not for it. (With a view, standard error may hold
         // Xlib's report of the server going away.)
         if (!row.failingNew)
             continue;
