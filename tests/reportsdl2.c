@@ -48,7 +48,7 @@ static void Record(const char* path)
 
 int SDL_Init(Uint32 flags)
 {
-    int (*real)(Uint32) = (int (*)(Uint32))dlsym(RTLD_NEXT, "SDL_Init");
+    int (*real)(Uint32) = __extension__(int (*)(Uint32)) dlsym(RTLD_NEXT, "SDL_Init");
     const char* path = getenv("SDL_INIT_RECORD");
     if (path)
     {
