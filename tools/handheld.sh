@@ -284,8 +284,8 @@ boot() { # name bpp dir
         [ -n "$line" ] || stopped "$qemu" || why="the handheld did not boot within 60 s"
         stop "$qemu"
         mv "$dir/console.txt" "$dir/console-$attempt.txt"
-        # On a loaded host an emulated board now and then stalls while it
-        # starts; the program has not started yet.
+        # A board that stalls while it starts gets a second boot; the
+        # program has not started yet.
         [ "$attempt" = 2 ] || echo "$name: $why; booting again"
     done
     [ "${line##* }" = yes ] || fail "$name: $why (its console: $dir/console-2.txt)"
