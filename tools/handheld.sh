@@ -82,7 +82,7 @@ EOF
 }
 
 # The ARMv5TE board's kernel and device tree, built from Debian's kernel
-# source with Debian's cross compiler (about 9 minutes on two cores) and kept
+# source with Debian's cross compiler (about 3 minutes on two quiet cores) and kept
 # outside the clone, under a key of the source's version and the board's
 # configuration and device tree: built again only when one of them changes.
 versatilepb_kernel() {
