@@ -82,9 +82,9 @@ EOF
 }
 
 # The ARMv5TE board's kernel and device tree, built from Debian's kernel
-# source with Debian's cross compiler (about 3 minutes on two quiet cores) and kept
-# outside the clone, under a key of the source's version and the board's
-# configuration and device tree: built again only when one of them changes.
+# source with Debian's cross compiler (about 3 minutes on two quiet cores)
+# and kept outside the clone, under a key of the source's version and the
+# board's configuration and device tree: built again only when one changes.
 versatilepb_kernel() {
     local version key work config=tools/handheld/versatilepb.config
     local dts=tools/handheld/versatile-pb-lcd.dts
