@@ -8,8 +8,9 @@
 
 namespace
 {
-// False for a line that is not a step; `step->times` 0 for one without a step.
-bool ParseStep(const std::string& line, SessionStep* step)
+// False for a line that is not a step; `step->times` 0 for one without a step
+// (or without one in this session).
+bool ParseStep(const std::string& line, SessionStep* step, bool joystick)
 {
     std::istringstream in(line.substr(0, line.find('#')));
     std::string kind, name, extra;
@@ -20,7 +21,17 @@ bool ParseStep(const std::string& line, SessionStep* step)
     const expected::Placed* button = expected::Button(name);
     if (kind == "key" && name.size() == 3 && name.compare(0, 2, "KP") == 0 && name[2] >= '0' &&
         name[2] <= '9')
-        step->kind = SessionStep::KEY;
+    {
+        // A keypad key's code is its digit, as is the joystick button's.
+        step->kind = joystick ? SessionStep::JOY : SessionStep::KEY;
+        step->joyButton = name[2] - '0';
+    }
+    else if (kind == "joy" && !name.empty() && name.size() <= 3 &&
+             name.find_first_not_of("0123456789") == std::string::npos)
+    {
+        step->kind = SessionStep::JOY;
+        step->joyButton = atoi(name.c_str());
+    }
     else if ((kind == "press" || kind == "release") && button)
     {
         step->kind = kind == "press" ? SessionStep::PRESS : SessionStep::RELEASE;
@@ -32,12 +43,14 @@ bool ParseStep(const std::string& line, SessionStep* step)
     step->key = name;
     const char* moves = getenv("SESSION_MOVES");
     step->times = in >> extra && moves && atoi(moves) > 0 ? atoi(moves) : 1;
+    if (kind == "joy" && !joystick)
+        step->times = 0;
     return (extra.empty() || extra == "moves") && !(in >> extra);
 }
 } // namespace
 
 bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error,
-                 SessionStep* start)
+                 bool joystick, SessionStep* start)
 {
     std::ifstream file(path);
     *error = file ? "" : "cannot read " + path;
@@ -57,7 +70,7 @@ bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::
             if (start)
                 *start = step;
         }
-        else if (!ParseStep(what, &step))
+        else if (!ParseStep(what, &step, joystick))
             *error = path + ":" + std::to_string(number) + ": not a step: " + line;
         else if (step.times > 0)
             steps->push_back(step);

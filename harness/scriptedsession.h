@@ -12,9 +12,11 @@ struct SessionStep
     {
         KEY,
         PRESS,
-        RELEASE
+        RELEASE,
+        JOY
     } kind;
     std::string key; // the name: KP0 ... KP9, or the button's
+    int joyButton;   // JOY: the joystick button
     int x, y;        // PRESS, RELEASE: the point on the named button
     int times;       // 1, or the move count for a "moves" step
     // What shows once the step is done: the tour's picture (empty once the
@@ -23,8 +25,10 @@ struct SessionStep
 };
 
 // The steps in order, appended to `steps`; false with `error` naming the line
-// it cannot read. `start`, if given, gets what the first frame shows.
+// it cannot read. The joystick session has each key's joystick button for it,
+// and its own "joy" steps; the keyboard session leaves those out. `start`, if
+// given, gets what the first frame shows.
 bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error,
-                 SessionStep* start = nullptr);
+                 bool joystick = false, SessionStep* start = nullptr);
 
 #endif

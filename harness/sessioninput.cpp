@@ -1,8 +1,10 @@
 /* Preloaded for the memory check and the tests' long sessions: whenever SDL's
  * queue is empty, SDL_PollEvent hands out the next event of the scripted
- * session. On the dummy video driver, which has no input, it starts at once;
- * in a window it waits for the pointer over the window, so that whoever
- * drives it has seen the window. */
+ * session (with SESSION_JOYSTICK=1 the joystick session: joystick buttons
+ * need no joystick here, as the events come straight from the queue). On the
+ * dummy video driver, which has no input, it starts at once; in a window it
+ * waits for the pointer over the window, so that whoever drives it has seen
+ * the window. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE /* RTLD_NEXT */
 #endif
@@ -22,7 +24,8 @@ std::vector<SDL_Event> SessionEvents()
 {
     std::vector<SessionStep> steps;
     std::string error;
-    if (!ReadSession(SESSION_FILE, &steps, &error))
+    const char* joystick = getenv("SESSION_JOYSTICK");
+    if (!ReadSession(SESSION_FILE, &steps, &error, joystick && strcmp(joystick, "1") == 0))
     {
         fprintf(stderr, "sessioninput: %s\n", error.c_str());
         abort();
@@ -39,6 +42,15 @@ std::vector<SDL_Event> SessionEvents()
                 e.type = SDL_KEYDOWN;
                 events.push_back(e);
                 e.type = SDL_KEYUP;
+            }
+            else if (step.kind == SessionStep::JOY)
+            {
+                e.jbutton.button = static_cast<Uint8>(step.joyButton);
+                e.type = SDL_JOYBUTTONDOWN;
+                e.jbutton.state = SDL_PRESSED;
+                events.push_back(e);
+                e.type = SDL_JOYBUTTONUP;
+                e.jbutton.state = SDL_RELEASED;
             }
             else
             {

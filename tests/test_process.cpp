@@ -498,6 +498,13 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         recorded("reader stalled, 1000 moves to the device library", 1000,
                  ChildOptions().Unread(4096))
             .CallsBeforeLeave(1002),
+        // The device's buttons for the keys, and one the program does not map.
+        session("joystick session", 150,
+                {{"SESSION_JOYSTICK", "1"},
+                 {"LD_PRELOAD", TESTDEVICETV_LIB},
+                 {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
+            .Prints(expected::SessionLog(TEST_SOURCE_DIR, 150))
+            .Records(expected::SessionCalls(150)),
         session("standard output and error on one stalled pipe", 150)
             .With(ChildOptions().Unread(4096).ErrOnOut()),
         session150("log file at its size limit", {},

@@ -8,10 +8,11 @@
 //   tvout-session <tvout binary> <working folder> <out file> <err file> [NAME=VALUE...]
 //       NAME=VALUE... added to the environment, standard output and error
 //       written to the files, to compare two builds byte for byte
-//   tvout-session --steps
+//   tvout-session --steps [--joystick]
 //       the input for the virtual handheld, one action a line: "key kp_N"
 //       (down and up), "pointer X Y", "button 1" or "button 0" (left button
-//       down or up), and "shown" after each step
+//       down or up), "joy N" (joystick button N down and up; the joystick
+//       session's), and "shown" after each step that has a tour frame
 #include "harness/devicedir.h"
 #include "harness/tvoutrun.h"
 
@@ -75,25 +76,31 @@ int Tour(TvOutRun& run, const SessionStep& start, const std::vector<SessionStep>
 
 int main(int argc, char** argv)
 {
+    const bool joystick = argc == 3 && strcmp(argv[2], "--joystick") == 0;
     std::vector<SessionStep> steps;
     SessionStep start;
     std::string error;
-    if (!ReadSession(SESSION_FILE, &steps, &error, &start))
+    if (!ReadSession(SESSION_FILE, &steps, &error, joystick, &start))
     {
         fprintf(stderr, "session: %s\n", error.c_str());
         return 2;
     }
-    if (argc == 2 && strcmp(argv[1], "--steps") == 0)
+    if ((argc == 2 || joystick) && strcmp(argv[1], "--steps") == 0)
     {
         for (const SessionStep& step : steps)
         {
             for (int i = 0; i < step.times; ++i)
                 if (step.kind == SessionStep::KEY)
                     printf("key kp_%c\n", step.key[2]);
+                else if (step.kind == SessionStep::JOY)
+                    printf("joy %d\n", step.joyButton);
                 else
                     printf("pointer %d %d\nbutton %d\n", step.x, step.y,
                            step.kind == SessionStep::PRESS);
-            printf("shown\n");
+            // The steps without a caption (the joystick session's own) come
+            // between the tour's frames.
+            if (!step.caption.empty())
+                printf("shown\n");
         }
         return 0;
     }
@@ -110,7 +117,7 @@ int main(int argc, char** argv)
         fprintf(stderr,
                 "usage: %s --tour <tvout binary> <working folder> <picture folder>\n"
                 "       %s <tvout binary> <working folder> <out file> <err file> "
-                "[NAME=VALUE...]\n       %s --steps\n",
+                "[NAME=VALUE...]\n       %s --steps [--joystick]\n",
                 argv[0], argv[0], argv[0]);
         return 2;
     }
