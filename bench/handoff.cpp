@@ -3,17 +3,18 @@
 // a scripted session (the label, PAL, 1,000 moves, Cancel) and with its
 // standard output and error on one 4 KiB pipe, which this program reads to
 // the end or never reads, or on a terminal (a pseudo-terminal) it never
-// reads. The program is started as the tests start it (tests/childprocess).
+// reads. The program is started as the tests start it (harness/childprocess).
 // Prints "min median" in ms, or "none" when a run did not reach the launcher
 // within 10 s.
 //   Usage: handoff N read|stalled|tty PROGRAM
-// HANDOFF_PRELOAD becomes the program's LD_PRELOAD: bench/leavestamp.c,
-// which stamps the leave, and the scripted session.
+// HANDOFF_PRELOAD, bench/leavestamp.c, which stamps the leave, is preloaded
+// with the scripted session (harness/devicedir.h).
 //
 // Started by the program as its launcher (a link named vanumenu in the
 // device folder), it writes the time since that stamp to HANDOFF_RESULT.
 #include "bench/benchclock.h"
-#include "tests/childprocess.h"
+#include "harness/childprocess.h"
+#include "harness/devicedir.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -26,7 +27,7 @@
 
 namespace
 {
-const char kMoves[] = "1000";
+const int kMoves = 1000;
 const int kPipeBytes = 4096;
 const int kLimitMs = 10000;
 
@@ -46,10 +47,9 @@ int Launcher()
 // at the limit is killed when `child` goes.
 double RunOnce(const char* program, const std::string& reader, const char* result)
 {
-    std::map<std::string, std::string> env = {
-        {"SESSION_MOVES", kMoves}, {"SDL_VIDEODRIVER", "dummy"}, {"HANDOFF_RESULT", result}};
-    if (const char* preload = getenv("HANDOFF_PRELOAD"))
-        env["LD_PRELOAD"] = preload;
+    const char* preload = getenv("HANDOFF_PRELOAD");
+    std::map<std::string, std::string> env = ScriptedSession(kMoves, preload ? preload : "");
+    env["HANDOFF_RESULT"] = result;
     const ChildOptions options =
         reader == "tty" ? ChildOptions().Terminal() : ChildOptions().Unread(kPipeBytes).ErrOnOut();
     unlink(result);

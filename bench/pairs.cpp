@@ -1,8 +1,11 @@
 // Alternating runs of two commands, and the X server for the rows that need
-// one: both the tests' own (tests/childprocess, tests/e2e/virtualx).
+// one: both the harness's (harness/childprocess, harness/virtualx).
 //   pairs serve
 // starts the server and prints its display name (":N") on a line once it
 // accepts connections; it stays up until this program gets SIGTERM.
+//   pairs idle S command [args]
+// prints the command's CPU share in percent over its first S seconds, then
+// ends it with SIGINT.
 //   pairs [--reported] N STATUS commandA [args] -- commandB [args]
 // runs the two commands alternately, N times each, from the current folder,
 // and prints "min median" of a figure of each run for A, then for B, on one
@@ -12,15 +15,19 @@
 // The commands' output is discarded; PAIRS_PRELOAD, if set, becomes their
 // LD_PRELOAD.
 #include "bench/benchclock.h"
-#include "tests/e2e/virtualx.h"
+#include "harness/virtualx.h"
 
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,6 +52,33 @@ int Serve()
     fflush(stdout);
     int signal;
     sigwait(&stop, &signal);
+    return 0;
+}
+
+int Idle(int seconds, const std::vector<std::string>& command)
+{
+    ChildProcess child;
+    if (seconds < 1 || !child.StartNative(command, ".", {}))
+        return 2;
+    child.WaitUntil([] { return false; }, seconds * 1000);
+    // From the third field on: user and system ticks are the 14th and 15th,
+    // the start in ticks since boot the 22nd.
+    const std::string stat = FileText("/proc/" + std::to_string(child.Pid()) + "/stat");
+    std::istringstream in(stat.substr(stat.rfind(')') + 1));
+    const std::vector<std::string> field{std::istream_iterator<std::string>(in), {}};
+    double uptime = 0;
+    std::ifstream("/proc/uptime") >> uptime;
+    child.Signal(SIGINT);
+    child.WaitExit(kLimitMs);
+    if (field.size() < 20)
+    {
+        fprintf(stderr, "pairs: %s did not run for %d s: %s\n", command[0].c_str(), seconds,
+                child.Why().c_str());
+        return 1;
+    }
+    const double ticks = sysconf(_SC_CLK_TCK);
+    printf("%.1f\n", 100 * (std::stod(field[11]) + std::stod(field[12])) / ticks /
+                         (uptime - std::stod(field[19]) / ticks));
     return 0;
 }
 
@@ -81,6 +115,8 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && strcmp(argv[1], "serve") == 0)
         return Serve();
+    if (argc > 3 && strcmp(argv[1], "idle") == 0)
+        return Idle(atoi(argv[2]), std::vector<std::string>(argv + 3, argv + argc));
     const bool reported = argc > 1 && strcmp(argv[1], "--reported") == 0;
     const int first = reported ? 2 : 1;
     std::vector<std::string> commands[2];

@@ -17,14 +17,13 @@ quick=0
 tools/install-deps.sh valgrind time
 
 build="build-bench"
-# The program's project builds in build-bench/tvout, its device folder in it.
-system="$PWD/$build/tvout/system"
-cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEVICE_SYSTEM_DIR="$system" >/dev/null
+system=$(device_dir "$build")
 if [ $quick = 1 ]; then
-    cmake --build "$build" -j2 --target repaint_driver floor devicefolder >/dev/null
+    pc_build -S bench "$build" repaint_driver floor devicefolder -- \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 else
-    cmake --build "$build" -j2 --target tvout repaint_driver floor firstframe pairs \
-        euckr_bench handoff leavestamp devicefolder sessioninput >/dev/null
+    pc_build -S bench "$build" tvout repaint_driver floor firstframe pairs euckr_bench handoff \
+        leavestamp devicefolder -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
@@ -74,7 +73,7 @@ if [ $quick = 0 ]; then
     echo "Timing the hand-off (dummy driver, 15 runs each)..." >&2
     ln -sf "$PWD/$build/handoff" "$system/vanumenu"
     for reader in read stalled tty; do
-        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so $PWD/$build/tvout/libsessioninput.so" \
+        out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so" \
             "$build/handoff" 15 "$reader" "$build/tvout/tvout")
         if [ "$out" = none ]; then
             row "leave to launcher, ms, log $reader (min/median)" none - - "<= 1000 NOT MET"
@@ -86,7 +85,7 @@ if [ $quick = 0 ]; then
     done
     rm -f "$system/vanumenu"
 
-    # The tests' X server, up for the rows below; stopped when this script ends.
+    # The harness's X server, up for the rows below; stopped when this script ends.
     rm -f "$build/xvfb.display"
     background "$build/pairs" serve >"$build/xvfb.display" 2>"$build/xvfb.log"
     wait_for 10 test -s "$build/xvfb.display" || fail "the X server did not start"
@@ -128,20 +127,8 @@ if [ $quick = 0 ]; then
     # The program polls without blocking by design; the floor blocks in
     # SDL_WaitEvent.
     echo "Idle CPU share over 5 s..." >&2
-    cpu_share() {
-        "$@" >/dev/null 2>&1 &
-        local pid=$! ticks uptime stat
-        sleep 5
-        ticks=$(getconf CLK_TCK)
-        read -r uptime _ </proc/uptime
-        read -r -a stat <"/proc/$pid/stat"
-        stop "$pid" INT
-        # Fields 14 and 15: user and system ticks; 22: start in ticks since boot.
-        awk -v u="${stat[13]}" -v s="${stat[14]}" -v st="${stat[21]}" -v t="$ticks" -v up="$uptime" \
-            'BEGIN { printf "%.1f", 100 * (u + s) / t / (up - st / t) }'
-    }
-    pidle=$(cpu_share "$build/tvout/tvout")
-    fidle=$(cpu_share "$build/floor" idle)
+    pidle=$("$build/pairs" idle 5 "$build/tvout/tvout")
+    fidle=$("$build/pairs" idle 5 "$build/floor" idle)
     row "idle CPU share over 5 s, %" "$pidle" "$fidle" "-" "recorded"
 
     echo "EUC-KR conversion against iconv..." >&2

@@ -5,9 +5,11 @@
 #ifndef TESTS_EXPECTED_H
 #define TESTS_EXPECTED_H
 
-#include "tests/rgb.h"
+#include "harness/rgb.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace expected
 {
@@ -63,15 +65,72 @@ const char* const kFontFile = "HYUni_KLR_B_V1.01.ttf";
 
 // Every diagnostic line starts so: bare file name, line number.
 const char* const kLogPrefix = "%s_%4d]  ";
+// The log as the tests read it: each line's file name and text.
+using Log = std::vector<std::pair<std::string, std::string>>;
+const char* const kView = "tvoutview.cpp";
+const std::string kMadeLog = "CTvOutView()", kInitLog = "CTvOutView::Initialize()",
+                  kGoneLog = "~CTvOutView()";
+const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC";
+const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL";
+const std::string kLcdLog = ">> Enable LCD";
+// The line main writes as it hands the launcher `view`.
+inline std::string HandOffLog(const std::string& view)
+{
+    return "exit code(" + view + ") !!";
+}
+// The log of a whole run started in `workDir`: `middle` from the view, then
+// the hand-off to `view`.
+inline Log Whole(const std::string& workDir, const Log& middle, const std::string& view)
+{
+    Log log = {{kView, kMadeLog}, {"", workDir}, {kView, kInitLog}};
+    log.insert(log.end(), middle.begin(), middle.end());
+    log.insert(log.end(), {{kView, kGoneLog}, {"main.cpp", HandOffLog(view)}});
+    return log;
+}
+
+// What the log says when the screen cannot start: the video mode refused, a
+// picture or a button's strip or the label font not loaded; SDL's reason
+// follows.
+const std::string kVideoModeError = "Couldn't set 320x240x16 video mode: ";
+const std::string kNoImage = "Not found image. ",
+                  kStripError = "Error = ", kFontError = "Unable to load font: ";
+
 // The device calls that choose a standard, as the stand-in reports them: the
 // LCD call first, then the record (set mode, standard, 640 x 480).
 const char* const kBeforeMode = "SDL_SetLcdChange(5, 0)";
 const char* const kNtscMode = "SDL_TvConfig 03 00 00 00 80 02 00 00 e0 01 00 00";
 const char* const kPalMode = "SDL_TvConfig 03 05 00 00 80 02 00 00 e0 01 00 00";
-// The move the scripted sessions repeat: right, from the centre (320, 240) to
-// (330, 240), each time afresh.
-const char* const kRightMove = "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00";
-const char* const kRightMoveLog = ">> MOVE : RIGHT (330, 240)";
+// A move of the TV picture, one step from the centre (320, 240), each time
+// afresh: its log line and the position it records (x, y).
+struct Move
+{
+    std::string log, position;
+};
+const Move kUp = {">> MOVE : UP (320, 250)", "40 01 00 00 fa 00 00 00"};
+const Move kLeft = {">> MOVE : LEFT (310, 240)", "36 01 00 00 f0 00 00 00"};
+const Move kDown = {">> MOVE : DOWN (320, 230)", "40 01 00 00 e6 00 00 00"};
+const Move kRight = {">> MOVE : RIGHT (330, 240)", "4a 01 00 00 f0 00 00 00"};
+// The record of `move` under the standard a mode left (PAL or NTSC).
+inline std::string MoveCall(const Move& move, bool pal = true)
+{
+    return std::string("SDL_TvConfig 05 ") + (pal ? "05" : "00") + " 00 00 " + move.position;
+}
+
+// The scripted session of tools/session.txt, `moves` moves (SESSION_MOVES):
+// the label, PAL, the moves right, Cancel. Its log, started in `workDir`
+// (with or without a launcher), and its device calls.
+inline Log SessionLog(const std::string& workDir, size_t moves)
+{
+    Log middle = {{kView, kPalLog}};
+    middle.insert(middle.end(), moves, {kView, kRight.log});
+    return Whole(workDir, middle, "--view-apps");
+}
+inline std::vector<std::string> SessionCalls(size_t moves)
+{
+    std::vector<std::string> calls = {kBeforeMode, kPalMode};
+    calls.insert(calls.end(), moves, MoveCall(kRight));
+    return calls;
+}
 } // namespace expected
 
 #endif

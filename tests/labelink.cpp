@@ -1,5 +1,5 @@
 #include "tests/labelink.h"
-#include "tests/devicedir.h"
+#include "harness/devicedir.h"
 
 #include <SDL_ttf.h>
 

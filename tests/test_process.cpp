@@ -1,8 +1,8 @@
 // The program as a whole process: start-up, leaving, the log on a pipe, the
 // hand-off to the launcher and the exit status when no launcher is there.
-#include "tests/childprocess.h"
-#include "tests/devicecalls.h"
-#include "tests/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicecalls.h"
+#include "harness/devicedir.h"
 #include "tests/expected.h"
 #include "tests/testmain.h"
 
@@ -31,18 +31,15 @@ const int kTimeoutMs = 15000;
 // From the leave to the launcher's start, whatever the log's reader does.
 const int kHandOffMs = 5000;
 
-using Log = std::vector<LogLine>;
+using expected::Log;
 using Env = std::map<std::string, std::string>;
-const LogLine kMade = {"tvoutview.cpp", "CTvOutView()"};
-const LogLine kCwd = {"", TEST_SOURCE_DIR};
-const LogLine kInit = {"tvoutview.cpp", "CTvOutView::Initialize()"};
-const LogLine kGone = {"tvoutview.cpp", "~CTvOutView()"};
-const LogLine kHandOff = {"main.cpp", "exit code(--view-main) !!"};
 // Every line must arrive, and the hand-off line last.
-const Log kWhole = {kMade, kCwd, kInit, kGone, kHandOff};
-const LogLine kRight = {"tvoutview.cpp", expected::kRightMoveLog};
+const Log kWhole = expected::Whole(TEST_SOURCE_DIR, {}, "--view-main");
+const LogLine kMade = kWhole[0], kCwd = kWhole[1], kInit = kWhole[2], kGone = kWhole[3],
+              kHandOff = kWhole[4];
+const LogLine kRight = {expected::kView, expected::kRight.log};
 const LogLine kRefused = {"mainmenuapp.cpp",
-                          "Couldn't set 320x240x16 video mode: display refused the mode"};
+                          expected::kVideoModeError + "display refused the mode"};
 // A crash while the screen runs: the hand-off, without the screen's teardown.
 const Log kCrash = {kMade, kCwd, kInit, kHandOff};
 // What the program sets on SDL 1.2 on SDL2, as the launcher records it.
@@ -56,22 +53,6 @@ const size_t kEarlierBytes = 2000;
 const bool kEmulated = LauncherStartedWith("").size() <= 3;
 // Where tests/reportsdl2.c records the SDL2 settings at SDL_Init.
 const std::string kSdlInitRecord = TEST_BUILD_DIR "/sdl-init.record";
-
-// The log of a session that chooses PAL, moves the picture right `moves`
-// times and leaves by Cancel; the device calls it records.
-Log PalSession(size_t moves)
-{
-    Log log = {kMade, kCwd, kInit, {"tvoutview.cpp", ">> SET_MODE : TV+LCD & PAL"}};
-    log.insert(log.end(), moves, kRight);
-    log.insert(log.end(), {kGone, {"main.cpp", "exit code(--view-apps) !!"}});
-    return log;
-}
-std::vector<std::string> PalSessionCalls(size_t moves)
-{
-    std::vector<std::string> calls = {expected::kBeforeMode, expected::kPalMode};
-    calls.insert(calls.end(), moves, expected::kRightMove);
-    return calls;
-}
 
 // Whether the process ignores `sig`, by its mask in /proc/<pid>/status.
 bool Ignores(pid_t pid, int sig)
@@ -341,7 +322,7 @@ class ProcessTest : public DeviceDirTest<>
         ASSERT_TRUE(child.WaitExit(leaveSeen ? kHandOffMs : kTimeoutMs))
             << "no hand-off within 5 s of the leave";
 
-        EXPECT_EQ(row.launcher, LauncherRecord());
+        EXPECT_TRUE(SameLines(row.launcher, LauncherRecord()));
         const int status = child.Status();
         EXPECT_TRUE(row.killedBy ? WIFSIGNALED(status) && WTERMSIG(status) == row.killedBy
                                  : WIFEXITED(status) && WEXITSTATUS(status) == row.status)
@@ -359,14 +340,14 @@ class ProcessTest : public DeviceDirTest<>
                 if (line.compare(0, 7, "tvout: ") != 0)
                     log.push_back(ParseLogLine(line));
                 else
-                    EXPECT_TRUE(line == "tvout: " + std::string(expected::kRightMove) ||
+                    EXPECT_TRUE(line == "tvout: " + expected::MoveCall(expected::kRight) ||
                                 line == "tvout: " + std::string(expected::kBeforeMode) ||
                                 line == "tvout: " + std::string(expected::kPalMode))
                         << line;
             }
             const size_t moves = std::count(log.begin(), log.end(), kRight);
             EXPECT_LT(moves, 5000u) << "no line was dropped: the terminal never filled";
-            Log whole = PalSession(moves);
+            Log whole = expected::SessionLog(TEST_SOURCE_DIR, moves);
             // The hand-off's lines were dropped: the launcher's comes next.
             if (row.readInHandOff)
                 whole.erase(whole.end() - 2, whole.end());
@@ -375,7 +356,7 @@ class ProcessTest : public DeviceDirTest<>
                                          DeviceDir() + ")"});
             if (!row.readsPart)
             {
-                EXPECT_EQ(whole, log) << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+                EXPECT_TRUE(SameLines(whole, log));
             }
             // Or some of those lines, in their order.
             auto next = whole.begin();
@@ -386,8 +367,8 @@ class ProcessTest : public DeviceDirTest<>
             }
         }
         else
-            EXPECT_EQ(row.log, ParseLog(text)) << text;
-        EXPECT_EQ(row.recorded, RecordedDeviceCalls());
+            EXPECT_TRUE(SameLines(row.log, ParseLog(text)));
+        EXPECT_TRUE(SameLines(row.recorded, RecordedDeviceCalls()));
         if (row.stalls)
         {
             // A stop shows between two device calls: one wait of 50 ms. The
@@ -411,7 +392,8 @@ class ProcessTest : public DeviceDirTest<>
         if (!row.fileLog.empty())
         {
             const std::string log = FileText(row.options.outFile);
-            EXPECT_EQ(row.fileLog, ParseLog(log.substr(std::min(fileStart, log.size())))) << log;
+            EXPECT_TRUE(
+                SameLines(row.fileLog, ParseLog(log.substr(std::min(fileStart, log.size())))));
         }
         else if (row.options.sizeLimit)
         {
@@ -434,9 +416,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     // moves fill a 4 KiB pipe twice over.
     const auto session = [](const char* what, int moves, Env more = {})
     {
-        std::string& preload = more["LD_PRELOAD"];
-        preload = SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload);
-        more["SESSION_MOVES"] = std::to_string(moves);
+        for (const auto& [name, value] : ScriptedSession(moves, more["LD_PRELOAD"]))
+            more[name] = value;
         return Row(what).In(more).Launches(LauncherStartedWith("--view-apps"));
     };
     // The device library records the calls, so a stalled log cannot hide
@@ -446,7 +427,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         return session(
                    what, moves,
                    {{"LD_PRELOAD", TESTDEVICETV_LIB}, {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
-            .Records(PalSessionCalls(moves))
+            .Records(expected::SessionCalls(moves))
             .With(options);
     };
     const std::string sizeLimited = TEST_BUILD_DIR "/size-limited.log";
@@ -477,7 +458,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     const auto startedWith =
         [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
     { return Row(what).With(options).Launches(record).Prints(kWhole); };
-    // The session's first device call, PAL's, crashes (tests/testdevicetv.c)
+    // The session's first device call, PAL's, crashes (harness/testdevicetv.c)
     // as `how` says.
     const auto crashes = [&](const char* what, const char* how)
     {
@@ -522,8 +503,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
                 {{"SESSION_JOYSTICK", "1"},
                  {"LD_PRELOAD", TESTDEVICETV_LIB},
                  {"TVOUT_DEVICE_CALLS", DeviceCallsFile()}})
-            .Prints(PalSession(150))
-            .Records(PalSessionCalls(150)),
+            .Prints(expected::SessionLog(TEST_SOURCE_DIR, 150))
+            .Records(expected::SessionCalls(150)),
         session("standard output and error on one stalled pipe", 150)
             .With(ChildOptions().Unread(4096).ErrOnOut()),
         session150("log file at its size limit", {},
@@ -615,7 +596,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints({{"", std::string(4095, 'x')}, kGone, kHandOff}),
         session("slow reader, every 10 ms", 150)
             .With(ChildOptions().Unread(4096).ReadEvery(10))
-            .Prints(PalSession(150)),
+            .Prints(expected::SessionLog(TEST_SOURCE_DIR, 150)),
         // Two pages of pipe: the reader counts as stopped in the middle of
         // the moves.
         session150("reader stalled in the middle of the moves, the wait timed", {},

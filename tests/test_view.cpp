@@ -21,9 +21,9 @@
 #include "app/mainmenuapp.h"
 #include "core/debugprint.h"
 #include "core/userevents.h"
-#include "tests/childprocess.h"
-#include "tests/devicecalls.h"
-#include "tests/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicecalls.h"
+#include "harness/devicedir.h"
 #include "tests/expected.h"
 #include "tests/labelink.h"
 #include "tests/testevents.h"
@@ -71,12 +71,12 @@ enum
     CANCEL
 };
 
-// What several tables expect of the commands, with PAL 640 x 480 in the
-// record beforehand (the mode calls are in expected.h).
-const std::string kPalUp = "SDL_TvConfig 05 05 00 00 40 01 00 00 fa 00 00 00";
-const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC\n";
-const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL\n";
-const std::string kUpLog = ">> MOVE : UP (320, 250)\n";
+// The view's log lines as LogOf gives them.
+std::string Line(const std::string& text)
+{
+    return text + "\n";
+}
+const std::string kNtscLine = Line(kNtscLog), kPalLine = Line(kPalLog), kUpLine = Line(kUp.log);
 
 // Distinct for every button and frame, also after 565 storage.
 Rgb FrameColour(int button, int frame, int variant = 0)
@@ -267,22 +267,19 @@ TEST_F(ViewTest, ButtonCodeTable)
         Outcome then;
     } rows[] = {
         // clang-format off
-        {0, true, {.calls = {kPalUp}, .log = {kUpLog}, .events = redraw}},
-        {2, true, {.calls = {tv + "05 05 00 00 36 01 00 00 f0 00 00 00"},
-                   .log = {">> MOVE : LEFT (310, 240)\n"}, .events = redraw}},
-        {4, true, {.calls = {tv + "05 05 00 00 40 01 00 00 e6 00 00 00"},
-                   .log = {">> MOVE : DOWN (320, 230)\n"}, .events = redraw}},
-        {6, true, {.calls = {tv + "05 05 00 00 4a 01 00 00 f0 00 00 00"},
-                   .log = {">> MOVE : RIGHT (330, 240)\n"}, .events = redraw}},
+        {0, true, {.calls = {MoveCall(kUp)}, .log = {kUpLine}, .events = redraw}},
+        {2, true, {.calls = {MoveCall(kLeft)}, .log = {Line(kLeft.log)}, .events = redraw}},
+        {4, true, {.calls = {MoveCall(kDown)}, .log = {Line(kDown.log)}, .events = redraw}},
+        {6, true, {.calls = {MoveCall(kRight)}, .log = {Line(kRight.log)}, .events = redraw}},
         {8, false, {.events = redraw, .showVersion = true}},
         {9, false, {.events = redraw, .showVersion = true}},
-        {12, false, {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .events = redraw,
+        {12, false, {.calls = {kBeforeMode, kPalMode}, .log = {kPalLine}, .events = redraw,
                      .modeChosen = true}},
-        {13, false, {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .events = redraw,
+        {13, false, {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLine}, .events = redraw,
                      .modeChosen = true}},
         {14, false, {.events = leave, .exitArgument = "--view-apps"}},
         {15, false, {.calls = {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-                     .log = {">> Enable LCD\n"}, .events = leave, .exitArgument = "--view-apps"}},
+                     .log = {Line(kLcdLog)}, .events = leave, .exitArgument = "--view-apps"}},
         // clang-format on
     };
 
@@ -338,28 +335,26 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
     } rows[] = {
         {"NTSC, left",
          {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
-         {.calls = {kBeforeMode, kNtscMode, "SDL_TvConfig 05 00 00 00 36 01 00 00 f0 00 00 00"},
-          .log = {kNtscLog, ">> MOVE : LEFT (310, 240)\n"},
+         {.calls = {kBeforeMode, kNtscMode, MoveCall(kLeft, false)},
+          .log = {kNtscLine, Line(kLeft.log)},
           .events = {EVENT_REDRAW, EVENT_REDRAW}}},
         {"PAL, up",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
-         {.calls = {kBeforeMode, kPalMode, kPalUp},
-          .log = {kPalLog, kUpLog},
+         {.calls = {kBeforeMode, kPalMode, MoveCall(kUp)},
+          .log = {kPalLine, kUpLine},
           .events = {EVENT_REDRAW, EVENT_REDRAW}}},
         {"NTSC, LCD",
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
          {.calls = {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
                     "SDL_SetLcdChange(6, 0)"},
-          .log = {kNtscLog, ">> Enable LCD\n"},
+          .log = {kNtscLine, Line(kLcdLog)},
           .events = {EVENT_REDRAW}}},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
           &CTvOutView::MoveRight},
-         {.calls = {kBeforeMode, kPalMode, kPalUp, kPalUp,
-                    "SDL_TvConfig 05 05 00 00 40 01 00 00 e6 00 00 00",
-                    "SDL_TvConfig 05 05 00 00 4a 01 00 00 f0 00 00 00"},
-          .log = {kPalLog, kUpLog, kUpLog, ">> MOVE : DOWN (320, 230)\n",
-                  ">> MOVE : RIGHT (330, 240)\n"},
+         {.calls = {kBeforeMode, kPalMode, MoveCall(kUp), MoveCall(kUp), MoveCall(kDown),
+                    MoveCall(kRight)},
+          .log = {kPalLine, kUpLine, kUpLine, Line(kDown.log), Line(kRight.log)},
           .events = std::vector<int>(5, EVENT_REDRAW)}},
     };
     for (const auto& row : rows)
@@ -430,17 +425,17 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         int loaded;          // buttons made and loaded, in order; where a button failed (-2),
                              // the next one is made, but not loaded and not placed
     } rows[] = {
-        {{"", ""}, 1, "CTvOutView::Initialize()\n", 3},
-        {{kBackgroundFile, "removed"}, -1, "Not found image. *app_tvout.png*", 0},
-        {{kBackgroundFile, "FIFO"}, -1, "Not found image. Couldn't open ./res/app_tvout.png\n", 0},
-        {{kNtsc.file, "removed"}, -2, "Error = *", 0},
-        {{kNtsc.file, "empty"}, -2, "Error = *", 0},
-        {{kPal.file, "removed"}, -2, "Error = *", 1},
-        {{kPal.file, "empty"}, -2, "Error = *", 1},
-        {{kCancel.file, "removed"}, -2, "Error = *", 2},
-        {{kCancel.file, "empty"}, -2, "Error = *", 2},
-        {{font, "removed"}, -3, "Unable to load font: " + font + "(*)\n", 3},
-        {{font, "FIFO"}, -3, "Unable to load font: " + font + "(Couldn't open " + font + ")\n", 3},
+        {{"", ""}, 1, Line(kInitLog), 3},
+        {{kBackgroundFile, "removed"}, -1, kNoImage + "*app_tvout.png*", 0},
+        {{kBackgroundFile, "FIFO"}, -1, kNoImage + "Couldn't open ./res/app_tvout.png\n", 0},
+        {{kNtsc.file, "removed"}, -2, kStripError + "*", 0},
+        {{kNtsc.file, "empty"}, -2, kStripError + "*", 0},
+        {{kPal.file, "removed"}, -2, kStripError + "*", 1},
+        {{kPal.file, "empty"}, -2, kStripError + "*", 1},
+        {{kCancel.file, "removed"}, -2, kStripError + "*", 2},
+        {{kCancel.file, "empty"}, -2, kStripError + "*", 2},
+        {{font, "removed"}, -3, kFontError + font + "(*)\n", 3},
+        {{font, "FIFO"}, -3, kFontError + font + "(Couldn't open " + font + ")\n", 3},
     };
     for (const auto& row : rows)
     {
@@ -463,8 +458,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
                 EXPECT_EQ(view->Initialize(), row.result);
             });
         ASSERT_EQ(log.size(), row.result == 1 ? 2u : 3u);
-        EXPECT_EQ(log[0], "CTvOutView()\n");
-        EXPECT_EQ(log[1], "CTvOutView::Initialize()\n");
+        EXPECT_EQ(log[0], Line(kMadeLog));
+        EXPECT_EQ(log[1], Line(kInitLog));
         EXPECT_EQ(fnmatch(row.lastLog.c_str(), log.back().c_str(), 0), 0) << log.back();
         EXPECT_EQ(TTF_WasInit(), row.loaded == 3 ? 1 : 0) << "the font comes after the buttons";
 
@@ -516,7 +511,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         TTF_Init();
         const int ttfUsers = TTF_WasInit();
         // Sanitizer builds catch a leak or a double free here.
-        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{"~CTvOutView()\n"});
+        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{Line(kGoneLog)});
         EXPECT_EQ(TTF_WasInit(), ttfUsers - (row.result == 1 ? 1 : 0));
         while (TTF_WasInit())
             TTF_Quit();
@@ -541,7 +536,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     {
         SCOPED_TRACE(round);
         EXPECT_EQ(Initialize(), 1);
-        EXPECT_EQ(lastLog, std::vector<std::string>{"CTvOutView::Initialize()\n"});
+        EXPECT_EQ(lastLog, std::vector<std::string>{Line(kInitLog)});
         EXPECT_EQ(Button(NTSC), ntsc);
         EXPECT_EQ(Button(PAL), pal);
         EXPECT_EQ(pal->GetGroupCount(), 0);
@@ -601,8 +596,9 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
-    const Outcome ntsc = {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .modeChosen = true};
-    const Outcome pal = {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .modeChosen = true};
+    const Outcome ntsc = {
+        .calls = {kBeforeMode, kNtscMode}, .log = {kNtscLine}, .modeChosen = true};
+    const Outcome pal = {.calls = {kBeforeMode, kPalMode}, .log = {kPalLine}, .modeChosen = true};
     // The loop leaves: the redraw queued behind the leave event is never
     // painted.
     const Outcome leaves = {.events = {EVENT_REDRAW}, .exitArgument = "--view-apps"};

@@ -5,7 +5,7 @@
 
 #include <SDL.h>
 
-#include "tests/image.h"
+#include "harness/image.h"
 
 #include <array>
 #include <functional>

@@ -2,7 +2,8 @@
 #ifndef TESTS_TESTMAIN_H
 #define TESTS_TESTMAIN_H
 
-#include "tests/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicedir.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,6 +22,18 @@ class TimeBound
     TimeBound(const TimeBound&) = delete;
     TimeBound& operator=(const TimeBound&) = delete;
 };
+
+// Passes when the two lists of lines (log lines, device calls, records) are
+// equal; otherwise says their sizes and the first line that differs.
+template <class Line>
+::testing::AssertionResult SameLines(const std::vector<Line>& expected,
+                                     const std::vector<Line>& actual)
+{
+    const std::string differ = LinesDiffer(expected, actual);
+    if (differ.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differ;
+}
 
 // A fixture for tests that use the device folder: skipped, with the reason
 // and the option that enables them, where that folder is not the build's;

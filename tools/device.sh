@@ -159,7 +159,7 @@ session() { # name program [NAME=VALUE...]
     "$pc/tools/tour/tvout-session" "$2" "$root" "$sessions/$1.out" "$sessions/$1.err" "${@:3}"
 }
 session pc "$root/$pc/tvout"
-"$build/tests/emulate" "$build/tools/tour/tvout-session" "$root/$build/tvout" "$root" \
+"$build/harness/emulate" "$build/tools/tour/tvout-session" "$root/$build/tvout" "$root" \
     "$sessions/arm.out" "$sessions/arm.err"
 cmp "$sessions/pc.out" "$sessions/arm.out"
 cmp "$sessions/pc.err" "$sessions/arm.err"
@@ -173,8 +173,8 @@ ship "$build-nopie" "$old" -DCMAKE_POSITION_INDEPENDENT_CODE=OFF
     fail "$build-nopie/tvout is not linked without PIE"
 floors "$build-nopie/tvout" 2.4
 # What is loaded into the shipped program in the sessions below.
-floors "$build/tests/libtestdevicetv.so" 2.31
-floors "$build/tests/devicesdl/libSDL-1.2.so.0" 2.31
+floors "$build/harness/libtestdevicetv.so" 2.31
+floors "$build/harness/devicesdl/libSDL-1.2.so.0" 2.31
 
 step "sessions of the packaged program in qemu-arm"
 # Under qemu-arm -L the hand-off and the directory change are not redirected
@@ -182,16 +182,16 @@ step "sessions of the packaged program in qemu-arm"
 # missing and the hand-off fails, so the program ends by itself.
 font_line="Unable to load font: /usr/vanu/HYUni_KLR_B_V1.01.ttf(Couldn't open"
 # Stock SDL under another name, behind the device library as libSDL-1.2.so.0.
-ln -sf "$root/$build/tests/devicesdl/libSDL-1.2.so.0" "$sessions/devicesdl/"
+ln -sf "$root/$build/harness/devicesdl/libSDL-1.2.so.0" "$sessions/devicesdl/"
 ln -sf "$(realpath "$sysroot/usr/lib/$triplet/libSDL-1.2.so.0")" \
     "$sessions/devicesdl/libSDL-stock.so.0"
 run_packaged() { # name binary sysroot way
     local name=$1 binary=$2 way=$4 env=(EMULATOR_SYSROOT="$3")
-    printf '#!/bin/sh\nexec "%s" "%s"\n' "$root/$build/tests/emulate" "$binary" \
+    printf '#!/bin/sh\nexec "%s" "%s"\n' "$root/$build/harness/emulate" "$binary" \
         >"$sessions/$name.sh"
     chmod +x "$sessions/$name.sh"
     case "$way" in
-    preloaded) env+=(LD_PRELOAD="$root/$build/tests/libtestdevicetv.so") ;;
+    preloaded) env+=(LD_PRELOAD="$root/$build/harness/libtestdevicetv.so") ;;
     as-sdl) env+=(LD_LIBRARY_PATH="$root/$sessions/devicesdl") ;;
     esac
     [ "$way" = plain ] || env+=(TVOUT_DEVICE_CALLS="$root/$sessions/$name.calls")

@@ -41,7 +41,7 @@ tools/install-deps.sh qemu-system-arm device-tree-compiler cpio xz-utils "binuti
 
 guest=$out/guest
 kernelroot=build-sysroot/$arch-handheld
-devicelib=build-$arch/tests/libtestdevicetv.so
+devicelib=build-$arch/harness/libtestdevicetv.so
 pc=build/tour
 monitor=$guest/monitor.sock
 pad=$guest/pad.sock

@@ -44,14 +44,20 @@ trap 'exit 1' INT TERM
 # The program's version, as CMakeLists.txt gives it.
 tvout_version() { sed -n 's/^project(tvout VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt; }
 
-# Configures a PC build in FOLDER with its device folder in FOLDER/system
-# (target devicefolder), then builds TARGET...
-pc_build() { # folder target... [-- cmake options...]
-    local dir=$1 targets=() options=()
+# The device folder of the PC build in FOLDER, as the build lays it out
+# (target devicefolder) and the program, the tests and the scripts use it.
+device_dir() { realpath -ms "$1/system"; }
+
+# Configures a PC build of the project (or with -S, of the project in SOURCE
+# that includes it, such as bench/) in FOLDER, then builds TARGET...
+pc_build() { # [-S source] folder target... [-- cmake options...]
+    local source=. dir targets=() options=()
+    [ "$1" != -S ] || { source=$2; shift 2; }
+    dir=$1
     shift
     while [ $# -gt 0 ] && [ "$1" != -- ]; do targets+=("$1"); shift; done
     [ $# -eq 0 ] || options=("${@:2}")
-    cmake -S . -B "$dir" -DDEVICE_SYSTEM_DIR="$PWD/$dir/system" "${options[@]}" >/dev/null
+    cmake -S "$source" -B "$dir" -DDEVICE_SYSTEM_DIR="$(device_dir "$dir")" "${options[@]}" >/dev/null
     cmake --build "$dir" -j2 --target "${targets[@]}"
 }
 

@@ -5,7 +5,7 @@
 // picture cannot be read.
 //
 //   tvout-compare [--rgb565] EXPECTED.png ACTUAL.png [TOLERANCE]
-#include "tests/image.h"
+#include "harness/image.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/virtualx.h"
+#include "harness/virtualx.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>

@@ -1,4 +1,4 @@
-#include "tests/scriptedsession.h"
+#include "harness/scriptedsession.h"
 #include "tests/expected.h"
 
 #include <stdlib.h>
@@ -50,16 +50,30 @@ bool ParseStep(const std::string& line, SessionStep* step, bool joystick)
 } // namespace
 
 bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error,
-                 bool joystick)
+                 bool joystick, SessionStep* start)
 {
     std::ifstream file(path);
     *error = file ? "" : "cannot read " + path;
     std::string line;
-    SessionStep step;
     for (int number = 1; error->empty() && std::getline(file, line); ++number)
-        if (!ParseStep(line, &step, joystick))
+    {
+        SessionStep step;
+        // The step, then after "|" the picture ("-" for none) and the caption.
+        const size_t bar = line.find('|');
+        std::istringstream shown(bar == std::string::npos ? "" : line.substr(bar + 1));
+        std::getline(shown >> step.picture >> std::ws, step.caption);
+        if (step.picture == "-")
+            step.picture.clear();
+        const std::string what = line.substr(0, bar);
+        if (what.compare(0, 5, "start") == 0 && what.find_first_not_of(' ', 5) == std::string::npos)
+        {
+            if (start)
+                *start = step;
+        }
+        else if (!ParseStep(what, &step, joystick))
             *error = path + ":" + std::to_string(number) + ": not a step: " + line;
         else if (step.times > 0)
             steps->push_back(step);
+    }
     return error->empty();
 }

@@ -1,11 +1,11 @@
-// The tests' X server (Xvfb on a display number of its own), and a client
+// The harness's X server (Xvfb on a display number of its own), and a client
 // of it that finds the program's window, reads its pixels back and sends it
 // real input through the XTEST extension.
-#ifndef TESTS_E2E_VIRTUALX_H
-#define TESTS_E2E_VIRTUALX_H
+#ifndef HARNESS_VIRTUALX_H
+#define HARNESS_VIRTUALX_H
 
-#include "tests/childprocess.h"
-#include "tests/image.h"
+#include "harness/childprocess.h"
+#include "harness/image.h"
 
 #include <string>
 

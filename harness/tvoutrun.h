@@ -1,12 +1,12 @@
 // One run of the real program in its own virtual X server: started, driven
 // with real input, watched through its window, its pipes and its exit.
-#ifndef TESTS_E2E_TVOUTRUN_H
-#define TESTS_E2E_TVOUTRUN_H
+#ifndef HARNESS_TVOUTRUN_H
+#define HARNESS_TVOUTRUN_H
 
-#include "tests/childprocess.h"
-#include "tests/e2e/virtualx.h"
+#include "harness/childprocess.h"
+#include "harness/virtualx.h"
 #include "tests/expected.h"
-#include "tests/scriptedsession.h"
+#include "harness/scriptedsession.h"
 
 #include <functional>
 #include <map>
@@ -31,7 +31,7 @@ class TvOutRun
     // The device calls the PC stand-in reported on standard error so far.
     std::vector<std::string> DeviceCalls() const;
     // Waits until `count` calls were made: reported by the stand-in, or
-    // recorded by the tests' device library in the file that
+    // recorded by the device library in the file that
     // TVOUT_DEVICE_CALLS named when the program was started.
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 

@@ -1,6 +1,6 @@
-#include "tests/devicedir.h"
-#include "tests/childprocess.h"
-#include "tests/devicecalls.h"
+#include "harness/devicedir.h"
+#include "harness/childprocess.h"
+#include "harness/devicecalls.h"
 #include "tests/expected.h"
 
 #include <stdlib.h>
@@ -67,6 +67,14 @@ std::vector<std::string> LauncherRecord()
         for (const std::string& line : FileLines(DeviceDir() + "/launcher.state"))
             record.push_back(line);
     return record;
+}
+
+std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload)
+{
+    return {{"LD_PRELOAD", SESSIONINPUT_LIB + (preload.empty() ? "" : " " + preload)},
+            {"SESSION_MOVES", std::to_string(moves)},
+            {"SDL_VIDEODRIVER", "dummy"},
+            {"SDL_AUDIODRIVER", "dummy"}};
 }
 
 std::string LabelFontPath()

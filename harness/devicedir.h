@@ -1,9 +1,10 @@
 // The device system folder compiled into the program (DEVICE_SYSTEM_DIR),
 // laid out for one run: the stand-in launcher and the label font, each
 // present or absent, and what the launcher recorded.
-#ifndef TESTS_DEVICEDIR_H
-#define TESTS_DEVICEDIR_H
+#ifndef HARNESS_DEVICEDIR_H
+#define HARNESS_DEVICEDIR_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ void PrepareDeviceDir(bool withLauncher, bool withFont);
 // Under an emulator the launcher inherits the emulator's state instead, so a
 // cross build's record ends with the arguments. Empty when it did not run.
 std::vector<std::string> LauncherRecord();
+
+// The environment in which the program plays the scripted session
+// (tools/session.txt) on its own event queue: the harness's preload, then
+// `preload`, `moves` moves, and SDL's dummy drivers.
+std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload = "");
 
 // Where the program must find its label font.
 std::string LabelFontPath();

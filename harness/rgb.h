@@ -1,6 +1,6 @@
 // A colour as the tests compare it: 8 bits per channel.
-#ifndef TESTS_RGB_H
-#define TESTS_RGB_H
+#ifndef HARNESS_RGB_H
+#define HARNESS_RGB_H
 
 #include <stdint.h>
 

@@ -1,5 +1,5 @@
-#include "tests/e2e/tvoutrun.h"
-#include "tests/devicecalls.h"
+#include "harness/tvoutrun.h"
+#include "harness/devicecalls.h"
 
 #include <X11/keysym.h>
 

@@ -8,7 +8,7 @@
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE /* RTLD_NEXT */
 #endif
-#include "tests/scriptedsession.h"
+#include "harness/scriptedsession.h"
 
 #include <SDL.h>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "tests/image.h"
+#include "harness/image.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

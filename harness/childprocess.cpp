@@ -1,4 +1,4 @@
-#include "tests/childprocess.h"
+#include "harness/childprocess.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -178,6 +178,33 @@ std::vector<LogLine> ParseLog(const std::string& text)
     return parsed;
 }
 
+std::string LinesDiffer(const std::vector<std::string>& expected,
+                        const std::vector<std::string>& actual)
+{
+    const auto line = [](const std::vector<std::string>& lines, size_t i)
+    { return i < lines.size() ? "\"" + lines[i].substr(0, 200) + "\"" : std::string("none"); };
+    size_t i = 0;
+    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+        ++i;
+    if (i == expected.size() && i == actual.size())
+        return "";
+    return std::to_string(expected.size()) + " lines expected, " + std::to_string(actual.size()) +
+           " seen; the first to differ is line " + std::to_string(i + 1) + ":\n  expected " +
+           line(expected, i) + "\n  seen     " + line(actual, i);
+}
+
+std::string LinesDiffer(const std::vector<LogLine>& expected, const std::vector<LogLine>& actual)
+{
+    const auto joined = [](const std::vector<LogLine>& log)
+    {
+        std::vector<std::string> lines;
+        for (const LogLine& line : log)
+            lines.push_back(line.first.empty() ? line.second : line.first + "_ N]  " + line.second);
+        return lines;
+    };
+    return LinesDiffer(joined(expected), joined(actual));
+}
+
 ChildProcess::~ChildProcess()
 {
     if (pid > 0 && !exited)
@@ -194,9 +221,11 @@ bool ChildProcess::Start(const std::string& path, const std::string& cwd,
                          const std::map<std::string, std::string>& env, const ChildOptions& options)
 {
     // A cross build's program runs in the emulator.
+    std::vector<std::string> argv = options.wrapper;
     if (*TEST_LAUNCH_PREFIX)
-        return StartNative({TEST_LAUNCH_PREFIX, path}, cwd, env, options);
-    return StartNative({path}, cwd, env, options);
+        argv.push_back(TEST_LAUNCH_PREFIX);
+    argv.push_back(path);
+    return StartNative(argv, cwd, env, options);
 }
 
 bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::string& cwd,

@@ -1,7 +1,7 @@
-// Runs a child process, the real program or the tests' X server: its
+// Runs a child process, the real program or the harness's X server: its
 // standard output and error go to pipes, and every wait is bounded.
-#ifndef TESTS_CHILDPROCESS_H
-#define TESTS_CHILDPROCESS_H
+#ifndef HARNESS_CHILDPROCESS_H
+#define HARNESS_CHILDPROCESS_H
 
 #include <sys/types.h>
 
@@ -23,6 +23,7 @@ struct ChildOptions
     bool outReadShut = false, sessionLeader = false, backgroundJob = false;
     std::string outFile;
     unsigned long sizeLimit = 0;
+    std::vector<std::string> wrapper;
 
     // Standard output: a pipe of `bytes` not read until ResumeOut() (Unread;
     // StartsFull: full at the start), a file (ToFile), a stream socket read
@@ -54,6 +55,9 @@ struct ChildOptions
     }
     ChildOptions& Leader() { return sessionLeader = true, *this; }
     ChildOptions& BackgroundJob() { return backgroundJob = true, *this; }
+    // Started as the last argument of `command` (a program of this machine,
+    // such as valgrind).
+    ChildOptions& Under(std::vector<std::string> command) { return wrapper = command, *this; }
 };
 
 class ChildProcess
@@ -127,5 +131,12 @@ std::vector<std::string> FileLines(const std::string& path);
 using LogLine = std::pair<std::string, std::string>;
 LogLine ParseLogLine(const std::string& line);
 std::vector<LogLine> ParseLog(const std::string& text);
+
+// For a failure message: empty when the two lists are equal, else both sizes
+// and the first line that differs (cut to 200 bytes), so that the message
+// stays short however long the lists are.
+std::string LinesDiffer(const std::vector<std::string>& expected,
+                        const std::vector<std::string>& actual);
+std::string LinesDiffer(const std::vector<LogLine>& expected, const std::vector<LogLine>& actual);
 
 #endif

@@ -1,10 +1,10 @@
 // Pictures as the tests compare them: 8-bit RGB, loaded with SDL_image or
 // read from a surface, compared with a per-channel tolerance, and saved as
 // PNG for a person to look at.
-#ifndef TESTS_IMAGE_H
-#define TESTS_IMAGE_H
+#ifndef HARNESS_IMAGE_H
+#define HARNESS_IMAGE_H
 
-#include "tests/rgb.h"
+#include "harness/rgb.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // The scripted session of tools/session.txt (its grammar is at its top):
 // steps that name what they touch, turned into keys and screen points.
-#ifndef TESTS_SCRIPTEDSESSION_H
-#define TESTS_SCRIPTEDSESSION_H
+#ifndef HARNESS_SCRIPTEDSESSION_H
+#define HARNESS_SCRIPTEDSESSION_H
 
 #include <string>
 #include <vector>
@@ -19,12 +19,16 @@ struct SessionStep
     int joyButton;   // JOY: the joystick button
     int x, y;        // PRESS, RELEASE: the point on the named button
     int times;       // 1, or the move count for a "moves" step
+    // What shows once the step is done: the tour's picture (empty once the
+    // program has left) and its caption.
+    std::string picture, caption;
 };
 
-// The steps in order, appended to `steps`; false with `error` naming the line it cannot read.
-// The joystick session has each key's joystick button for it, and its own
-// "joy" steps; the keyboard session leaves those out.
+// The steps in order, appended to `steps`; false with `error` naming the line
+// it cannot read. The joystick session has each key's joystick button for it,
+// and its own "joy" steps; the keyboard session leaves those out. `start`, if
+// given, gets what the first frame shows.
 bool ReadSession(const std::string& path, std::vector<SessionStep>* steps, std::string* error,
-                 bool joystick = false);
+                 bool joystick = false, SessionStep* start = nullptr);
 
 #endif

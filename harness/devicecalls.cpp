@@ -1,5 +1,5 @@
-#include "tests/devicecalls.h"
-#include "tests/childprocess.h"
+#include "harness/devicecalls.h"
+#include "harness/childprocess.h"
 
 std::vector<std::string> DeviceCallsIn(const std::string& text)
 {

@@ -1,13 +1,13 @@
-// The TV calls the tests' device library records.
-#ifndef TESTS_DEVICECALLS_H
-#define TESTS_DEVICECALLS_H
+// The TV calls the harness's device library records.
+#ifndef HARNESS_DEVICECALLS_H
+#define HARNESS_DEVICECALLS_H
 
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
-// The tests' device library (testdevicetv.c) appends each TV call to the
+// The device library (testdevicetv.c) appends each TV call to the
 // file named by TVOUT_DEVICE_CALLS; by default, this one in the build tree.
 inline std::string DeviceCallsFile()
 {
