@@ -8,8 +8,8 @@
 
 #include <SDL.h>
 #include <fcntl.h>
-#include <new>
 #include <signal.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -143,13 +143,14 @@ void RestoreStartStateForLauncher()
 }
 
 // Only the array is copied: the program's own settings (SDL2's) go into the
-// live one.
+// live one. With malloc, not new[]: an array new of a run-time length needs
+// a newer C++ runtime than the device has. Kept until the process is replaced.
 char** CopyEnvironment()
 {
     size_t count = 0;
     while (environ && environ[count])
         ++count;
-    char** copy = environ ? new (std::nothrow) char*[count + 1] : NULL;
+    char** copy = environ ? static_cast<char**>(malloc((count + 1) * sizeof(char*))) : NULL;
     if (copy)
         memcpy(copy, environ, (count + 1) * sizeof(char*));
     return copy;
