@@ -73,18 +73,13 @@ const std::string kMadeLog = "CTvOutView()", kInitLog = "CTvOutView::Initialize(
 const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC";
 const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL";
 const std::string kLcdLog = ">> Enable LCD";
-// The line main writes as it hands the launcher `view`.
-inline std::string HandOffLog(const std::string& view)
-{
-    return "exit code(" + view + ") !!";
-}
 // The log of a whole run started in `workDir`: `middle` from the view, then
-// the hand-off to `view`.
+// main's line as it hands the launcher `view`.
 inline Log Whole(const std::string& workDir, const Log& middle, const std::string& view)
 {
     Log log = {{kView, kMadeLog}, {"", workDir}, {kView, kInitLog}};
     log.insert(log.end(), middle.begin(), middle.end());
-    log.insert(log.end(), {{kView, kGoneLog}, {"main.cpp", HandOffLog(view)}});
+    log.insert(log.end(), {{kView, kGoneLog}, {"main.cpp", "exit code(" + view + ") !!"}});
     return log;
 }
 

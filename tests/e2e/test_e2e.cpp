@@ -46,9 +46,8 @@ int Limit()
 
 const Rgb kBlack = {0, 0, 0};
 
-// What the screen must show: which frame of each button strip (kHidden for
-// a button that is not drawn), whether the label is up, and whether there
-// is a background at all (without one nothing but black is ever shown).
+// What the screen must show: each button strip's frame (kHidden: not drawn),
+// the label, and a background (without one all is black).
 const int kHidden = -1;
 struct Look
 {
@@ -108,10 +107,9 @@ Env FailingNew(int call)
 class EndToEnd : public DeviceDirTest<>
 {
   protected:
-    // Starts the program in `workDir` (by default the source tree, which
-    // holds ./res/) with `env` added and waits for its window; with
-    // `firstFrame`, for its first frame too: the composed picture, and the
-    // artwork's own colours at a few points, independent of that picture.
+    // Starts the program in `workDir` with `env` added and waits for its
+    // window; with `firstFrame`, for its first frame too: the composed picture
+    // and, independent of it, the artwork's colours at a few points.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR, Env env = {},
                       const ChildOptions& options = {}, bool firstFrame = false)
     {
@@ -143,9 +141,8 @@ class EndToEnd : public DeviceDirTest<>
         EXPECT_EQ(std::string::npos, gl) << "mapped: " << maps.substr(gl, maps.find('\n', gl) - gl);
     }
 
-    // Waits until the window shows `look` exactly (up to 16-bit rounding),
-    // composed from the artwork in `workDir` the way the program must
-    // compose it: background, button frames at their places, label glyphs.
+    // Waits until the window shows `look` (up to 16-bit rounding), composed
+    // from the artwork in `workDir`: background, button frames, label glyphs.
     static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
                         const std::string& workDir = TEST_SOURCE_DIR)
     {
@@ -187,9 +184,8 @@ class EndToEnd : public DeviceDirTest<>
     }
 };
 
-// One step of a scenario: input, then what must show before the next step:
-// the screen `look` when there is one, and the step's device calls after
-// those of the steps before. `logged` are the view's log lines it adds.
+// A scenario's step: input, then the screen `look` if any, the device calls it
+// adds to those before, and the view's log lines it adds.
 struct Step
 {
     Action input;
@@ -407,12 +403,11 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
             action(one);
         ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
-        // Without a view, a crash would end in the same log and hand-off
-        // (the program's crash handler starts the launcher with the main
-        // view): only a report on standard error before it, such as a
-        // sanitizer's of a bad access, tells. Under an emulator the host's
-        // loader notes there that the preload is not for it. (With a view, standard error may hold
-        // Xlib's report of the server going away.)
+        // Without a view a crash would end in the same log and hand-off (the
+        // crash handler starts the launcher): only a report on standard error,
+        // such as a sanitizer's, tells; an emulator's host loader notes there
+        // that the preload is not for it. (With a view, it may hold Xlib's
+        // report of the server going away.)
         if (!row.failingNew)
             continue;
         for (const std::string& line : SplitLines(one.Child().Err()))
