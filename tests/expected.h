@@ -1,7 +1,6 @@
-// What the program must do and where things are on its screen as the user
-// sees them, written down here once for the unit tests, the end-to-end runs
-// and the scripted session, and never read from the program's own headers:
-// a slip there would otherwise be both what is drawn and what is expected.
+// What the program must do and where things are on its screen, written once
+// for all tests and never read from the program's headers: a slip there would
+// otherwise be both what is drawn and what is expected.
 #ifndef TESTS_EXPECTED_H
 #define TESTS_EXPECTED_H
 
@@ -48,8 +47,7 @@ const Point kCancelRing = {kCancel.x + 4, kCancel.y + 4};
 const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
 const Rgb kCancelFrames[4] = {{107, 124, 140}, {82, 97, 111}, {135, 152, 169}, {197, 204, 211}};
 
-// The background: title bar, and the footer behind Cancel and the version
-// label.
+// The background's title bar, and its footer behind Cancel and the label.
 const Rgb kTitle = {46, 74, 102};
 const Point kTitlePoints[] = {{300, 8}, {200, 14}};
 const Rgb kFooter = {220, 227, 233};

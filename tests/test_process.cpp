@@ -40,6 +40,8 @@ const LogLine kMade = kWhole[0], kCwd = kWhole[1], kInit = kWhole[2], kGone = kW
 const LogLine kRight = {expected::kView, expected::kRight.log};
 const LogLine kRefused = {"mainmenuapp.cpp",
                           expected::kVideoModeError + "display refused the mode"};
+// SDL cannot start: the hand-off still comes.
+const Log kNoScreen = {kMade, kCwd, kHandOff};
 // A crash while the screen runs: the hand-off, without the screen's teardown.
 const Log kCrash = {kMade, kCwd, kInit, kHandOff};
 // What the program sets on SDL 1.2 on SDL2, as the launcher records it.
@@ -158,6 +160,7 @@ struct Row
     Row& Gone() { return readerGone = true, *this; }
     Row& With(const ChildOptions& o) { return options = o, *this; }
     Row& In(const Env& e) { return env = e, *this; }
+    Row& NoVideo() { return In({{"SDL_VIDEODRIVER", "nonesuch"}}); } // SDL cannot start
     Row& Launches(const std::vector<std::string>& record) { return launcher = record, *this; }
     // The main view, the launcher started in `state`.
     Row& Inherits(const LauncherState& state)
@@ -484,19 +487,16 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     };
     const Row rows[] = {
         Row("reader stays").Prints(kWhole),
-        // SDL cannot start: the hand-off still comes.
-        Row("start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
-            .Prints({kMade, kCwd, kHandOff}),
+        Row("start-up failure").NoVideo().Prints(kNoScreen),
         // A termination request while SDL's start is held up, before SDL
         // handles any signal: the screen is left as soon as it runs, or the
         // failed start hands off.
         Row("SIGTERM while SDL starts").AtSdlInit(kSdl2Settings, SIGTERM).Prints(kWhole),
         Row("SIGINT while SDL starts").AtSdlInit(kSdl2Settings, SIGINT).Prints(kWhole),
         Row("SIGTERM while SDL starts, and it fails")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .NoVideo()
             .AtSdlInit(kSdl2Settings, SIGTERM)
-            .Prints({kMade, kCwd, kHandOff}),
+            .Prints(kNoScreen),
         Row("SIGTERM while SDL starts, then the video mode refused")
             .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
             .AtSdlInit(kSdl2Settings, SIGTERM)
@@ -655,9 +655,9 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         // as the program found it, on every way out.
         session150("SDL 1.2 on SDL2, reader stalled").AtSdlInit(kSdl2Settings),
         Row("SDL 1.2 on SDL2, start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .NoVideo()
             .AtSdlInit(kSdl2Settings)
-            .Prints({kMade, kCwd, kHandOff}),
+            .Prints(kNoScreen),
         session150("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
                    {{"SDL_RENDER_DRIVER", "opengl"}})
             .AtSdlInit(" SDL_RENDER_DRIVER=opengl SDL_FRAMEBUFFER_ACCELERATION=false")
@@ -689,10 +689,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
     const Row rows[] = {
         Row("normal run").Prints(kWhole),
-        Row("SDL cannot start")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
-            .Ends(1)
-            .Prints({kMade, kCwd, kHandOff, kGone}),
+        Row("SDL cannot start").NoVideo().Ends(1).Prints({kMade, kCwd, kHandOff, kGone}),
         // The hand-off line comes, then the signal's own end.
         Row("SIGSEGV while the screen runs").Prints(kCrash).Killed(SIGSEGV).QuitBy(SIGSEGV),
         Row("video mode refused")
@@ -705,7 +702,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
             .Prints({kMade, kCwd, kHandOff, kGone}),
         // The log written after the failed hand-off must not end the
         // process by SIGPIPE.
-        Row("SDL cannot start, reader gone").In({{"SDL_VIDEODRIVER", "nonesuch"}}).Gone().Ends(1),
+        Row("SDL cannot start, reader gone").NoVideo().Gone().Ends(1),
     };
     for (Row row : rows)
         Check(row.Launches({})); // none is there, and none records

@@ -31,9 +31,8 @@ namespace fs = std::filesystem;
 using Env = std::map<std::string, std::string>;
 using namespace expected;
 
-// Each wait gives up after kWaitMs, and all of them together once the
-// suite has used its 50 s, so that even a broken program cannot hold the
-// suite past its time limit.
+// Each wait gives up after kWaitMs, and all of them once the suite has used
+// its 50 s: even a broken program cannot hold it past its time limit.
 const int kWaitMs = 8000;
 const auto kSuiteEnd = std::chrono::steady_clock::now() + std::chrono::seconds(50);
 
@@ -232,10 +231,9 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
             r.Input().TapKey(i % 12 ? XK_a : XK_Up);
         }
     };
-    // A session the program is handed on its own event queue once the
-    // pointer enters its window (tools/session.txt: the label, tap PAL, 300
-    // moves, tap Cancel). SDL 1.2 on SDL2 may report the pointer in the new
-    // window at once, so its first frame may be gone before it is seen.
+    // The session of tools/session.txt (300 moves) on the program's own event
+    // queue once the pointer enters its window; SDL 1.2 on SDL2 may report the
+    // pointer at once, so its first frame may be gone before it is seen.
     Env session = ScriptedSession(300);
     session.erase("SDL_VIDEODRIVER"); // the X server's
     // The same session as tvout-session plays it through X, two moves.
@@ -288,10 +286,9 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"tapping Cancel hands the launcher the apps view",
          {{PressOn(kCancelRing), kCancelPressed}, {kRelease}},
          "--view-apps"},
-        // With a standard descriptor closed at the start, the X connection
-        // must not take its number: the device calls or the log would go
-        // into it. The calls are not seen: the log line and the hand-off
-        // show that NTSC was chosen.
+        // The X connection must not take a standard descriptor closed at the
+        // start, or the calls or the log would go into it. The calls are not
+        // seen: the log line and the hand-off show that NTSC was chosen.
         {"tapping Cancel with stderr closed, after choosing NTSC",
          {{Key(XK_KP_Subtract), {}, {}, {kNtscLog}},
           {PressOn(kCancelRing), kCancelPressed},
@@ -488,9 +485,8 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
             message = kFontError + fontPath + "(" + error + ")";
         }
 
-        // Buttons exist up to the one that failed. No row has the font
-        // open: loading stops at the first failure and the font comes last,
-        // so the label never shows.
+        // Buttons exist up to the one that failed; the font loads last, after
+        // a failure never, so the label never shows.
         Look look = {row.shown > 1 ? 0 : kHidden, row.shown > 2 ? 0 : kHidden,
                      row.shown > 3 ? 0 : kHidden, false, row.shown > 0};
 
@@ -509,9 +505,8 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         one.Input().TapKey(XK_KP_Subtract);
         ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
 
-        // A press on a button that is there paints after all of the above;
-        // it stays pressed, as releasing would click it. Without one, no
-        // paint can show anything but what is on the screen already.
+        // A press on a button that is there paints after all of the above (held:
+        // a release would click); without one, no paint can show anything new.
         if (row.shown > 1)
         {
             PressOn(row.shown > 2 ? kPalRing : kNtscRing)(one);
