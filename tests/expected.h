@@ -1,7 +1,6 @@
-// What the program must do and where things are on its screen as the user
-// sees them, written down here once for the unit tests, the end-to-end runs
-// and the scripted session, and never read from the program's own headers:
-// a slip there would otherwise be both what is drawn and what is expected.
+// What the program must do and where things are on its screen, written once
+// for all tests and never read from the program's headers: a slip there would
+// otherwise be both what is drawn and what is expected.
 #ifndef TESTS_EXPECTED_H
 #define TESTS_EXPECTED_H
 
@@ -48,8 +47,7 @@ const Point kCancelRing = {kCancel.x + 4, kCancel.y + 4};
 const Rgb kNtscPalFrames[4] = {{61, 126, 185}, {42, 95, 143}, {90, 155, 213}, {197, 204, 211}};
 const Rgb kCancelFrames[4] = {{107, 124, 140}, {82, 97, 111}, {135, 152, 169}, {197, 204, 211}};
 
-// The background: title bar, and the footer behind Cancel and the version
-// label.
+// The background's title bar, and its footer behind Cancel and the label.
 const Rgb kTitle = {46, 74, 102};
 const Point kTitlePoints[] = {{300, 8}, {200, 14}};
 const Rgb kFooter = {220, 227, 233};
@@ -73,18 +71,13 @@ const std::string kMadeLog = "CTvOutView()", kInitLog = "CTvOutView::Initialize(
 const std::string kNtscLog = ">> SET_MODE : TV+LCD & NTSC";
 const std::string kPalLog = ">> SET_MODE : TV+LCD & PAL";
 const std::string kLcdLog = ">> Enable LCD";
-// The line main writes as it hands the launcher `view`.
-inline std::string HandOffLog(const std::string& view)
-{
-    return "exit code(" + view + ") !!";
-}
 // The log of a whole run started in `workDir`: `middle` from the view, then
-// the hand-off to `view`.
+// main's line as it hands the launcher `view`.
 inline Log Whole(const std::string& workDir, const Log& middle, const std::string& view)
 {
     Log log = {{kView, kMadeLog}, {"", workDir}, {kView, kInitLog}};
     log.insert(log.end(), middle.begin(), middle.end());
-    log.insert(log.end(), {{kView, kGoneLog}, {"main.cpp", HandOffLog(view)}});
+    log.insert(log.end(), {{kView, kGoneLog}, {"main.cpp", "exit code(" + view + ") !!"}});
     return log;
 }
 

@@ -1,9 +1,7 @@
-// The memory check (tools/memcheck.sh, ctest -L memcheck): the whole scripted
-// session of the real program on SDL's dummy video driver under valgrind
-// memcheck. No launcher is there, so the hand-off fails, the program ends by
-// itself and valgrind sees the whole exit path. Fails on any invalid access,
-// on any byte definitely lost outside tools/memcheck.supp, and when the
-// session's log or device calls are not the session's.
+// The memory check (tools/memcheck.sh, ctest -L memcheck): the scripted session
+// on SDL's dummy driver under valgrind, without a launcher so that valgrind sees
+// the whole exit path. Fails on any invalid access, any byte definitely lost
+// outside tools/memcheck.supp, and a log or device calls not the session's.
 //   Usage: memcheck_session <valgrind's log file>
 #include "harness/childprocess.h"
 #include "harness/devicecalls.h"

@@ -44,33 +44,27 @@ SDL_Event Simple(Uint8 type)
 SDL_Event Key(Uint8 type, int sym, int mod = KMOD_NONE)
 {
     SDL_Event e = Simple(type);
-    e.key.keysym.sym = static_cast<SDLKey>(sym);
-    e.key.keysym.mod = static_cast<SDLMod>(mod);
+    e.key.keysym.sym = static_cast<SDLKey>(sym), e.key.keysym.mod = static_cast<SDLMod>(mod);
     return e;
 }
 
 SDL_Event MouseButton(Uint8 type, int x, int y, Uint8 which = SDL_BUTTON_LEFT)
 {
     SDL_Event e = Simple(type);
-    e.button.button = which;
-    e.button.x = x;
-    e.button.y = y;
+    e.button.button = which, e.button.x = x, e.button.y = y;
     return e;
 }
 
 SDL_Event JoyButton(Uint8 type, int button)
 {
     SDL_Event e = Simple(type);
-    e.jbutton.button = button;
-    return e;
+    return e.jbutton.button = button, e;
 }
 
 SDL_Event User(int code, void* data1 = nullptr, void* data2 = nullptr)
 {
     SDL_Event e = Simple(SDL_USEREVENT);
-    e.user.code = code;
-    e.user.data1 = data1;
-    e.user.data2 = data2;
+    e.user.code = code, e.user.data1 = data1, e.user.data2 = data2;
     return e;
 }
 
@@ -100,8 +94,7 @@ TEST_F(LoopTest, EachEventTypeReachesTheViewWithItsArguments)
     snprintf(buf, sizeof(buf), "OnUserEvent(100, %#lx, %#lx)", (long)&marker[0], (long)&marker[1]);
     const std::string userCall = buf;
     SDL_Event motion = Simple(SDL_MOUSEMOTION);
-    motion.motion.x = 300;
-    motion.motion.y = 239;
+    motion.motion.x = 300, motion.motion.y = 239;
     const struct
     {
         const char* what;

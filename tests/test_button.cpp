@@ -28,8 +28,7 @@ namespace
 using namespace testimages;
 
 const Rgb kBackground = {0, 0, 0};
-const int kFrameW = 50; // strips are 200 x 40
-const int kFrameH = 40;
+const int kFrameW = 50, kFrameH = 40; // strips are 200 x 40
 const int kNoEvent = 0;
 
 // Every frame of every group in its own colour, distinct after 565 storage.
@@ -85,8 +84,8 @@ class ButtonTest : public ::testing::Test
 
     const char* Strip(int group) const { return strips[group].c_str(); }
 
-    // The first `count` strips (1, 2 or 4), by the fixed-count loader; with
-    // `last`, that file in place of the last one.
+    // The first `count` (1, 2 or 4) strips by the fixed-count loader, `last` in
+    // place of the last.
     bool LoadStrips(CButton& button, int count, const char* last = nullptr) const
     {
         const char* file = last ? last : Strip(count - 1);
@@ -95,9 +94,8 @@ class ButtonTest : public ::testing::Test
                             : button.Load(Strip(0), Strip(1), Strip(2), file);
     }
 
-    // Draws the button alone on a cleared screen; how the screen differs from
-    // "the frame-sized rectangle at (x, y) in `colour`, background elsewhere".
-    // Without a colour nothing may be painted.
+    // How the button drawn alone differs from "a w x h rectangle at (x, y) in
+    // `colour`, background elsewhere"; without a colour nothing may be painted.
     std::string Drawn(CButton& button, int x = 0, int y = 0, Rgb colour = kBackground,
                       int w = kFrameW, int h = kFrameH)
     {
@@ -304,9 +302,9 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
     }
 }
 
-// Each load starts from four groups of another frame size, in the last
-// group's pressed frame: the new files' size and their first group's normal
-// frame replace them, also with fewer groups than before.
+// From four groups of another frame size, in the last group's pressed frame,
+// a load takes the new size and the first group's normal frame, also with
+// fewer groups than before.
 TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
 {
     const std::string small = dir.File("small.bmp");

@@ -40,6 +40,8 @@ const LogLine kMade = kWhole[0], kCwd = kWhole[1], kInit = kWhole[2], kGone = kW
 const LogLine kRight = {expected::kView, expected::kRight.log};
 const LogLine kRefused = {"mainmenuapp.cpp",
                           expected::kVideoModeError + "display refused the mode"};
+// SDL cannot start: the hand-off still comes.
+const Log kNoScreen = {kMade, kCwd, kHandOff};
 // A crash while the screen runs: the hand-off, without the screen's teardown.
 const Log kCrash = {kMade, kCwd, kInit, kHandOff};
 // What the program sets on SDL 1.2 on SDL2, as the launcher records it.
@@ -54,7 +56,7 @@ const bool kEmulated = LauncherStartedWith("").size() <= 3;
 // Where tests/reportsdl2.c records the SDL2 settings at SDL_Init.
 const std::string kSdlInitRecord = TEST_BUILD_DIR "/sdl-init.record";
 
-// Whether the process ignores `sig`, by its mask in /proc/<pid>/status.
+// By the mask in /proc/<pid>/status.
 bool Ignores(pid_t pid, int sig)
 {
     for (const std::string& line : FileLines("/proc/" + std::to_string(pid) + "/status"))
@@ -89,11 +91,10 @@ int DescriptorsLike(pid_t pid, int fd)
     return count;
 }
 
-// A file system of two 4 KiB pages, in a mount namespace of this test's own
-// (which needs root), on the test's folder bound onto itself and made
-// private, so that nothing mounted below it reaches another namespace; "/"
-// need not be a mount point, as in a chroot. Empty, with `why`, where that is
-// not permitted.
+// Two 4 KiB pages in a mount namespace of the test's own (needs root), on its
+// folder bound onto itself and made private so that no mount below it leaks
+// out ("/" need not be a mount point, as in a chroot). Empty, with `why`,
+// where that is not permitted.
 std::string SmallFileSystem(std::string& why)
 {
     const std::string dir = TEST_BUILD_DIR "/small-fs";
@@ -107,18 +108,17 @@ std::string SmallFileSystem(std::string& why)
     return why.empty() ? dir : "";
 }
 
-// The file system, then the folder bound onto itself: where the mounts above
-// it are shared, the binding reached the other namespaces too, and its
-// unmounting does as well.
+// The file system, then the binding, which reached the other namespaces
+// where the mounts above it are shared.
 void UnmountSmallFileSystem(const std::string& dir)
 {
     if (!dir.empty() && umount(dir.c_str()) == 0)
         umount(dir.c_str());
 }
 
-// One start of the program and what it must show. A row names what differs
-// from a child started as ChildOptions says, whose log's reader stays, that
-// runs until SIGTERM and hands off to the main view, and whose log is empty.
+// One start of the program and what it must show: what differs from a child
+// started as ChildOptions says, its log read, ended by SIGTERM, handing off to
+// the main view, with an empty log.
 struct Row
 {
     explicit Row(const char* name) : what(name) {}
@@ -132,11 +132,10 @@ struct Row
     // recorded), when they can be seen; those recorded.
     size_t callsBeforeLeave = 0;
     std::vector<std::string> recorded;
-    int quit = 0;           // the signal that leaves once the screen runs (by default
-                            // SIGTERM, when `env` is empty)
-    int survives = 0;       // a signal sent first that must not end the screen
-    Log fileLog;            // the lines of options.outFile, when given
-    size_t stalls = 0;      // the stops timed: a wait of the log at each, so many at least
+    int quit = 0;      // the signal that leaves once the screen runs (SIGTERM when `env` is empty)
+    int survives = 0;  // a signal sent first that must not end the screen
+    Log fileLog;       // the lines of options.outFile, when given
+    size_t stalls = 0; // the stops timed: a wait of the log at each, so many at least
     bool readsPart = false; // the log's reader gets some lines, each whole and in order
     // options.outFile on a full file system with `roomLeft` bytes left in
     // its last block, freed before the leave.
@@ -161,7 +160,13 @@ struct Row
     Row& Gone() { return readerGone = true, *this; }
     Row& With(const ChildOptions& o) { return options = o, *this; }
     Row& In(const Env& e) { return env = e, *this; }
+    Row& NoVideo() { return In({{"SDL_VIDEODRIVER", "nonesuch"}}); } // SDL cannot start
     Row& Launches(const std::vector<std::string>& record) { return launcher = record, *this; }
+    // The main view, the launcher started in `state`.
+    Row& Inherits(const LauncherState& state)
+    {
+        return Launches(LauncherStartedWith("--view-main", state));
+    }
     Row& Prints(const Log& lines) { return log = lines, *this; }
     Row& CallsBeforeLeave(size_t calls) { return callsBeforeLeave = calls, *this; }
     Row& Records(const std::vector<std::string>& calls) { return recorded = calls, *this; }
@@ -197,8 +202,7 @@ struct Row
 class ProcessTest : public DeviceDirTest<>
 {
   protected:
-    // Starts the program from the source tree, where ./res/ is found, as
-    // `row` says, and checks what it must show.
+    // Runs the program from the source tree (./res/) as `row` says.
     void Check(const Row& row)
     {
         SCOPED_TRACE(row.what);
@@ -231,8 +235,7 @@ class ProcessTest : public DeviceDirTest<>
         // the core limit to 0 nor catches SIGSEGV itself.
         env.emplace("ASAN_OPTIONS",
                     "detect_leaks=0:verify_asan_link_order=0:disable_coredump=0:handle_segv=0");
-        // Core dumps as the row says, none by default, whatever this test was
-        // started with.
+        // Core dumps as the row says (none by default), whatever this test's limit.
         rlimit core;
         getrlimit(RLIMIT_CORE, &core);
         const rlimit childCore = {row.coreLimit, core.rlim_max};
@@ -445,8 +448,12 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     ChildOptions manyOpen;
     manyOpen.open.resize(38);
     std::iota(manyOpen.open.begin(), manyOpen.open.end(), 3);
-    const auto raise = [](const char* sig) {
-        return Env{{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}};
+    const auto defaultBack = [](const char* what, const char* sig)
+    {
+        return Row(what)
+            .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_IN_SDL_QUIT", sig}})
+            .Prints(kWhole)
+            .QuitBy(SIGTERM);
     };
     // 150 moves, the log as `options` say (by default its reader stalled):
     // the leave shows by the device calls on standard error, PAL's two and
@@ -456,8 +463,8 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
     { return session(what, 150, more).With(options).CallsBeforeLeave(152); };
     // Started in a state the launcher inherits, which it records.
     const auto startedWith =
-        [](const char* what, const ChildOptions& options, const std::vector<std::string>& record)
-    { return Row(what).With(options).Launches(record).Prints(kWhole); };
+        [](const char* what, const ChildOptions& options, const LauncherState& state)
+    { return Row(what).With(options).Inherits(state).Prints(kWhole); };
     // The session's first device call, PAL's, crashes (harness/testdevicetv.c)
     // as `how` says.
     const auto crashes = [&](const char* what, const char* how)
@@ -471,29 +478,32 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Records({expected::kBeforeMode})
             .CallsBeforeLeave(1);
     };
-    const ChildOptions onFile = ChildOptions().ToFile(small + "/log");
+    // The log file on the small file system, full with `room` bytes left.
+    const auto fullDisk = [&](const char* what, const Log& lines, size_t room) {
+        return Row(what)
+            .With(ChildOptions().ToFile(small + "/log"))
+            .FileHolds(lines)
+            .FullDisk(room);
+    };
     const Row rows[] = {
         Row("reader stays").Prints(kWhole),
-        // SDL cannot start: the hand-off still comes.
-        Row("start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
-            .Prints({kMade, kCwd, kHandOff}),
+        Row("start-up failure").NoVideo().Prints(kNoScreen),
         // A termination request while SDL's start is held up, before SDL
         // handles any signal: the screen is left as soon as it runs, or the
         // failed start hands off.
         Row("SIGTERM while SDL starts").AtSdlInit(kSdl2Settings, SIGTERM).Prints(kWhole),
         Row("SIGINT while SDL starts").AtSdlInit(kSdl2Settings, SIGINT).Prints(kWhole),
         Row("SIGTERM while SDL starts, and it fails")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .NoVideo()
             .AtSdlInit(kSdl2Settings, SIGTERM)
-            .Prints({kMade, kCwd, kHandOff}),
+            .Prints(kNoScreen),
         Row("SIGTERM while SDL starts, then the video mode refused")
             .In({{"LD_PRELOAD", REFUSEVIDEOMODE_LIB}})
             .AtSdlInit(kSdl2Settings, SIGTERM)
             .Prints({kMade, kCwd, kRefused, kHandOff}),
         Row("reader gone").Gone(),
         startedWith("started with SIGPIPE ignored", ChildOptions().Ignoring(SIGPIPE),
-                    LauncherStartedWith("--view-main", {.ignored = " 13"})),
+                    {.ignored = " 13"}),
         session150("reader stalled"),
         recorded("reader stalled, 1000 moves to the device library", 1000,
                  ChildOptions().Unread(4096))
@@ -514,9 +524,9 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         session150("SIGINT after the leave, reader stalled",
                    {{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"RAISE_AFTER_SDL_QUIT", "2"}}),
         startedWith("started with SIGUSR1 blocked", ChildOptions().Blocking(SIGUSR1),
-                    LauncherStartedWith("--view-main", {.blocked = " 10"})),
+                    {.blocked = " 10"}),
         startedWith("started with descriptors 3, 4 and 40", ChildOptions().Open({3, 4, 40}),
-                    LauncherStartedWith("--view-main", {.descriptors = " 3 4 40"})),
+                    {.descriptors = " 3 4 40"}),
         // Poll calls a terminal writable while it has room for less than a
         // line.
         recorded("terminal never read, 1000 moves to the device library", 1000, terminal)
@@ -539,7 +549,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         // opened again, and its line is left out.
         Row("log on a terminal, started without descriptor 0")
             .With(ChildOptions().Terminal().Without({0}))
-            .Launches(LauncherStartedWith("--view-main", {.unwritable = ""}))
+            .Inherits({.unwritable = ""})
             .Prints({kCwd, kInit, kGone, kHandOff}),
         Row("log on a terminal, the program leading a session of its own")
             .With(ChildOptions().Terminal().Leader())
@@ -549,15 +559,13 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints(kWhole),
         Row("hang-up while the screen runs").Prints(kWhole).QuitBy(SIGHUP),
         startedWith("started with SIGHUP ignored (nohup), a hang-up while the screen runs",
-                    ChildOptions().Ignoring(SIGHUP),
-                    LauncherStartedWith("--view-main", {.ignored = " 1"}))
+                    ChildOptions().Ignoring(SIGHUP), {.ignored = " 1"})
             .Survives(SIGHUP),
         // A crash: the launcher with the main view and the state the
         // program was started in, the video state put back by SDL_Quit.
         Row("SIGSEGV while the screen runs").Prints(kCrash).QuitBy(SIGSEGV),
         startedWith("SIGABRT while the screen runs, started with SIGUSR1 blocked",
-                    ChildOptions().Blocking(SIGUSR1),
-                    LauncherStartedWith("--view-main", {.blocked = " 10"}))
+                    ChildOptions().Blocking(SIGUSR1), {.blocked = " 10"})
             .Prints(kCrash)
             .QuitBy(SIGABRT),
         Row("SIGQUIT while the screen runs on SDL 1.2 on SDL2")
@@ -565,8 +573,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .Prints(kCrash)
             .QuitBy(SIGQUIT),
         startedWith("started with SIGQUIT ignored, as a shell's background job",
-                    ChildOptions().Ignoring(SIGQUIT),
-                    LauncherStartedWith("--view-main", {.ignored = " 3"}))
+                    ChildOptions().Ignoring(SIGQUIT), {.ignored = " 3"})
             .Survives(SIGQUIT),
         crashes("a device call faults", "fault"),
         crashes("a device call runs out of stack", "overflow"),
@@ -619,55 +626,38 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
             .FileHolds({kMade}),
         // SDL leaves an ignored SIGTERM alone: SIGINT quits.
         startedWith("started with SIGTERM ignored", ChildOptions().Ignoring(SIGTERM),
-                    LauncherStartedWith("--view-main", {.ignored = " 15"}))
+                    {.ignored = " 15"})
             .QuitBy(SIGINT),
         startedWith("started with SIGWINCH ignored", ChildOptions().Ignoring(SIGWINCH),
-                    LauncherStartedWith("--view-main", {.ignored = " 28"})),
+                    {.ignored = " 28"}),
         Row("started without descriptors 0, 1 and 2")
             .With(ChildOptions().Without({0, 1, 2}))
-            .Launches(LauncherStartedWith("--view-main", {.unwritable = ""})),
+            .Inherits({.unwritable = ""}),
         // The launcher lists its descriptors in the order of their names.
         startedWith("started with descriptors 3 to 40, SDL_Quit leaves one more open", manyOpen,
-                    LauncherStartedWith(
-                        "--view-main",
-                        {.descriptors = " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
-                                        "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"}))
+                    {.descriptors = " 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 "
+                                    "28 29 3 30 31 32 33 34 35 36 37 38 39 4 40 5 6 7 8 9"})
             .In({{"LD_PRELOAD", RAISEAFTERQUIT_LIB}, {"OPEN_IN_SDL_QUIT", "1"}})
             .QuitBy(SIGTERM),
-        Row("SIGTERM as SDL_Quit puts its default back")
-            .In(raise("15"))
-            .Prints(kWhole)
-            .QuitBy(SIGTERM),
-        Row("SIGINT as SDL_Quit puts its default back")
-            .In(raise("2"))
-            .Prints(kWhole)
-            .QuitBy(SIGTERM),
-        Row("SIGHUP as SDL_Quit puts its default back")
-            .In(raise("1"))
-            .Prints(kWhole)
-            .QuitBy(SIGTERM),
+        defaultBack("SIGTERM as SDL_Quit puts its default back", "15"),
+        defaultBack("SIGINT as SDL_Quit puts its default back", "2"),
+        defaultBack("SIGHUP as SDL_Quit puts its default back", "1"),
         // Skipped where no file system can be mounted.
-        Row("log file on a file system that fills, then frees")
-            .With(onFile)
-            .FileHolds({kMade, kGone, kHandOff})
-            .FullDisk(kMadeBytes + 3),
-        Row("log file that ends on a block boundary of a full file system")
-            .With(onFile)
-            .FileHolds({kGone, kHandOff})
-            .FullDisk(0),
-        Row("log file whose first line fills its full file system exactly")
-            .With(onFile)
-            .FileHolds({kMade, kGone, kHandOff})
-            .FullDisk(kMadeBytes),
+        fullDisk("log file on a file system that fills, then frees", {kMade, kGone, kHandOff},
+                 kMadeBytes + 3),
+        fullDisk("log file that ends on a block boundary of a full file system", {kGone, kHandOff},
+                 0),
+        fullDisk("log file whose first line fills its full file system exactly",
+                 {kMade, kGone, kHandOff}, kMadeBytes),
         // On SDL 1.2 on SDL2 (reported by a preload, 1.2.50 and later) the
         // program has the SDL2 settings when SDL starts, those the user has
         // not set, and for itself only: the launcher gets the environment
         // as the program found it, on every way out.
         session150("SDL 1.2 on SDL2, reader stalled").AtSdlInit(kSdl2Settings),
         Row("SDL 1.2 on SDL2, start-up failure")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
+            .NoVideo()
             .AtSdlInit(kSdl2Settings)
-            .Prints({kMade, kCwd, kHandOff}),
+            .Prints(kNoScreen),
         session150("SDL 1.2 on SDL2, the user's own renderer, reader stalled",
                    {{"SDL_RENDER_DRIVER", "opengl"}})
             .AtSdlInit(" SDL_RENDER_DRIVER=opengl SDL_FRAMEBUFFER_ACCELERATION=false")
@@ -676,8 +666,7 @@ TEST_F(ProcessTest, NormalLeaveHandsOffAtOnceAndLosesNoLogLineAReaderReads)
         Row("SDL 1.2 on SDL2, the user's own framebuffer setting")
             .In({{"SDL_FRAMEBUFFER_ACCELERATION", "true"}})
             .AtSdlInit(" SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=true")
-            .Launches(LauncherStartedWith("--view-main",
-                                          {.environment = " SDL_FRAMEBUFFER_ACCELERATION=true"}))
+            .Inherits({.environment = " SDL_FRAMEBUFFER_ACCELERATION=true"})
             .Prints(kWhole)
             .QuitBy(SIGTERM),
         Row("SDL 1.2.50, the first on SDL2")
@@ -700,10 +689,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
 {
     const Row rows[] = {
         Row("normal run").Prints(kWhole),
-        Row("SDL cannot start")
-            .In({{"SDL_VIDEODRIVER", "nonesuch"}})
-            .Ends(1)
-            .Prints({kMade, kCwd, kHandOff, kGone}),
+        Row("SDL cannot start").NoVideo().Ends(1).Prints({kMade, kCwd, kHandOff, kGone}),
         // The hand-off line comes, then the signal's own end.
         Row("SIGSEGV while the screen runs").Prints(kCrash).Killed(SIGSEGV).QuitBy(SIGSEGV),
         Row("video mode refused")
@@ -716,7 +702,7 @@ TEST_F(ProcessTest, WithoutALauncherTheProcessEndsWithItsOwnStatus)
             .Prints({kMade, kCwd, kHandOff, kGone}),
         // The log written after the failed hand-off must not end the
         // process by SIGPIPE.
-        Row("SDL cannot start, reader gone").In({{"SDL_VIDEODRIVER", "nonesuch"}}).Gone().Ends(1),
+        Row("SDL cannot start, reader gone").NoVideo().Gone().Ends(1),
     };
     for (Row row : rows)
         Check(row.Launches({})); // none is there, and none records

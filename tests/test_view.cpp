@@ -72,10 +72,7 @@ enum
 };
 
 // The view's log lines as LogOf gives them.
-std::string Line(const std::string& text)
-{
-    return text + "\n";
-}
+const auto Line = [](const std::string& text) { return text + "\n"; };
 const std::string kNtscLine = Line(kNtscLog), kPalLine = Line(kPalLog), kUpLine = Line(kUp.log);
 
 // Distinct for every button and frame, also after 565 storage.
@@ -202,7 +199,7 @@ class ViewTest : public ::testing::Test
     }
     static std::string TestName()
     {
-        return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        return testing::UnitTest::GetInstance()->current_test_info()->name();
     }
 
     int Initialize()
@@ -409,21 +406,21 @@ TEST_F(FontViewTest, DrawTextLimitIs512Bytes)
     }
 }
 
-// Initialize loads every resource, or stops at the first that fails and
-// leaves what comes after it unloaded; the screen shows what was loaded. A
-// FIFO in a file's place fails at once, in the words of a file that cannot
-// be opened, instead of waiting for a writer.
+// Initialize stops at the first resource that fails, leaving the rest
+// unloaded; the screen shows what loaded. A FIFO fails at once, as a file that
+// cannot be opened, instead of waiting for a writer.
 TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
 {
     const std::string font = LabelFontPath();
     const struct
     {
-        std::pair<std::string, std::string> broken; // a file and how it fails: "removed",
-                                                    // "empty" or "FIFO"
+        // A file and how it fails ("removed", "empty" or "FIFO"); the result; the
+        // last log line (`*` for any text); the buttons made and loaded, in order
+        // (where one failed, -2, the next is made but neither loaded nor placed).
+        std::pair<std::string, std::string> broken;
         int result;
-        std::string lastLog; // the last line, `*` standing for any text
-        int loaded;          // buttons made and loaded, in order; where a button failed (-2),
-                             // the next one is made, but not loaded and not placed
+        std::string lastLog;
+        int loaded;
     } rows[] = {
         {{"", ""}, 1, Line(kInitLog), 3},
         {{kBackgroundFile, "removed"}, -1, kNoImage + "*app_tvout.png*", 0},
@@ -481,9 +478,9 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
                 shown.push_back(box);
         }
 
-        // Drawn, then with the label shown and hidden again: the label needs
-        // the font; without a background nothing but the flip happens. The
-        // codes only request the repaint; the loop delivers it.
+        // Drawn, then with the label (which needs the font) shown and hidden;
+        // without a background only the flip happens. The codes only request
+        // the repaint; the loop delivers it.
         const Rgb base = row.result == -1 ? kUntouched : kBackground;
         Fill(kUntouched);
         flips = 0;
@@ -499,10 +496,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         if (row.result == -1) // no button exists, so pointer events hit nothing
         {
             for (const ButtonSpec& s : kButtons)
-            {
-                view->OnMouse(MOUSE_PRESS, s.at.x + 1, s.at.y + 1);
-                view->OnMouse(MOUSE_RELEASE, s.at.x + 1, s.at.y + 1);
-            }
+                for (int action : {MOUSE_PRESS, MOUSE_RELEASE})
+                    view->OnMouse(action, s.at.x + 1, s.at.y + 1);
             EXPECT_TRUE(DrainEvents().empty());
         }
 
@@ -589,10 +584,9 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
     SDL_FreeSurface(expected);
 }
 
-// Press inside each button, the loop running in between, and release there
-// or after dragging off it; the outcome of the whole gesture, with the codes
-// the loop leaves queued, and those it takes off the queue after the
-// release.
+// Press inside each button, the loop running in between, and release there or
+// after dragging off: the whole gesture's outcome with the codes left queued,
+// and those the loop takes off the queue after the release.
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};

@@ -10,10 +10,9 @@
 
 #include <string>
 
-// While it lives, a call that has not returned after `seconds` ends the test
-// program with "<what> did not end within <seconds> s": a load that blocks
-// (a FIFO opened for reading waits for a writer) or a loop that misses its
-// end fails at once, saying which, instead of at ctest's timeout.
+// While it lives, a call not returned after `seconds` ends the test program
+// with "<what> did not end within <seconds> s": a blocking load (a FIFO waits
+// for a writer) or a loop that misses its end fails at once, saying which.
 class TimeBound
 {
   public:
@@ -35,10 +34,9 @@ template <class Line>
     return ::testing::AssertionFailure() << differ;
 }
 
-// A fixture for tests that use the device folder: skipped, with the reason
-// and the option that enables them, where that folder is not the build's;
-// otherwise it starts with the label font and no launcher, before `Base`
-// sets up.
+// For tests that use the device folder: skipped, saying why and how to enable
+// them, where it is not the build's; else it holds the label font and no
+// launcher before `Base` sets up.
 template <class Base = ::testing::Test> class DeviceDirTest : public Base
 {
   protected:

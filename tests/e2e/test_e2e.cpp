@@ -31,9 +31,8 @@ namespace fs = std::filesystem;
 using Env = std::map<std::string, std::string>;
 using namespace expected;
 
-// Each wait gives up after kWaitMs, and all of them together once the
-// suite has used its 50 s, so that even a broken program cannot hold the
-// suite past its time limit.
+// Each wait gives up after kWaitMs, and all of them once the suite has used
+// its 50 s: even a broken program cannot hold it past its time limit.
 const int kWaitMs = 8000;
 const auto kSuiteEnd = std::chrono::steady_clock::now() + std::chrono::seconds(50);
 
@@ -46,9 +45,8 @@ int Limit()
 
 const Rgb kBlack = {0, 0, 0};
 
-// What the screen must show: which frame of each button strip (kHidden for
-// a button that is not drawn), whether the label is up, and whether there
-// is a background at all (without one nothing but black is ever shown).
+// What the screen must show: each button strip's frame (kHidden: not drawn),
+// the label, and a background (without one all is black).
 const int kHidden = -1;
 struct Look
 {
@@ -108,10 +106,9 @@ Env FailingNew(int call)
 class EndToEnd : public DeviceDirTest<>
 {
   protected:
-    // Starts the program in `workDir` (by default the source tree, which
-    // holds ./res/) with `env` added and waits for its window; with
-    // `firstFrame`, for its first frame too: the composed picture, and the
-    // artwork's own colours at a few points, independent of that picture.
+    // Starts the program in `workDir` with `env` added and waits for its
+    // window; with `firstFrame`, for its first frame too: the composed picture
+    // and, independent of it, the artwork's colours at a few points.
     static void Start(TvOutRun& run, const std::string& workDir = TEST_SOURCE_DIR, Env env = {},
                       const ChildOptions& options = {}, bool firstFrame = false)
     {
@@ -143,9 +140,8 @@ class EndToEnd : public DeviceDirTest<>
         EXPECT_EQ(std::string::npos, gl) << "mapped: " << maps.substr(gl, maps.find('\n', gl) - gl);
     }
 
-    // Waits until the window shows `look` exactly (up to 16-bit rounding),
-    // composed from the artwork in `workDir` the way the program must
-    // compose it: background, button frames at their places, label glyphs.
+    // Waits until the window shows `look` (up to 16-bit rounding), composed
+    // from the artwork in `workDir`: background, button frames, label glyphs.
     static void WaitFor(TvOutRun& run, const Look& look, const std::string& name,
                         const std::string& workDir = TEST_SOURCE_DIR)
     {
@@ -187,9 +183,8 @@ class EndToEnd : public DeviceDirTest<>
     }
 };
 
-// One step of a scenario: input, then what must show before the next step:
-// the screen `look` when there is one, and the step's device calls after
-// those of the steps before. `logged` are the view's log lines it adds.
+// A scenario's step: input, then the screen `look` if any, the device calls it
+// adds to those before, and the view's log lines it adds.
 struct Step
 {
     Action input;
@@ -236,10 +231,9 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
             r.Input().TapKey(i % 12 ? XK_a : XK_Up);
         }
     };
-    // A session the program is handed on its own event queue once the
-    // pointer enters its window (tools/session.txt: the label, tap PAL, 300
-    // moves, tap Cancel). SDL 1.2 on SDL2 may report the pointer in the new
-    // window at once, so its first frame may be gone before it is seen.
+    // The session of tools/session.txt (300 moves) on the program's own event
+    // queue once the pointer enters its window; SDL 1.2 on SDL2 may report the
+    // pointer at once, so its first frame may be gone before it is seen.
     Env session = ScriptedSession(300);
     session.erase("SDL_VIDEODRIVER"); // the X server's
     // The same session as tvout-session plays it through X, two moves.
@@ -292,10 +286,9 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"tapping Cancel hands the launcher the apps view",
          {{PressOn(kCancelRing), kCancelPressed}, {kRelease}},
          "--view-apps"},
-        // With a standard descriptor closed at the start, the X connection
-        // must not take its number: the device calls or the log would go
-        // into it. The calls are not seen: the log line and the hand-off
-        // show that NTSC was chosen.
+        // The X connection must not take a standard descriptor closed at the
+        // start, or the calls or the log would go into it. The calls are not
+        // seen: the log line and the hand-off show that NTSC was chosen.
         {"tapping Cancel with stderr closed, after choosing NTSC",
          {{Key(XK_KP_Subtract), {}, {}, {kNtscLog}},
           {PressOn(kCancelRing), kCancelPressed},
@@ -407,12 +400,11 @@ TEST_F(EndToEnd, CtrlCAndTheWindowCloseRequestHandTheLauncherTheMainView)
             action(one);
         ExpectEnd(one, LauncherStartedWith("--view-main"), row.log);
         EXPECT_TRUE(one.DeviceCalls().empty());
-        // Without a view, a crash would end in the same log and hand-off
-        // (the program's crash handler starts the launcher with the main
-        // view): only a report on standard error before it, such as a
-        // sanitizer's of a bad access, tells. Under an emulator the host's
-        // loader notes there that the preload is not for it. (With a view, standard error may hold
-        // Xlib's report of the server going away.)
+        // Without a view a crash would end in the same log and hand-off (the
+        // crash handler starts the launcher): only a report on standard error,
+        // such as a sanitizer's, tells; an emulator's host loader notes there
+        // that the preload is not for it. (With a view, it may hold Xlib's
+        // report of the server going away.)
         if (!row.failingNew)
             continue;
         for (const std::string& line : SplitLines(one.Child().Err()))
@@ -493,9 +485,8 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
             message = kFontError + fontPath + "(" + error + ")";
         }
 
-        // Buttons exist up to the one that failed. No row has the font
-        // open: loading stops at the first failure and the font comes last,
-        // so the label never shows.
+        // Buttons exist up to the one that failed; the font loads last, after
+        // a failure never, so the label never shows.
         Look look = {row.shown > 1 ? 0 : kHidden, row.shown > 2 ? 0 : kHidden,
                      row.shown > 3 ? 0 : kHidden, false, row.shown > 0};
 
@@ -514,9 +505,8 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
         one.Input().TapKey(XK_KP_Subtract);
         ASSERT_TRUE(one.WaitForDeviceCalls(2, Limit())) << one.Child().Why();
 
-        // A press on a button that is there paints after all of the above;
-        // it stays pressed, as releasing would click it. Without one, no
-        // paint can show anything but what is on the screen already.
+        // A press on a button that is there paints after all of the above (held:
+        // a release would click); without one, no paint can show anything new.
         if (row.shown > 1)
         {
             PressOn(row.shown > 2 ? kPalRing : kNtscRing)(one);
