@@ -51,8 +51,8 @@ frame() {
     if [ "$ring" != none ]; then
         args+=(-fill "$ring"   -draw "roundrectangle 0,0 $x1,$y1 3,3"
                -fill "$ring"   -draw "roundrectangle 1,1 $((x1-1)),$((y1-1)) 2,2"
-               -fill "$border" -draw "rectangle 2,2 $((x1-2)),$((y1-2))")
-        args+=(-fill "$face"   -draw "rectangle 3,3 $((x1-3)),$((y1-3))")
+               -fill "$border" -draw "rectangle 2,2 $((x1-2)),$((y1-2))"
+               -fill "$face"   -draw "rectangle 3,3 $((x1-3)),$((y1-3))")
     else
         args+=(-fill "$border" -draw "roundrectangle 0,0 $x1,$y1 3,3"
                -fill "$face"   -draw "rectangle 1,1 $((x1-1)),$((y1-1))"
@@ -82,15 +82,13 @@ strip() {
 }
 
 # NTSC / PAL: blue, on the white panel.
-std_button() {
-    strip "$1" "$STD_W" "$STD_H" "$PANEL" "$2" \
+for std in NTSC PAL; do
+    strip "app_tvout_${std,,}.png" "$STD_W" "$STD_H" "$PANEL" "$std" \
         '#24527D' '#3D7EB9' '#6FA3D2' \
         '#173A5A' '#2A5F8F' '#1F4A70' \
         '#24527D' '#5A9BD5' '#8DBDE6' '#F0A830' \
         '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E'
-}
-std_button app_tvout_ntsc.png NTSC
-std_button app_tvout_pal.png  PAL
+done
 
 # Cancel: slate grey, on the footer.
 strip app_tvout_cancel.png "$CANCEL_W" "$CANCEL_H" "$FOOTER" Cancel \
