@@ -18,13 +18,9 @@ tools/install-deps.sh valgrind time
 
 build="build-bench"
 system=$(device_dir "$build")
-if [ $quick = 1 ]; then
-    pc_build -S bench "$build" repaint_driver floor devicefolder -- \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-else
-    pc_build -S bench "$build" tvout repaint_driver floor firstframe pairs euckr_bench handoff \
-        leavestamp devicefolder -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+targets=(repaint_driver floor devicefolder)
+[ $quick = 1 ] || targets+=(tvout firstframe pairs euckr_bench handoff leavestamp)
+pc_build -S bench "$build" "${targets[@]}" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
 
