@@ -28,7 +28,7 @@ cells() { printf '| %-56s | %15s | %15s | %5s | %-14s |\n' "$@"; }
 rows=()
 row() { rows+=("$(cells "$@")"); } # figure project floor ratio goal
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-# Nanoseconds as microseconds, or microseconds as milliseconds.
+# Nanoseconds as microseconds, to a tenth.
 thousandths() { awk -v a="$1" 'BEGIN { printf "%.1f", a / 1e3 }'; }
 # "<= G met" or "<= G NOT MET" for a ratio R and a goal G.
 goal() { awk -v r="$1" -v g="$2" 'BEGIN { printf "<= %s %s", g, (r <= g ? "met" : "NOT MET") }'; }
