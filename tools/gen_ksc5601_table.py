@@ -88,8 +88,7 @@ def iconv_decoder():
         libc.iconv(cd, None, None, None, None)  # reset the shift state
         src = ctypes.create_string_buffer(bytes([cell >> 8, cell & 0xFF]), 2)
         dst = ctypes.create_string_buffer(16)
-        src_ptr = ctypes.c_void_p(ctypes.addressof(src))
-        dst_ptr = ctypes.c_void_p(ctypes.addressof(dst))
+        src_ptr, dst_ptr = (ctypes.c_void_p(ctypes.addressof(b)) for b in (src, dst))
         src_left, dst_left = ctypes.c_size_t(2), ctypes.c_size_t(16)
         result = libc.iconv(cd, ctypes.byref(src_ptr), ctypes.byref(src_left),
                             ctypes.byref(dst_ptr), ctypes.byref(dst_left))
