@@ -21,6 +21,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -60,12 +61,9 @@ double RunOnce(const char* program, const std::string& reader, const char* resul
     if (reader == "read")
         child.ResumeOut();
     child.WaitExit(kLimitMs);
-    FILE* file = fopen(result, "r");
     double ms = -1;
-    if (!file || fscanf(file, "%lf", &ms) != 1)
+    if (!(std::ifstream(result) >> ms))
         ms = -1;
-    if (file)
-        fclose(file);
     return ms;
 }
 } // namespace

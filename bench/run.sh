@@ -18,19 +18,18 @@ tools/install-deps.sh valgrind time
 
 build="build-bench"
 system=$(device_dir "$build")
-if [ $quick = 1 ]; then
-    pc_build -S bench "$build" repaint_driver floor devicefolder -- \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-else
-    pc_build -S bench "$build" tvout repaint_driver floor firstframe pairs euckr_bench handoff \
-        leavestamp devicefolder -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+targets=(repaint_driver floor devicefolder)
+[ $quick = 1 ] || targets+=(tvout firstframe pairs euckr_bench handoff leavestamp)
+pc_build -S bench "$build" "${targets[@]}" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
 
+cells() { printf '| %-56s | %15s | %15s | %5s | %-14s |\n' "$@"; }
 rows=()
-row() { rows+=("$1|$2|$3|$4|$5"); }
+row() { rows+=("$(cells "$@")"); } # figure project floor ratio goal
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# Nanoseconds as microseconds, to a tenth.
+thousandths() { awk -v a="$1" 'BEGIN { printf "%.1f", a / 1e3 }'; }
 # "<= G met" or "<= G NOT MET" for a ratio R and a goal G.
 goal() { awk -v r="$1" -v g="$2" 'BEGIN { printf "<= %s %s", g, (r <= g ? "met" : "NOT MET") }'; }
 
@@ -63,9 +62,8 @@ if [ $quick = 0 ]; then
         -- "$build/floor" repaint 2000 --time)
     read -r pmin pmed fmin fmed <<<"$out"
     row "time per repaint, us (min / median, 15 pairs)" \
-        "$(awk -v a="$pmin" -v b="$pmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
-        "$(awk -v a="$fmin" -v b="$fmed" 'BEGIN { printf "%.1f / %.1f", a / 1e3, b / 1e3 }')" \
-        "$(ratio "$pmin" "$fmin")" "recorded"
+        "$(thousandths "$pmin") / $(thousandths "$pmed")" \
+        "$(thousandths "$fmin") / $(thousandths "$fmed")" "$(ratio "$pmin" "$fmin")" "recorded"
 
     # The leave to the launcher's start after 1,000 moves, with the log's
     # reader reading or stalled, or on a terminal never read; the launcher
@@ -134,18 +132,13 @@ if [ $quick = 0 ]; then
     echo "EUC-KR conversion against iconv..." >&2
     out=$("$build/euckr_bench")
     read -r pmin _ fmin _ <<<"$out"
-    row "EUC-KR to UCS-2, 64 KiB, us (min; floor iconv)" \
-        "$(awk -v a="$pmin" 'BEGIN { printf "%.1f", a / 1e3 }')" \
-        "$(awk -v a="$fmin" 'BEGIN { printf "%.1f", a / 1e3 }')" "$(ratio "$pmin" "$fmin")" "recorded"
+    row "EUC-KR to UCS-2, 64 KiB, us (min; floor iconv)" "$(thousandths "$pmin")" \
+        "$(thousandths "$fmin")" "$(ratio "$pmin" "$fmin")" "recorded"
 fi
 
-printf '| %-56s | %15s | %15s | %5s | %-14s |\n' figure project floor ratio goal
-printf '|%s|%s|%s|%s|%s|\n' "$(printf -- '-%.0s' $(seq 58))" "$(printf -- '-%.0s' $(seq 17))" \
-    "$(printf -- '-%.0s' $(seq 17))" "$(printf -- '-%.0s' $(seq 7))" "$(printf -- '-%.0s' $(seq 16))"
-for r in "${rows[@]}"; do
-    IFS='|' read -r a b c d e <<<"$r"
-    printf '| %-56s | %15s | %15s | %5s | %-14s |\n' "$a" "$b" "$c" "$d" "$e"
-done
+cells figure project floor ratio goal
+cells "" "" "" "" "" | sed 's/[^|]/-/g'
+printf '%s\n' "${rows[@]}"
 
 if [ $quick = 1 ] && awk -v r="$repaint_ratio" 'BEGIN { exit !(r > 1.5) }'; then
     echo "Instructions per repaint: $repaint_ratio x the floor, above the 1.5 limit" >&2

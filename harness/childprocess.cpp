@@ -235,16 +235,12 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
     outReadEveryMs = options.outReadEveryMs;
     errReadEveryMs = options.errReadEveryMs;
     int outPipe[2], errPipe[2];
+    const auto sized = [](int fd, int bytes)
+    { return bytes <= 0 || fcntl(fd, F_SETPIPE_SZ, bytes) >= bytes; };
     if ((options.outSocket ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) : pipe(outPipe)) != 0 ||
-        pipe(errPipe) != 0)
-        return false;
-    if (options.unreadOutBytes > 0 &&
-        fcntl(outPipe[0], F_SETPIPE_SZ, options.unreadOutBytes) < options.unreadOutBytes)
-        return false;
-    if (options.errPipeBytes > 0 &&
-        fcntl(errPipe[0], F_SETPIPE_SZ, options.errPipeBytes) < options.errPipeBytes)
-        return false;
-    if (options.outReadShut && shutdown(outPipe[0], SHUT_RD) != 0)
+        pipe(errPipe) != 0 || !sized(outPipe[0], options.unreadOutBytes) ||
+        !sized(errPipe[0], options.errPipeBytes) ||
+        (options.outReadShut && shutdown(outPipe[0], SHUT_RD) != 0))
         return false;
     if (options.outStartsFull)
     {

@@ -3,7 +3,6 @@
 #ifndef HARNESS_TVOUTRUN_H
 #define HARNESS_TVOUTRUN_H
 
-#include "harness/childprocess.h"
 #include "harness/virtualx.h"
 #include "tests/expected.h"
 #include "harness/scriptedsession.h"

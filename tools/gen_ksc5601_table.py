@@ -24,8 +24,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TABLE_PATH = os.path.join(REPO, "text", "ksc5601table.cpp")
 
 FIRST_LEAD, LAST_LEAD = 0xA1, 0xFD  # row 0xFE (user-defined) is not covered
-FIRST_TRAIL, LAST_TRAIL = 0xA1, 0xFE
-CELLS_PER_ROW = LAST_TRAIL - FIRST_TRAIL + 1  # 94
+CELLS_PER_ROW = 94  # trail bytes 0xA1..0xFE
 TABLE_SIZE = (LAST_LEAD - FIRST_LEAD + 1) * CELLS_PER_ROW  # 8742
 MAPPED_COUNT = 8224
 EMPTY = -1
@@ -62,9 +61,8 @@ SAMPLES = {0xA1A1: 0x3000, 0xB0A1: 0xAC00, 0xFDFE: 0x8A70}
 
 
 def all_cells():
-    for lead in range(FIRST_LEAD, LAST_LEAD + 1):
-        for trail in range(FIRST_TRAIL, LAST_TRAIL + 1):
-            yield (lead << 8) | trail
+    return [(lead << 8) | trail for lead in range(FIRST_LEAD, LAST_LEAD + 1)
+            for trail in range(0xA1, 0xFF)]
 
 
 def decode_with_python(cell):
@@ -90,8 +88,7 @@ def iconv_decoder():
         libc.iconv(cd, None, None, None, None)  # reset the shift state
         src = ctypes.create_string_buffer(bytes([cell >> 8, cell & 0xFF]), 2)
         dst = ctypes.create_string_buffer(16)
-        src_ptr = ctypes.c_void_p(ctypes.addressof(src))
-        dst_ptr = ctypes.c_void_p(ctypes.addressof(dst))
+        src_ptr, dst_ptr = (ctypes.c_void_p(ctypes.addressof(b)) for b in (src, dst))
         src_left, dst_left = ctypes.c_size_t(2), ctypes.c_size_t(16)
         result = libc.iconv(cd, ctypes.byref(src_ptr), ctypes.byref(src_left),
                             ctypes.byref(dst_ptr), ctypes.byref(dst_left))
@@ -185,7 +182,6 @@ def main():
                         help="EUC-KR mapping to read (default: Python's euc_kr codec)")
     parser.add_argument("--check", action="store_true",
                         help="compare with the committed file byte for byte; write nothing")
-    parser.add_argument("--output", default=TABLE_PATH, help="file to write or check")
     args = parser.parse_args()
 
     try:
@@ -197,7 +193,7 @@ def main():
 
     if args.check:
         try:
-            with open(args.output, "rb") as f:
+            with open(TABLE_PATH, "rb") as f:
                 committed = f.read()
         except OSError as error:
             sys.stderr.write("gen_ksc5601_table: %s\n" % error)
@@ -207,14 +203,14 @@ def main():
             line = next(n for n, (a, b) in enumerate(pairs, 1) if a != b)
             sys.stderr.write("gen_ksc5601_table: %s differs from the generated table "
                              "(first at line %d); run tools/gen_ksc5601_table.py\n"
-                             % (args.output, line))
+                             % (TABLE_PATH, line))
             return 1
-        print("%s is up to date (%s source)" % (os.path.relpath(args.output), args.source))
+        print("%s is up to date (%s source)" % (os.path.relpath(TABLE_PATH), args.source))
         return 0
 
-    with open(args.output, "wb") as f:
+    with open(TABLE_PATH, "wb") as f:
         f.write(text)
-    print("wrote %s (%s source)" % (os.path.relpath(args.output), args.source))
+    print("wrote %s (%s source)" % (os.path.relpath(TABLE_PATH), args.source))
     return 0
 
 

@@ -51,8 +51,8 @@ frame() {
     if [ "$ring" != none ]; then
         args+=(-fill "$ring"   -draw "roundrectangle 0,0 $x1,$y1 3,3"
                -fill "$ring"   -draw "roundrectangle 1,1 $((x1-1)),$((y1-1)) 2,2"
-               -fill "$border" -draw "rectangle 2,2 $((x1-2)),$((y1-2))")
-        args+=(-fill "$face"   -draw "rectangle 3,3 $((x1-3)),$((y1-3))")
+               -fill "$border" -draw "rectangle 2,2 $((x1-2)),$((y1-2))"
+               -fill "$face"   -draw "rectangle 3,3 $((x1-3)),$((y1-3))")
     else
         args+=(-fill "$border" -draw "roundrectangle 0,0 $x1,$y1 3,3"
                -fill "$face"   -draw "rectangle 1,1 $((x1-1)),$((y1-1))"
@@ -68,36 +68,32 @@ frame() {
 }
 
 # strip NAME W H UNDER TEXT BORDER FACE TOPLINE (normal) BORDER FACE TOPLINE
-# (pressed) BORDER FACE TOPLINE RING (highlight) BORDER FACE TOPLINE INK
-# (disabled): writes $out/NAME, the four frames side by side.
+# (pressed) BORDER FACE TOPLINE (highlight): writes $out/NAME, the four frames
+# side by side; every button's focus ring and disabled frame look the same.
 strip() {
     local name=$1 w=$2 h=$3 under=$4 text=$5 tmp
     tmp="$(mktemp -d)"
     frame "$w" "$h" "$under" "$6" "$7" "$8" '#FFFFFF' none "$text" 0 0 "$tmp/0.png"
     frame "$w" "$h" "$under" "$9" "${10}" "${11}" '#FFFFFF' none "$text" 1 1 "$tmp/1.png"
-    frame "$w" "$h" "$under" "${12}" "${13}" "${14}" '#FFFFFF' "${15}" "$text" 0 0 "$tmp/2.png"
-    frame "$w" "$h" "$under" "${16}" "${17}" "${18}" "${19}" none "$text" 0 0 "$tmp/3.png"
+    frame "$w" "$h" "$under" "${12}" "${13}" "${14}" '#FFFFFF' '#F0A830' "$text" 0 0 "$tmp/2.png"
+    frame "$w" "$h" "$under" '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E' none "$text" 0 0 "$tmp/3.png"
     convert "$tmp"/[0-3].png +append "${PNG_OPTS[@]}" "PNG24:$out/$name"
     rm -rf "$tmp"
 }
 
 # NTSC / PAL: blue, on the white panel.
-std_button() {
-    strip "$1" "$STD_W" "$STD_H" "$PANEL" "$2" \
+for std in NTSC PAL; do
+    strip "app_tvout_${std,,}.png" "$STD_W" "$STD_H" "$PANEL" "$std" \
         '#24527D' '#3D7EB9' '#6FA3D2' \
         '#173A5A' '#2A5F8F' '#1F4A70' \
-        '#24527D' '#5A9BD5' '#8DBDE6' '#F0A830' \
-        '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E'
-}
-std_button app_tvout_ntsc.png NTSC
-std_button app_tvout_pal.png  PAL
+        '#24527D' '#5A9BD5' '#8DBDE6'
+done
 
 # Cancel: slate grey, on the footer.
 strip app_tvout_cancel.png "$CANCEL_W" "$CANCEL_H" "$FOOTER" Cancel \
     '#4A5866' '#6B7C8C' '#93A1AE' \
     '#36414C' '#52616F' '#44505C' \
-    '#4A5866' '#8798A9' '#A9B7C4' '#F0A830' \
-    '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E'
+    '#4A5866' '#8798A9' '#A9B7C4'
 
 # ------------------------------------------------------------ background
 # Layout (x0,y0 x1,y1 inclusive):
