@@ -53,6 +53,8 @@ inside() {
         LANG=C.UTF-8 /bin/sh -c "cd /src/tvout && $1"
 }
 inside "tools/test.sh"
+# Here every case of the whole-program tests runs: none may skip.
+inside "! build/tests/test_process | grep -F '[  SKIPPED ]' && ! build/tests/test_e2e | grep -F '[  SKIPPED ]'"
 tested=$SECONDS
 inside "env DISPLAY= tools/run.sh" | tee "$root/src/tvout/tour.txt"
 grep -q "launcher: asked to open --view-apps" "$root/src/tvout/tour.txt"
