@@ -372,11 +372,6 @@ session() { # name dir steps
 # The PC log as the handheld writes it: the working directory is the app
 # folder, and the PC's stand-in launcher wrote its own line into the log.
 sed -e "s|^$root\$|$app|" -e '/^launcher: /d' "$pc/stdout.txt" >"$guest/pc-stdout.txt"
-same() {
-    [ -f "$1" ] || fail "no $1"
-    cmp -s "$1" "$2" || { diff "$1" "$2" >&2 || true; fail "$1 is not $2"; }
-    echo "$1: the same as $2"
-}
 # The launcher's record: its folder, its path, and the view it was asked for.
 handed_to() { # view
     printf '%s\n' /usr/vanu /usr/vanu/vanumenu "$1" >"$dir/launcher-expected.log"
