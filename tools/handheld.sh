@@ -296,23 +296,17 @@ boot() { # name bpp dir
 
 # Waits for the power-off, then takes the files out of the console.
 finish() {
-    local line file=""
+    local file
     wait_for 60 stopped "$qemu" ||
         fail "$name: the handheld did not power off within 60 s (its console: $dir/console.txt)"
-    while IFS= read -r line; do
-        line=${line%$'\r'}
-        case "$line" in
-        "tvout-file "*) file=$dir/${line#tvout-file } && : >"$file.base64" ;;
-        tvout-end)
-            base64 -d "$file.base64" >"$file" || fail "$name: $file came back damaged"
-            rm "$file.base64"
-            file=""
-            ;;
-        *) [ -z "$file" ] || echo "$line" >>"$file.base64" ;;
-        esac
-    done <"$dir/console.txt"
     grep -aq '^tvout-done' "$dir/console.txt" ||
         fail "$name: the files did not all come back (its console: $dir/console.txt)"
+    awk -v dir="$dir" '{ sub(/\r$/, "") } /^tvout-end/ { file = "" } file { print >file }
+        /^tvout-file / { file = dir "/" $2 ".base64"; printf "" >file }' "$dir/console.txt"
+    for file in "$dir"/*.base64; do
+        base64 -d "$file" >"${file%.base64}" || fail "$name: ${file%.base64} came back damaged"
+        rm "$file"
+    done
     [ -s "$dir/launcher.log" ] || fail "$name: no hand-off to the launcher (log: $dir/stdout.txt)"
     echo "$name: handed off and powered off after $((SECONDS - started)) s"
 }
