@@ -104,8 +104,6 @@ def validate(table):
     expected_empty = set(cell for lead, ranges in EMPTY_CELLS.items() for first, last in ranges
                          for cell in range((lead << 8) | first, ((lead << 8) | last) + 1))
     problems = []
-    if len(table) != TABLE_SIZE:
-        problems.append("%d entries, not %d" % (len(table), TABLE_SIZE))
     for cell in sorted(set(code_at) - set(mapped) - expected_empty):
         problems.append("0x%04X has no character" % cell)
     for cell in sorted(expected_empty & set(mapped)):
