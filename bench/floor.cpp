@@ -30,7 +30,7 @@ static const ButtonPlacement placements[IMAGES] = {
     {BACKGROUND_PATH, 0, 0}, NTSC_BUTTON, PAL_BUTTON, CANCEL_BUTTON};
 
 static SDL_Surface* images[IMAGES];
-static SDL_Rect frames[IMAGES]; /* the background whole, frame 0 of each strip */
+static SDL_Rect frames[IMAGES]; /* the background whole, frame 0 of each strip (at 0,0) */
 
 static int LoadImages(void)
 {
@@ -40,8 +40,6 @@ static int LoadImages(void)
         if (!loaded)
             return 0;
         images[i] = SDL_DisplayFormat(loaded);
-        frames[i].x = 0;
-        frames[i].y = 0;
         frames[i].w = (Uint16)(i == 0 ? SCREEN_WIDTH : loaded->w / 4);
         frames[i].h = (Uint16)(i == 0 ? SCREEN_HEIGHT : loaded->h);
         SDL_FreeSurface(loaded);

@@ -6,10 +6,10 @@
 //   pairs idle S command [args]
 // prints the command's CPU share in percent over its first S seconds, then
 // ends it with SIGINT.
-//   pairs [--reported] N STATUS commandA [args] -- commandB [args]
-// runs the two commands alternately, N times each, from the current folder,
-// and prints "min median" of a figure of each run for A, then for B, on one
-// line. The figure is the wall time from start to exit in ms, or with
+//   pairs [--reported] N STATUS commandA [args] [-- commandB [args]]
+// runs the two commands alternately (or A alone), N times each, from the
+// current folder, and prints "min median" of a figure of each run for A,
+// then for B, on one line. The figure is the wall time from start to exit in ms, or with
 // --reported the number on the last line of the command's standard error.
 // Every run must end with STATUS within 10 s, or the measurement is void.
 // The commands' output is discarded; PAIRS_PRELOAD, if set, becomes their
@@ -128,17 +128,18 @@ int main(int argc, char** argv)
             commands[c].push_back(argv[i]);
     }
     const int n = argc > first ? atoi(argv[first]) : 0;
-    if (n < 1 || commands[0].empty() || commands[1].empty())
+    const int count = commands[1].empty() ? 1 : 2;
+    if (n < 1 || commands[0].empty())
         return 2;
     std::vector<double> figures[2] = {std::vector<double>(n), std::vector<double>(n)};
     for (int i = 0; i < n; ++i)
-        for (int c = 0; c < 2; ++c)
+        for (int c = 0; c < count; ++c)
             figures[c][i] = RunOnce(commands[c], atoi(argv[first + 1]), reported);
-    for (int c = 0; c < 2; ++c)
+    for (int c = 0; c < count; ++c)
     {
         double min, median;
         MinMedian(figures[c].data(), n, &min, &median);
-        printf(reported ? "%.15g %.15g%c" : "%.2f %.2f%c", min, median, c ? '\n' : ' ');
+        printf(reported ? "%.15g %.15g%c" : "%.2f %.2f%c", min, median, c + 1 < count ? ' ' : '\n');
     }
     return 0;
 }

@@ -36,6 +36,5 @@ int main(int argc, char** argv)
     if (timed)
         fprintf(stderr, "%.1f\n", elapsed / count);
     delete view;
-    view = NULL;
     return 0;
 }

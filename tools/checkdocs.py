@@ -18,7 +18,6 @@ Prints each fault and exits 1 when
   with it) and `ctest -N` differ.
 Exits 77 (skipped) without git or outside a git checkout, and without GoogleTest.
 """
-import fnmatch
 import os
 import re
 import subprocess
@@ -73,10 +72,10 @@ def entry_faults(readme, build, ctest):
         print("no GoogleTest, so no test programs' entries to compare")
         sys.exit(77)
     faults = [f"ctest entry {e} is not in tests/README.md's table" for e in entries
-              if not any(fnmatch.fnmatchcase(e, p) for p in listed)]
+              if not any(glob(p).match(e) for p in listed)]
     return faults + [f"tests/README.md lists {p}, which ctest does not have"
                      for p, needed in listed.items()
-                     if needed and not any(fnmatch.fnmatchcase(e, p) for e in entries)]
+                     if needed and not any(glob(p).match(e) for e in entries)]
 
 
 def main():

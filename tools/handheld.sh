@@ -296,23 +296,17 @@ boot() { # name bpp dir
 
 # Waits for the power-off, then takes the files out of the console.
 finish() {
-    local line file=""
+    local file
     wait_for 60 stopped "$qemu" ||
         fail "$name: the handheld did not power off within 60 s (its console: $dir/console.txt)"
-    while IFS= read -r line; do
-        line=${line%$'\r'}
-        case "$line" in
-        "tvout-file "*) file=$dir/${line#tvout-file } && : >"$file.base64" ;;
-        tvout-end)
-            base64 -d "$file.base64" >"$file" || fail "$name: $file came back damaged"
-            rm "$file.base64"
-            file=""
-            ;;
-        *) [ -z "$file" ] || echo "$line" >>"$file.base64" ;;
-        esac
-    done <"$dir/console.txt"
     grep -aq '^tvout-done' "$dir/console.txt" ||
         fail "$name: the files did not all come back (its console: $dir/console.txt)"
+    awk -v dir="$dir" '{ sub(/\r$/, "") } /^tvout-end/ { file = "" } file { print >file }
+        /^tvout-file / { file = dir "/" $2 ".base64"; printf "" >file }' "$dir/console.txt"
+    for file in "$dir"/*.base64; do
+        base64 -d "$file" >"${file%.base64}" || fail "$name: ${file%.base64} came back damaged"
+        rm "$file"
+    done
     [ -s "$dir/launcher.log" ] || fail "$name: no hand-off to the launcher (log: $dir/stdout.txt)"
     echo "$name: handed off and powered off after $((SECONDS - started)) s"
 }
@@ -372,11 +366,6 @@ session() { # name dir steps
 # The PC log as the handheld writes it: the working directory is the app
 # folder, and the PC's stand-in launcher wrote its own line into the log.
 sed -e "s|^$root\$|$app|" -e '/^launcher: /d' "$pc/stdout.txt" >"$guest/pc-stdout.txt"
-same() {
-    [ -f "$1" ] || fail "no $1"
-    cmp -s "$1" "$2" || { diff "$1" "$2" >&2 || true; fail "$1 is not $2"; }
-    echo "$1: the same as $2"
-}
 # The launcher's record: its folder, its path, and the view it was asked for.
 handed_to() { # view
     printf '%s\n' /usr/vanu /usr/vanu/vanumenu "$1" >"$dir/launcher-expected.log"

@@ -1,12 +1,20 @@
 # Shell helpers the scripts source: steps with their time, failing with the
-# script's name, waiting, stopping what a script started in the background
-# when it ends, however it ends, the PC build and the machine's Debian mirror.
+# script's name, comparing files, waiting, stopping what a script started in
+# the background when it ends, however it ends, the PC build and the
+# machine's Debian mirror.
 # shellcheck shell=bash
 
 # Exits 2 with how the script is called: its header's lines that start "#   ".
 usage() { sed -n 's/^#   /usage: /p' "$0" >&2; exit 2; }
 step() { printf '\n== %s (%s s)\n' "$1" "$SECONDS"; }
 fail() { echo "${0##*/}: $*" >&2; exit 1; }
+
+# Fails unless FILE has the bytes of EXPECTED, showing how they differ.
+same() { # file expected
+    [ -f "$1" ] || fail "no $1"
+    cmp -s "$1" "$2" || { diff "$1" "$2" >&2 || true; fail "$1 is not $2"; }
+    echo "$1: the same as $2"
+}
 
 # Runs COMMAND... every 0.2 s until it succeeds, for at most SECONDS.
 wait_for() {

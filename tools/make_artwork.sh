@@ -38,16 +38,17 @@ STD_W=66; STD_H=30        # NTSC and PAL
 CANCEL_W=64; CANCEL_H=28
 
 # --------------------------------------------------------------- buttons
-# frame W H UNDER BORDER FACE TOPLINE INK RING TEXT DX DY OUTFILE: UNDER fills
-# the corners, TOPLINE is the 1 px line inside the top border, RING "none" or
-# a 2 px focus ring, DX,DY the label's offset (pressed frames push it down).
-# Every frame keeps a plain band of its face colour from (4,4) inwards, 4 px
-# wide along all four sides, clear of the label.
+# frame W H UNDER TEXT "BORDER FACE TOPLINE" INK RING DX DY: adds the frame
+# to the image list in args. UNDER fills the corners, TOPLINE is the 1 px
+# line inside the top border, RING "none" or a 2 px focus ring, DX,DY the
+# label's offset (pressed frames push it down). Every frame keeps a plain
+# band of its face colour from (4,4) inwards, 4 px wide along all four
+# sides, clear of the label.
 frame() {
-    local w=$1 h=$2 under=$3 border=$4 face=$5 topline=$6 ink=$7 ring=$8
-    local text=$9 dx=${10} dy=${11} file=${12}
-    local x1=$((w - 1)) y1=$((h - 1))
-    local args=(-size "${w}x${h}" "xc:$under" +antialias -stroke none)
+    local w=$1 h=$2 under=$3 text=$4 ink=$6 ring=$7 dx=$8 dy=$9 border face topline
+    local x1=$(($1 - 1)) y1=$(($2 - 1))
+    read -r border face topline <<<"$5"
+    args+=(\( -size "${w}x${h}" "xc:$under" +antialias -stroke none)
     if [ "$ring" != none ]; then
         args+=(-fill "$ring"   -draw "roundrectangle 0,0 $x1,$y1 3,3"
                -fill "$ring"   -draw "roundrectangle 1,1 $((x1-1)),$((y1-1)) 2,2"
@@ -63,37 +64,30 @@ frame() {
         fi
     fi
     args+=(-antialias -font "$BOLD" -pointsize 12 -fill "$ink" -gravity center
-           -annotate "+$dx+$dy" "$text")
-    convert "${args[@]}" "$file"
+           -annotate "+$dx+$dy" "$text" +gravity \))
 }
 
-# strip NAME W H UNDER TEXT BORDER FACE TOPLINE (normal) BORDER FACE TOPLINE
-# (pressed) BORDER FACE TOPLINE (highlight): writes $out/NAME, the four frames
-# side by side; every button's focus ring and disabled frame look the same.
+# strip NAME W H UNDER TEXT NORMAL PRESSED HIGHLIGHT, each of the last three
+# "BORDER FACE TOPLINE": writes $out/NAME, the four frames side by side;
+# every button's focus ring and disabled frame look the same.
 strip() {
-    local name=$1 w=$2 h=$3 under=$4 text=$5 tmp
-    tmp="$(mktemp -d)"
-    frame "$w" "$h" "$under" "$6" "$7" "$8" '#FFFFFF' none "$text" 0 0 "$tmp/0.png"
-    frame "$w" "$h" "$under" "$9" "${10}" "${11}" '#FFFFFF' none "$text" 1 1 "$tmp/1.png"
-    frame "$w" "$h" "$under" "${12}" "${13}" "${14}" '#FFFFFF' '#F0A830' "$text" 0 0 "$tmp/2.png"
-    frame "$w" "$h" "$under" '#A3ADB7' '#C5CCD3' '#D3D9DE' '#8C959E' none "$text" 0 0 "$tmp/3.png"
-    convert "$tmp"/[0-3].png +append "${PNG_OPTS[@]}" "PNG24:$out/$name"
-    rm -rf "$tmp"
+    local args=()
+    frame "$2" "$3" "$4" "$5" "$6" '#FFFFFF' none 0 0
+    frame "$2" "$3" "$4" "$5" "$7" '#FFFFFF' none 1 1
+    frame "$2" "$3" "$4" "$5" "$8" '#FFFFFF' '#F0A830' 0 0
+    frame "$2" "$3" "$4" "$5" '#A3ADB7 #C5CCD3 #D3D9DE' '#8C959E' none 0 0
+    convert "${args[@]}" +append "${PNG_OPTS[@]}" "PNG24:$out/$1"
 }
 
 # NTSC / PAL: blue, on the white panel.
 for std in NTSC PAL; do
     strip "app_tvout_${std,,}.png" "$STD_W" "$STD_H" "$PANEL" "$std" \
-        '#24527D' '#3D7EB9' '#6FA3D2' \
-        '#173A5A' '#2A5F8F' '#1F4A70' \
-        '#24527D' '#5A9BD5' '#8DBDE6'
+        '#24527D #3D7EB9 #6FA3D2' '#173A5A #2A5F8F #1F4A70' '#24527D #5A9BD5 #8DBDE6'
 done
 
 # Cancel: slate grey, on the footer.
 strip app_tvout_cancel.png "$CANCEL_W" "$CANCEL_H" "$FOOTER" Cancel \
-    '#4A5866' '#6B7C8C' '#93A1AE' \
-    '#36414C' '#52616F' '#44505C' \
-    '#4A5866' '#8798A9' '#A9B7C4'
+    '#4A5866 #6B7C8C #93A1AE' '#36414C #52616F #44505C' '#4A5866 #8798A9 #A9B7C4'
 
 # ------------------------------------------------------------ background
 # Layout (x0,y0 x1,y1 inclusive):

@@ -10,7 +10,6 @@
 #include <linux/uinput.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -34,11 +33,7 @@ static void Fail(const char* what)
 
 static void Emit(int fd, int type, int code, int value)
 {
-    struct input_event e;
-    memset(&e, 0, sizeof(e));
-    e.type = type;
-    e.code = code;
-    e.value = value;
+    struct input_event e = {.type = (__u16)type, .code = (__u16)code, .value = value};
     if (write(fd, &e, sizeof(e)) != sizeof(e))
         Fail("pad: write /dev/uinput");
 }
@@ -54,8 +49,7 @@ int main(int argc, char** argv)
     if (pad < 0)
         Fail("pad: /dev/uinput");
     /* Two axes as well: SDL takes an event device for a joystick only with them. */
-    struct uinput_user_dev dev;
-    memset(&dev, 0, sizeof(dev));
+    struct uinput_user_dev dev = {0};
     snprintf(dev.name, sizeof(dev.name), "handheld pad");
     dev.id.bustype = BUS_VIRTUAL;
     ioctl(pad, UI_SET_EVBIT, EV_KEY);
