@@ -156,7 +156,7 @@ class ViewTest : public ::testing::Test
     // The background and the three strips, in place of any earlier ones.
     static bool WriteResources(Rgb background, int variant)
     {
-        bool ok = WriteSolid(kBackgroundFile, kScreenW, kScreenH, background);
+        bool ok = SavePng(Image(kScreenW, kScreenH, background), kBackgroundFile);
         for (int b = 0; b < 3; ++b)
             ok = ok && WriteStrip(kButtons[b].at.file, kButtons[b].frameW, kButtons[b].frameH,
                                   [=](int f) { return FrameColour(b, f, variant); });
@@ -165,9 +165,7 @@ class ViewTest : public ::testing::Test
 
     CButton* Button(int b)
     {
-        return b == NTSC  ? view->GetNtscButton()
-               : b == PAL ? view->GetPalButton()
-                          : view->GetCancelButton();
+        return std::array{view->GetNtscButton(), view->GetPalButton(), view->GetCancelButton()}[b];
     }
 
     static Box ButtonBox(int b, int frame, int variant = 0)
@@ -185,7 +183,7 @@ class ViewTest : public ::testing::Test
         if (label)
             for (const Box& ink : Ink(kLabelText, kLabelX, kLabelY))
                 boxes.push_back(ink);
-        return ScreenMismatch(screen, base, boxes, TestName());
+        return ScreenMismatch(screen, base, boxes);
     }
     // The black pixels of `text` in the label font, its top-left corner at
     // (x, y).
@@ -196,10 +194,6 @@ class ViewTest : public ::testing::Test
             boxes.push_back(Box{inkX, inkY, 1, 1, kBlack});
         EXPECT_FALSE(boxes.empty()) << "the label font rendered nothing";
         return boxes;
-    }
-    static std::string TestName()
-    {
-        return testing::UnitTest::GetInstance()->current_test_info()->name();
     }
 
     int Initialize()
@@ -580,7 +574,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
-    EXPECT_EQ(ScreenMismatch(screen, ImageOf(expected), TestName()), "");
+    EXPECT_EQ(ScreenMismatch(screen, ImageOf(expected)), "");
     SDL_FreeSurface(expected);
 }
 
