@@ -17,14 +17,14 @@ using namespace std::string_literals;
 const uint16 kUnwritten = 0xAAAA; // fills dst before a conversion
 const int32 kEmpty = -1;
 
-// Converts a copy of `size` source bytes held in an exactly sized heap block,
-// so the sanitizer build catches any read past it. dst holds strlen + 1 units
-// and one guard unit after them; the guard must survive. Returns the strlen + 1
-// units, kUnwritten where nothing was written.
-std::vector<uint16> ConvertBuffer(const char* bytes, size_t size)
+// Converts a copy of the bytes and their terminator held in an exactly sized
+// heap block, so the sanitizer build catches any read past it. dst holds
+// strlen + 1 units and one guard unit after them; the guard must survive.
+// Returns the strlen + 1 units, kUnwritten where nothing was written.
+std::vector<uint16> ConvertAll(const std::string& bytes)
 {
-    std::unique_ptr<char[]> src(new char[size]);
-    std::memcpy(src.get(), bytes, size);
+    std::unique_ptr<char[]> src(new char[bytes.size() + 1]);
+    std::memcpy(src.get(), bytes.c_str(), bytes.size() + 1);
     const size_t room = std::strlen(src.get()) + 1;
     std::vector<uint16> dst(room + 1, kUnwritten);
     EucKrToUcs2(src.get(), dst.data());
@@ -33,16 +33,10 @@ std::vector<uint16> ConvertBuffer(const char* bytes, size_t size)
     return dst;
 }
 
-std::vector<uint16> ConvertAll(const std::string& bytes)
-{
-    return ConvertBuffer(bytes.c_str(), bytes.size() + 1);
-}
-
 // The unit of one byte pair, which must be followed by the terminator.
 uint16 PairUnit(int lead, int trail)
 {
-    const char pair[] = {static_cast<char>(lead), static_cast<char>(trail), 0};
-    std::vector<uint16> units = ConvertBuffer(pair, sizeof pair);
+    std::vector<uint16> units = ConvertAll({char(lead), char(trail)});
     EXPECT_EQ(0, units[1]) << std::hex << lead << " " << trail;
     return units[0];
 }
