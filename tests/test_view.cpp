@@ -602,8 +602,8 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
         SCOPED_TRACE(testing::Message() << row.button << (row.dragOff ? " dragged off" : ""));
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
-        const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
-        const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
+        const Box at = ButtonBox(row.button, 0);
+        const int x = at.x + at.w / 2, y = at.y + at.h / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
         Fill(kUntouched);
         std::vector<int> released;
