@@ -59,17 +59,8 @@ struct ButtonSpec
     int frameW, frameH;
 };
 // Frame sizes differ per button so a mix-up shows.
-const ButtonSpec kButtons[3] = {
-    {kNtsc, 24, 14},
-    {kPal, 30, 16},
-    {kCancel, 40, 20},
-};
-enum
-{
-    NTSC,
-    PAL,
-    CANCEL
-};
+const ButtonSpec kButtons[3] = {{kNtsc, 24, 14}, {kPal, 30, 16}, {kCancel, 40, 20}};
+const int NTSC = 0, PAL = 1, CANCEL = 2; // indices into kButtons
 
 // Distinct for every button and frame, also after 565 storage.
 Rgb FrameColour(int button, int frame, int variant = 0)
@@ -129,7 +120,6 @@ class ViewTest : public ::testing::Test
 
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::create_directory(dir.File("res"));
-        oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
         ASSERT_TRUE(WriteResources(kBackground, 0));
         view = std::make_unique<CTvOutView>();
@@ -144,9 +134,7 @@ class ViewTest : public ::testing::Test
             TTF_Quit();
         DrainEvents();
         SDL_Quit();
-        std::error_code ignored;
-        if (!oldCwd.empty())
-            std::filesystem::current_path(oldCwd, ignored);
+        std::filesystem::current_path(oldCwd);
     }
 
     // The background and the three strips, in place of any earlier ones.
@@ -202,7 +190,7 @@ class ViewTest : public ::testing::Test
 
     SDL_Surface* screen = nullptr;
     TempDir dir;
-    std::filesystem::path oldCwd;
+    const std::filesystem::path oldCwd = std::filesystem::current_path();
     std::unique_ptr<CTvOutView> view;
     std::vector<std::string> lastLog;
 };
