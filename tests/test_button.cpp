@@ -371,7 +371,8 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
             EXPECT_FALSE(LoadStrips(fresh, count, badPath.c_str()));
             EXPECT_EQ(fresh.GetGroupCount(), 0);
             EXPECT_EQ(RectOf(fresh.GetRect()), (Rect{0, 0, 0, 0}));
-            EXPECT_TRUE(error.empty() || SDL_GetError() == error) << SDL_GetError();
+            EXPECT_TRUE(error.empty() || SDL_GetError() == error)
+                << SDL_GetError() << ", not " << error;
             EXPECT_EQ(Drawn(fresh), "");
             fresh.HandleMouse(MOUSE_PRESS, 0, 0);
             ExpectPushed(&fresh, kNoEvent);
