@@ -168,11 +168,9 @@ TEST(EucKrToUcs2Index, LeadBelowA1GivesZeroExceptA0FF)
 
 TEST(EucKrToUcs2Index, LeadFEAndFFGiveZero)
 {
-    for (int trail = 0xA1; trail <= 0xFF; ++trail)
-    {
-        EXPECT_EQ(0, PairUnit(0xFE, trail)) << std::hex << trail;
-        EXPECT_EQ(0, PairUnit(0xFF, trail)) << std::hex << trail;
-    }
+    for (int lead : {0xFE, 0xFF})
+        for (int trail = 0xA1; trail <= 0xFF; ++trail)
+            EXPECT_EQ(0, PairUnit(lead, trail)) << std::hex << lead << " " << trail;
     // Small enough trail bytes still land in the table's last row.
     EXPECT_EQ(0x8A70, PairUnit(0xFF, 0x42));
     EXPECT_EQ(0, PairUnit(0xFF, 0x43));
