@@ -19,8 +19,7 @@ std::vector<std::pair<int, int>> LabelInk(const char* text, int x, int y)
                     ink.push_back({x + column, y + row});
         SDL_UnlockSurface(glyphs);
     }
-    if (glyphs)
-        SDL_FreeSurface(glyphs);
+    SDL_FreeSurface(glyphs);
     if (font)
         TTF_CloseFont(font);
     TTF_Quit();

@@ -59,8 +59,8 @@ class ButtonTest : public ::testing::Test
         for (int g = 0; g < 4; ++g)
             ASSERT_TRUE(
                 WriteStrip(Strip(g), kFrameW, kFrameH, [g](int f) { return FrameColour(g, f); }));
-        ASSERT_TRUE(WriteStrip(dir.File("other.bmp"), kFrameW, kFrameH, OtherColour));
-        ASSERT_TRUE(WriteStrip(dir.File("small.bmp"), 30, 20, OtherColour));
+        ASSERT_TRUE(WriteStrip(other, kFrameW, kFrameH, OtherColour));
+        ASSERT_TRUE(WriteStrip(small, 30, 20, OtherColour));
         ASSERT_TRUE(std::ofstream(dir.File("empty.png")));
         // Uncompressed true-colour TGA headers of 0 x 8 and 8 x 0 pixels: unlike
         // BMP, the TGA loader hands out images of zero width or height.
@@ -101,13 +101,13 @@ class ButtonTest : public ::testing::Test
     {
         Fill(screen, kBackground);
         button.Draw(screen);
-        return ScreenMismatch(screen, kBackground, {{x, y, w, h, colour}},
-                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        return ScreenMismatch(screen, kBackground, {{x, y, w, h, colour}});
     }
 
     TempDir dir;
-    const std::string strips[4] = {dir.File("group0.bmp"), dir.File("group1.bmp"),
-                                   dir.File("group2.bmp"), dir.File("group3.bmp")};
+    const std::string strips[4] = {dir.File("group0.png"), dir.File("group1.png"),
+                                   dir.File("group2.png"), dir.File("group3.png")};
+    const std::string other = dir.File("other.png"), small = dir.File("small.png");
     SDL_Surface* screen = nullptr;
 };
 
@@ -190,18 +190,17 @@ TEST_F(ButtonTest, StateTable)
 
 TEST_F(ButtonTest, IgnoresPointerWhenNotLoadedOrStateNegative)
 {
-    CButton unloaded;
-    unloaded.HandleMouse(MOUSE_PRESS, 0, 0);
-    unloaded.HandleMouse(MOUSE_RELEASE, 0, 0);
-    ExpectPushed(&unloaded, kNoEvent);
-
-    CButton button;
+    // (0, 0) lies on both: the unloaded one's far edges are its near ones.
+    CButton unloaded, button;
     ASSERT_TRUE(LoadStrips(button, 1));
     CButtonTestAccess::SetState(button, -1);
-    button.HandleMouse(MOUSE_PRESS, 1, 1);
-    button.HandleMouse(MOUSE_RELEASE, 1, 1);
+    for (CButton* b : {&unloaded, &button})
+    {
+        b->HandleMouse(MOUSE_PRESS, 0, 0);
+        b->HandleMouse(MOUSE_RELEASE, 0, 0);
+        ExpectPushed(b, kNoEvent);
+    }
     EXPECT_EQ(button.GetState(), -1);
-    ExpectPushed(&button, kNoEvent);
 }
 
 TEST_F(ButtonTest, HitAreaIncludesFarEdges)
@@ -261,9 +260,9 @@ TEST_F(ButtonTest, NegativeStateOrZeroFrameSizeDrawsNothing)
     }
 
     // Narrower than four pixels: a valid image whose frames are 0 wide.
-    ASSERT_TRUE(WriteSolid(dir.File("narrow.bmp"), 3, 10, OtherColour(0)));
+    ASSERT_TRUE(SavePng(Image(3, 10, OtherColour(0)), dir.File("narrow.png")));
     CButton narrow;
-    ASSERT_TRUE(narrow.Load(dir.File("narrow.bmp").c_str()));
+    ASSERT_TRUE(narrow.Load(dir.File("narrow.png").c_str()));
     EXPECT_EQ(narrow.GetRect().w, 0);
     EXPECT_EQ(Drawn(narrow), "");
 
@@ -307,7 +306,6 @@ TEST_F(ButtonTest, PartlyOffScreenKeepsFrameSizeAndDrawsRightFrameAgain)
 // fewer groups than before.
 TEST_F(ButtonTest, GoodFilesLoadWithFrameSizeFromTheFirst)
 {
-    const std::string small = dir.File("small.bmp");
     struct Case
     {
         int count;
@@ -373,10 +371,8 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
             EXPECT_FALSE(LoadStrips(fresh, count, badPath.c_str()));
             EXPECT_EQ(fresh.GetGroupCount(), 0);
             EXPECT_EQ(RectOf(fresh.GetRect()), (Rect{0, 0, 0, 0}));
-            if (!error.empty())
-            {
-                EXPECT_EQ(SDL_GetError(), error);
-            }
+            EXPECT_TRUE(error.empty() || SDL_GetError() == error)
+                << SDL_GetError() << ", not " << error;
             EXPECT_EQ(Drawn(fresh), "");
             fresh.HandleMouse(MOUSE_PRESS, 0, 0);
             ExpectPushed(&fresh, kNoEvent);
@@ -385,7 +381,6 @@ TEST_F(ButtonTest, FixedCountLoadFailsOnBadFile)
 
 TEST_F(ButtonTest, FailedReloadKeepsStateAndHoldsImagesUpToTheFailure)
 {
-    const std::string other = dir.File("other.bmp");
     for (const BadFile& bad : kBadFiles)
     {
         SCOPED_TRACE(bad.name);
@@ -428,7 +423,7 @@ TEST_F(ButtonTest, LoadGroupRejectsBadLists)
     {
         SCOPED_TRACE(c.error);
         CButton button;
-        ASSERT_TRUE(button.Load(dir.File("other.bmp").c_str(), Strip(1)));
+        ASSERT_TRUE(button.Load(other.c_str(), Strip(1)));
         button.SetPosition(10, 10);
         button.HandleMouse(MOUSE_PRESS, 10, 10);
         DrainEvents();

@@ -17,14 +17,14 @@ using namespace std::string_literals;
 const uint16 kUnwritten = 0xAAAA; // fills dst before a conversion
 const int32 kEmpty = -1;
 
-// Converts a copy of `size` source bytes held in an exactly sized heap block,
-// so the sanitizer build catches any read past it. dst holds strlen + 1 units
-// and one guard unit after them; the guard must survive. Returns the strlen + 1
-// units, kUnwritten where nothing was written.
-std::vector<uint16> ConvertBuffer(const char* bytes, size_t size)
+// Converts a copy of the bytes and their terminator held in an exactly sized
+// heap block, so the sanitizer build catches any read past it. dst holds
+// strlen + 1 units and one guard unit after them; the guard must survive.
+// Returns the strlen + 1 units, kUnwritten where nothing was written.
+std::vector<uint16> ConvertAll(const std::string& bytes)
 {
-    std::unique_ptr<char[]> src(new char[size]);
-    std::memcpy(src.get(), bytes, size);
+    std::unique_ptr<char[]> src(new char[bytes.size() + 1]);
+    std::memcpy(src.get(), bytes.c_str(), bytes.size() + 1);
     const size_t room = std::strlen(src.get()) + 1;
     std::vector<uint16> dst(room + 1, kUnwritten);
     EucKrToUcs2(src.get(), dst.data());
@@ -33,16 +33,10 @@ std::vector<uint16> ConvertBuffer(const char* bytes, size_t size)
     return dst;
 }
 
-std::vector<uint16> ConvertAll(const std::string& bytes)
-{
-    return ConvertBuffer(bytes.c_str(), bytes.size() + 1);
-}
-
 // The unit of one byte pair, which must be followed by the terminator.
 uint16 PairUnit(int lead, int trail)
 {
-    const char pair[] = {static_cast<char>(lead), static_cast<char>(trail), 0};
-    std::vector<uint16> units = ConvertBuffer(pair, sizeof pair);
+    std::vector<uint16> units = ConvertAll({char(lead), char(trail)});
     EXPECT_EQ(0, units[1]) << std::hex << lead << " " << trail;
     return units[0];
 }
@@ -174,11 +168,9 @@ TEST(EucKrToUcs2Index, LeadBelowA1GivesZeroExceptA0FF)
 
 TEST(EucKrToUcs2Index, LeadFEAndFFGiveZero)
 {
-    for (int trail = 0xA1; trail <= 0xFF; ++trail)
-    {
-        EXPECT_EQ(0, PairUnit(0xFE, trail)) << std::hex << trail;
-        EXPECT_EQ(0, PairUnit(0xFF, trail)) << std::hex << trail;
-    }
+    for (int lead : {0xFE, 0xFF})
+        for (int trail = 0xA1; trail <= 0xFF; ++trail)
+            EXPECT_EQ(0, PairUnit(lead, trail)) << std::hex << lead << " " << trail;
     // Small enough trail bytes still land in the table's last row.
     EXPECT_EQ(0x8A70, PairUnit(0xFF, 0x42));
     EXPECT_EQ(0, PairUnit(0xFF, 0x43));

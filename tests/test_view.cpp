@@ -59,21 +59,8 @@ struct ButtonSpec
     int frameW, frameH;
 };
 // Frame sizes differ per button so a mix-up shows.
-const ButtonSpec kButtons[3] = {
-    {kNtsc, 24, 14},
-    {kPal, 30, 16},
-    {kCancel, 40, 20},
-};
-enum
-{
-    NTSC,
-    PAL,
-    CANCEL
-};
-
-// The view's log lines as LogOf gives them.
-const auto Line = [](const std::string& text) { return text + "\n"; };
-const std::string kNtscLine = Line(kNtscLog), kPalLine = Line(kPalLog), kUpLine = Line(kUp.log);
+const ButtonSpec kButtons[3] = {{kNtsc, 24, 14}, {kPal, 30, 16}, {kCancel, 40, 20}};
+const int NTSC = 0, PAL = 1, CANCEL = 2; // indices into kButtons
 
 // Distinct for every button and frame, also after 565 storage.
 Rgb FrameColour(int button, int frame, int variant = 0)
@@ -112,10 +99,10 @@ template <class Run> std::vector<std::string> LogOf(Run run)
     for (const std::string& line : SplitLines(out))
     {
         const LogLine parsed = ParseLogLine(line);
-        messages.push_back((parsed.first == "tvoutview.cpp" ? parsed.second : line) + "\n");
+        messages.push_back(parsed.first == "tvoutview.cpp" ? parsed.second : line);
     }
     if (!out.empty() && out.back() != '\n')
-        messages.back().pop_back(); // an unterminated last line shows as such
+        messages.back() += " (unterminated)";
     return messages;
 }
 
@@ -133,7 +120,6 @@ class ViewTest : public ::testing::Test
 
         ASSERT_FALSE(dir.Path().empty());
         std::filesystem::create_directory(dir.File("res"));
-        oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
         ASSERT_TRUE(WriteResources(kBackground, 0));
         view = std::make_unique<CTvOutView>();
@@ -148,15 +134,13 @@ class ViewTest : public ::testing::Test
             TTF_Quit();
         DrainEvents();
         SDL_Quit();
-        std::error_code ignored;
-        if (!oldCwd.empty())
-            std::filesystem::current_path(oldCwd, ignored);
+        std::filesystem::current_path(oldCwd);
     }
 
     // The background and the three strips, in place of any earlier ones.
     static bool WriteResources(Rgb background, int variant)
     {
-        bool ok = WriteSolid(kBackgroundFile, kScreenW, kScreenH, background);
+        bool ok = SavePng(Image(kScreenW, kScreenH, background), kBackgroundFile);
         for (int b = 0; b < 3; ++b)
             ok = ok && WriteStrip(kButtons[b].at.file, kButtons[b].frameW, kButtons[b].frameH,
                                   [=](int f) { return FrameColour(b, f, variant); });
@@ -165,9 +149,7 @@ class ViewTest : public ::testing::Test
 
     CButton* Button(int b)
     {
-        return b == NTSC  ? view->GetNtscButton()
-               : b == PAL ? view->GetPalButton()
-                          : view->GetCancelButton();
+        return std::array{view->GetNtscButton(), view->GetPalButton(), view->GetCancelButton()}[b];
     }
 
     static Box ButtonBox(int b, int frame, int variant = 0)
@@ -185,7 +167,7 @@ class ViewTest : public ::testing::Test
         if (label)
             for (const Box& ink : Ink(kLabelText, kLabelX, kLabelY))
                 boxes.push_back(ink);
-        return ScreenMismatch(screen, base, boxes, TestName());
+        return ScreenMismatch(screen, base, boxes);
     }
     // The black pixels of `text` in the label font, its top-left corner at
     // (x, y).
@@ -196,10 +178,6 @@ class ViewTest : public ::testing::Test
             boxes.push_back(Box{inkX, inkY, 1, 1, kBlack});
         EXPECT_FALSE(boxes.empty()) << "the label font rendered nothing";
         return boxes;
-    }
-    static std::string TestName()
-    {
-        return testing::UnitTest::GetInstance()->current_test_info()->name();
     }
 
     int Initialize()
@@ -212,7 +190,7 @@ class ViewTest : public ::testing::Test
 
     SDL_Surface* screen = nullptr;
     TempDir dir;
-    std::filesystem::path oldCwd;
+    const std::filesystem::path oldCwd = std::filesystem::current_path();
     std::unique_ptr<CTvOutView> view;
     std::vector<std::string> lastLog;
 };
@@ -264,19 +242,19 @@ TEST_F(ViewTest, ButtonCodeTable)
         Outcome then;
     } rows[] = {
         // clang-format off
-        {0, true, {.calls = {MoveCall(kUp)}, .log = {kUpLine}, .events = redraw}},
-        {2, true, {.calls = {MoveCall(kLeft)}, .log = {Line(kLeft.log)}, .events = redraw}},
-        {4, true, {.calls = {MoveCall(kDown)}, .log = {Line(kDown.log)}, .events = redraw}},
-        {6, true, {.calls = {MoveCall(kRight)}, .log = {Line(kRight.log)}, .events = redraw}},
+        {0, true, {.calls = {MoveCall(kUp)}, .log = {kUp.log}, .events = redraw}},
+        {2, true, {.calls = {MoveCall(kLeft)}, .log = {kLeft.log}, .events = redraw}},
+        {4, true, {.calls = {MoveCall(kDown)}, .log = {kDown.log}, .events = redraw}},
+        {6, true, {.calls = {MoveCall(kRight)}, .log = {kRight.log}, .events = redraw}},
         {8, false, {.events = redraw, .showVersion = true}},
         {9, false, {.events = redraw, .showVersion = true}},
-        {12, false, {.calls = {kBeforeMode, kPalMode}, .log = {kPalLine}, .events = redraw,
+        {12, false, {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .events = redraw,
                      .modeChosen = true}},
-        {13, false, {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLine}, .events = redraw,
+        {13, false, {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .events = redraw,
                      .modeChosen = true}},
         {14, false, {.events = leave, .exitArgument = "--view-apps"}},
         {15, false, {.calls = {tv + "04 05 00 00 80 02 00 00 e0 01 00 00", "SDL_SetLcdChange(6, 0)"},
-                     .log = {Line(kLcdLog)}, .events = leave, .exitArgument = "--view-apps"}},
+                     .log = {kLcdLog}, .events = leave, .exitArgument = "--view-apps"}},
         // clang-format on
     };
 
@@ -333,25 +311,25 @@ TEST_F(ViewTest, CommandSequencesSendExactRecords)
         {"NTSC, left",
          {&CTvOutView::SetNtscMode, &CTvOutView::MoveLeft},
          {.calls = {kBeforeMode, kNtscMode, MoveCall(kLeft, false)},
-          .log = {kNtscLine, Line(kLeft.log)},
+          .log = {kNtscLog, kLeft.log},
           .events = {EVENT_REDRAW, EVENT_REDRAW}}},
         {"PAL, up",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp},
          {.calls = {kBeforeMode, kPalMode, MoveCall(kUp)},
-          .log = {kPalLine, kUpLine},
+          .log = {kPalLog, kUp.log},
           .events = {EVENT_REDRAW, EVENT_REDRAW}}},
         {"NTSC, LCD",
          {&CTvOutView::SetNtscMode, &CTvOutView::EnableLcd},
          {.calls = {kBeforeMode, kNtscMode, "SDL_TvConfig 04 00 00 00 80 02 00 00 e0 01 00 00",
                     "SDL_SetLcdChange(6, 0)"},
-          .log = {kNtscLine, Line(kLcdLog)},
+          .log = {kNtscLog, kLcdLog},
           .events = {EVENT_REDRAW}}},
         {"PAL, moves do not accumulate",
          {&CTvOutView::SetPalMode, &CTvOutView::MoveUp, &CTvOutView::MoveUp, &CTvOutView::MoveDown,
           &CTvOutView::MoveRight},
          {.calls = {kBeforeMode, kPalMode, MoveCall(kUp), MoveCall(kUp), MoveCall(kDown),
                     MoveCall(kRight)},
-          .log = {kPalLine, kUpLine, kUpLine, Line(kDown.log), Line(kRight.log)},
+          .log = {kPalLog, kUp.log, kUp.log, kDown.log, kRight.log},
           .events = std::vector<int>(5, EVENT_REDRAW)}},
     };
     for (const auto& row : rows)
@@ -422,17 +400,17 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         std::string lastLog;
         int loaded;
     } rows[] = {
-        {{"", ""}, 1, Line(kInitLog), 3},
+        {{"", ""}, 1, kInitLog, 3},
         {{kBackgroundFile, "removed"}, -1, kNoImage + "*app_tvout.png*", 0},
-        {{kBackgroundFile, "FIFO"}, -1, kNoImage + "Couldn't open ./res/app_tvout.png\n", 0},
+        {{kBackgroundFile, "FIFO"}, -1, kNoImage + "Couldn't open ./res/app_tvout.png", 0},
         {{kNtsc.file, "removed"}, -2, kStripError + "*", 0},
         {{kNtsc.file, "empty"}, -2, kStripError + "*", 0},
         {{kPal.file, "removed"}, -2, kStripError + "*", 1},
         {{kPal.file, "empty"}, -2, kStripError + "*", 1},
         {{kCancel.file, "removed"}, -2, kStripError + "*", 2},
         {{kCancel.file, "empty"}, -2, kStripError + "*", 2},
-        {{font, "removed"}, -3, kFontError + font + "(*)\n", 3},
-        {{font, "FIFO"}, -3, kFontError + font + "(Couldn't open " + font + ")\n", 3},
+        {{font, "removed"}, -3, kFontError + font + "(*)", 3},
+        {{font, "FIFO"}, -3, kFontError + font + "(Couldn't open " + font + ")", 3},
     };
     for (const auto& row : rows)
     {
@@ -455,8 +433,8 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
                 EXPECT_EQ(view->Initialize(), row.result);
             });
         ASSERT_EQ(log.size(), row.result == 1 ? 2u : 3u);
-        EXPECT_EQ(log[0], Line(kMadeLog));
-        EXPECT_EQ(log[1], Line(kInitLog));
+        EXPECT_EQ(log[0], kMadeLog);
+        EXPECT_EQ(log[1], kInitLog);
         EXPECT_EQ(fnmatch(row.lastLog.c_str(), log.back().c_str(), 0), 0) << log.back();
         EXPECT_EQ(TTF_WasInit(), row.loaded == 3 ? 1 : 0) << "the font comes after the buttons";
 
@@ -506,7 +484,7 @@ TEST_F(FontViewTest, InitializeLoadsEachResourceUntilOneFails)
         TTF_Init();
         const int ttfUsers = TTF_WasInit();
         // Sanitizer builds catch a leak or a double free here.
-        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{Line(kGoneLog)});
+        EXPECT_EQ(LogOf([&] { view.reset(); }), std::vector<std::string>{kGoneLog});
         EXPECT_EQ(TTF_WasInit(), ttfUsers - (row.result == 1 ? 1 : 0));
         while (TTF_WasInit())
             TTF_Quit();
@@ -531,7 +509,7 @@ TEST_F(FontViewTest, InitializeAgainLoadsOnlyWhatIsMissing)
     {
         SCOPED_TRACE(round);
         EXPECT_EQ(Initialize(), 1);
-        EXPECT_EQ(lastLog, std::vector<std::string>{Line(kInitLog)});
+        EXPECT_EQ(lastLog, std::vector<std::string>{kInitLog});
         EXPECT_EQ(Button(NTSC), ntsc);
         EXPECT_EQ(Button(PAL), pal);
         EXPECT_EQ(pal->GetGroupCount(), 0);
@@ -580,7 +558,7 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
         SDL_BlitSurface(loaded, &source, expected, &dest);
         SDL_FreeSurface(loaded);
     }
-    EXPECT_EQ(ScreenMismatch(screen, ImageOf(expected), TestName()), "");
+    EXPECT_EQ(ScreenMismatch(screen, ImageOf(expected)), "");
     SDL_FreeSurface(expected);
 }
 
@@ -590,9 +568,8 @@ TEST_F(FontViewTest, FrameFromConvertedImagesIsTheFrameOfTheLoadedOnes)
 TEST_F(FontViewTest, PressAndReleaseOnEachButton)
 {
     const std::vector<int> clickedAndRedraw = {EVENT_BUTTON_CLICKED, EVENT_REDRAW};
-    const Outcome ntsc = {
-        .calls = {kBeforeMode, kNtscMode}, .log = {kNtscLine}, .modeChosen = true};
-    const Outcome pal = {.calls = {kBeforeMode, kPalMode}, .log = {kPalLine}, .modeChosen = true};
+    const Outcome ntsc = {.calls = {kBeforeMode, kNtscMode}, .log = {kNtscLog}, .modeChosen = true};
+    const Outcome pal = {.calls = {kBeforeMode, kPalMode}, .log = {kPalLog}, .modeChosen = true};
     // The loop leaves: the redraw queued behind the leave event is never
     // painted.
     const Outcome leaves = {.events = {EVENT_REDRAW}, .exitArgument = "--view-apps"};
@@ -613,8 +590,8 @@ TEST_F(FontViewTest, PressAndReleaseOnEachButton)
         SCOPED_TRACE(testing::Message() << row.button << (row.dragOff ? " dragged off" : ""));
         view = std::make_unique<CTvOutView>();
         ASSERT_EQ(Initialize(), 1);
-        const int x = kButtons[row.button].at.x + kButtons[row.button].frameW / 2;
-        const int y = kButtons[row.button].at.y + kButtons[row.button].frameH / 2;
+        const Box at = ButtonBox(row.button, 0);
+        const int x = at.x + at.w / 2, y = at.y + at.h / 2;
         std::vector<Box> boxes = {ButtonBox(NTSC, 0), ButtonBox(PAL, 0), ButtonBox(CANCEL, 0)};
         Fill(kUntouched);
         std::vector<int> released;
@@ -692,8 +669,8 @@ TEST(DebugPrint, PrefixNamesTheFileAndLineOfTheCallSite)
         const char* message;
     } rows[] = {
         {[] { DebugPrint("/src/app/main.cpp", 7, "%s (%d)\n", "UP", 250); }, "main.cpp", 7,
-         "UP (250)\n"},
-        {[] { DEBUG_PRINT("here\n"); }, "test_view.cpp", __LINE__, "here\n"},
+         "UP (250)"},
+        {[] { DEBUG_PRINT("here\n"); }, "test_view.cpp", __LINE__, "here"},
     };
     for (const auto& row : rows)
     {

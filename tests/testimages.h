@@ -1,5 +1,6 @@
 // Test images made at run time: solid images and four-frame button strips
-// written into a temporary folder, and pixel reads from surfaces.
+// written into a temporary folder, and screens compared with what a test
+// paints.
 #ifndef TESTS_TESTIMAGES_H
 #define TESTS_TESTIMAGES_H
 
@@ -32,18 +33,13 @@ class TempDir
     std::string path;
 };
 
-// 24-bit BMP of w x h in one colour.
-bool WriteSolid(const std::string& path, int w, int h, Rgb colour);
-// 24-bit BMP strip of four frames side by side, frame i filled with colour(i).
+// A PNG strip of four frames side by side, frame i filled with colour(i).
 bool WriteStrip(const std::string& path, int frameW, int frameH,
                 const std::function<Rgb(int frame)>& colour);
 
 // 16-bit 565 software surface filled with `fill`, like the device's screen.
 SDL_Surface* CreateScreen16(int w, int h, Rgb fill);
 void Fill(SDL_Surface* surface, Rgb colour);
-// Empty when `screen` holds exactly `expected`; otherwise how they differ,
-// with both saved as pictures named after `name` in the build folder.
-std::string ScreenMismatch(SDL_Surface* screen, const Image& expected, const std::string& name);
 
 // A rectangle as x, y, w, h, to compare in one expectation.
 using Rect = std::array<int, 4>;
@@ -57,10 +53,12 @@ struct Box
     int x, y, w, h;
     Rgb colour;
 };
-// The same against `base` with `boxes` painted over it in order, in the
-// colours the screen stores.
-std::string ScreenMismatch(SDL_Surface* screen, Rgb base, const std::vector<Box>& boxes,
-                           const std::string& name);
+// Empty when `screen` holds exactly `expected`, or `base` with `boxes` painted
+// over it in order in the colours the screen stores; otherwise how they
+// differ, with both saved as pictures named after the running test in the
+// build folder.
+std::string ScreenMismatch(SDL_Surface* screen, const Image& expected);
+std::string ScreenMismatch(SDL_Surface* screen, Rgb base, const std::vector<Box>& boxes);
 
 } // namespace testimages
 
