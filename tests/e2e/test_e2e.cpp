@@ -98,6 +98,24 @@ Action UntilItLeaves(const Action& action)
     };
 }
 
+// The session's input as the virtual handheld plays it, tvout-session --steps
+// with `option`, two moves. A cross build's tool runs in the emulator, as
+// ctest runs the other tools and ChildProcess::Start the program.
+Action PrintsSteps(const std::string& option, const std::string& steps)
+{
+    return [=](TvOutRun&)
+    {
+        std::vector<std::string> command = {TEST_LAUNCH_PREFIX, TVOUT_SESSION_PATH, "--steps",
+                                            option};
+        command.erase(std::remove(command.begin(), command.end(), ""), command.end());
+        ChildProcess session;
+        ASSERT_TRUE(session.StartNative(command, TEST_SOURCE_DIR, {{"SESSION_MOVES", "2"}}));
+        ASSERT_TRUE(session.WaitExit(Limit())) << session.Why();
+        EXPECT_EQ(0, session.Status()) << session.Why();
+        EXPECT_EQ(steps, session.Out());
+    };
+}
+
 Env FailingNew(int call)
 {
     return {{"LD_PRELOAD", FAILNEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
@@ -313,6 +331,10 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"the scripted session played through X",
          {{scripted, {}, SessionCalls(2), {kPalLog, kRight.log, kRight.log}}},
          "--view-apps"},
+        // The same session printed for the virtual handheld while the
+        // program waits untouched.
+        {"keys", {{PrintsSteps("", kStepsByKeys)}}},
+        {"joystick", {{PrintsSteps("--joystick", kStepsByJoystick)}}},
     };
     for (const auto& row : rows)
     {
