@@ -5,9 +5,6 @@
  * tools/launcher.sh records them ("environment:", " NAME=value" for each one
  * set), and holds SDL's start while that file is there, at most 5 s: a
  * signal handled meanwhile ends the hold. */
-#ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* RTLD_NEXT */
-#endif
 #include <SDL.h>
 #include <dlfcn.h>
 #include <errno.h>
