@@ -124,6 +124,22 @@ inline std::vector<std::string> SessionCalls(size_t moves)
     calls.insert(calls.end(), moves, MoveCall(kRight));
     return calls;
 }
+// tools/session.txt, two moves, as the virtual handheld plays it (tvout-session
+// --steps), one action a line, a step of the session on each line here: by
+// keys, and by the pad's buttons with one the program does not map.
+const char* const kStepsByKeys = "key kp_8\nshown\n"
+                                 "pointer 242 49\nbutton 1\nshown\n"
+                                 "pointer 242 49\nbutton 0\nshown\n"
+                                 "key kp_6\nkey kp_6\nshown\n"
+                                 "pointer 258 209\nbutton 1\nshown\n"
+                                 "pointer 258 209\nbutton 0\nshown\n";
+const char* const kStepsByJoystick = "joy 8\nshown\n"
+                                     "pointer 242 49\nbutton 1\nshown\n"
+                                     "pointer 242 49\nbutton 0\nshown\n"
+                                     "joy 6\njoy 6\nshown\n"
+                                     "joy 16\n"
+                                     "pointer 258 209\nbutton 1\nshown\n"
+                                     "pointer 258 209\nbutton 0\nshown\n";
 } // namespace expected
 
 #endif

@@ -2,9 +2,6 @@
 // program's own code (N from FAIL_NEW_CALL, counting from 1) fails as if
 // memory had run out. Calls from the libraries it loads, such as a GL driver
 // that SDL brings in, are neither counted nor failed.
-#ifndef _GNU_SOURCE
-#define _GNU_SOURCE
-#endif
 #include <cstdint>
 #include <cstdlib>
 #include <link.h>

@@ -12,6 +12,15 @@
 
 #include <cstdio>
 
+namespace
+{
+int Fails(const std::string& why)
+{
+    fprintf(stderr, "memcheck: %s\n", why.c_str());
+    return 1;
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc != 2)
@@ -24,25 +33,13 @@ int main(int argc, char** argv)
     ChildProcess child;
     if (!child.Start(TVOUT_PATH, TEST_SOURCE_DIR, ScriptedSession(1), valgrind) ||
         !child.WaitExit(540000))
-    {
-        fprintf(stderr, "memcheck: the session did not end; %s\n", child.Why().c_str());
-        return 1;
-    }
-    const std::string log =
-        LinesDiffer(expected::SessionLog(TEST_SOURCE_DIR, 1), ParseLog(child.Out()));
-    const std::string calls = LinesDiffer(expected::SessionCalls(1), DeviceCallsIn(child.Err()));
-    if (!log.empty() || !calls.empty())
-    {
-        fprintf(stderr, "memcheck: not the session's log or calls: %s%s\n", log.c_str(),
-                calls.c_str());
-        return 1;
-    }
-    const int status = child.Status();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    {
-        fprintf(stderr, "memcheck: valgrind reports errors (%s); see %s\n", child.Why().c_str(),
-                argv[1]);
-        return 1;
-    }
+        return Fails("the session did not end; " + child.Why());
+    const std::string differs =
+        LinesDiffer(expected::SessionLog(TEST_SOURCE_DIR, 1), ParseLog(child.Out())) +
+        LinesDiffer(expected::SessionCalls(1), DeviceCallsIn(child.Err()));
+    if (!differs.empty())
+        return Fails("not the session's log or calls: " + differs);
+    if (!WIFEXITED(child.Status()) || WEXITSTATUS(child.Status()) != 0)
+        return Fails("valgrind reports errors (" + child.Why() + "); see " + argv[1]);
     return 0;
 }

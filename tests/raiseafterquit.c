@@ -5,9 +5,6 @@
  * some SDL 1.2 builds do whatever the handler, and the signal arrives in
  * that moment. With OPEN_IN_SDL_QUIT set, SDL_Quit leaves a descriptor
  * open, as a library may. */
-#ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* RTLD_NEXT */
-#endif
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>

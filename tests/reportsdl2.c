@@ -5,16 +5,11 @@
  * tools/launcher.sh records them ("environment:", " NAME=value" for each one
  * set), and holds SDL's start while that file is there, at most 5 s: a
  * signal handled meanwhile ends the hold. */
-#ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* RTLD_NEXT */
-#endif
 #include <SDL.h>
 #include <dlfcn.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -30,20 +25,16 @@ const SDL_version* SDL_Linked_Version(void)
 static void Record(const char* path)
 {
     static const char* const names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION"};
-    char record[256] = "environment:";
+    /* Written at fclose with one write: a reader that sees the file filled sees all of it. */
+    FILE* record = fopen(path, "w");
+    if (!record)
+        return;
+    fputs("environment:", record);
     for (int i = 0; i < 2; ++i)
-    {
-        const char* value = getenv(names[i]);
-        if (value)
-            snprintf(record + strlen(record), sizeof(record) - strlen(record), " %s=%s", names[i],
-                     value);
-    }
-    strcat(record, "\n");
-    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0 && write(fd, record, strlen(record)) < 0)
-        perror(path);
-    if (fd >= 0)
-        close(fd);
+        if (getenv(names[i]))
+            fprintf(record, " %s=%s", names[i], getenv(names[i]));
+    fputs("\n", record);
+    fclose(record);
 }
 
 int SDL_Init(Uint32 flags)

@@ -98,6 +98,24 @@ Action UntilItLeaves(const Action& action)
     };
 }
 
+// The session's input as the virtual handheld plays it, tvout-session --steps
+// with `option`, two moves. A cross build's tool runs in the emulator, as
+// ctest runs the other tools and ChildProcess::Start the program.
+Action PrintsSteps(const std::string& option, const std::string& steps)
+{
+    return [=](TvOutRun&)
+    {
+        std::vector<std::string> command = {TEST_LAUNCH_PREFIX, TVOUT_SESSION_PATH, "--steps",
+                                            option};
+        command.erase(std::remove(command.begin(), command.end(), ""), command.end());
+        ChildProcess session;
+        ASSERT_TRUE(session.StartNative(command, TEST_SOURCE_DIR, {{"SESSION_MOVES", "2"}}));
+        ASSERT_TRUE(session.WaitExit(Limit())) << session.Why();
+        EXPECT_EQ(0, session.Status()) << session.Why();
+        EXPECT_EQ(steps, session.Out());
+    };
+}
+
 Env FailingNew(int call)
 {
     return {{"LD_PRELOAD", FAILNEW_LIB}, {"FAIL_NEW_CALL", std::to_string(call)}};
@@ -313,6 +331,10 @@ TEST_F(EndToEnd, ScenariosFromTheFirstFrameToTheHandOff)
         {"the scripted session played through X",
          {{scripted, {}, SessionCalls(2), {kPalLog, kRight.log, kRight.log}}},
          "--view-apps"},
+        // The same session printed for the virtual handheld while the
+        // program waits untouched.
+        {"keys", {{PrintsSteps("", kStepsByKeys)}}},
+        {"joystick", {{PrintsSteps("--joystick", kStepsByJoystick)}}},
     };
     for (const auto& row : rows)
     {
@@ -428,49 +450,42 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
 {
     // A file in res/ and how it fails: "removed", "empty" or "FIFO" (no
     // file: the font is missing); or operator new failing at a call.
-    struct Damage
-    {
-        const char* file;
-        std::string how;
-        int failingNew = 0;
-    };
     // `shown`: how many of the background, NTSC, PAL and Cancel loaded and
     // show, in the order they load; the next one (4: the font) failed.
     const struct
     {
         const char* what;
-        Damage damage;
+        const char* file;
+        std::string how;
         int shown;
         std::string message = ""; // when not SDL's error after the same load
+        int failingNew = 0;
     } rows[] = {
-        {"background removed", {"app_tvout.png", "removed"}, 0},
-        {"NTSC strip removed", {"app_tvout_ntsc.png", "removed"}, 1},
-        {"PAL strip empty", {"app_tvout_pal.png", "empty"}, 2},
-        {"Cancel strip empty", {"app_tvout_cancel.png", "empty"}, 3},
-        {"font missing", {nullptr, "removed"}, 4},
-        {"PAL strip a FIFO",
-         {"app_tvout_pal.png", "FIFO"},
-         2,
+        {"background removed", "app_tvout.png", "removed", 0},
+        {"NTSC strip removed", "app_tvout_ntsc.png", "removed", 1},
+        {"PAL strip empty", "app_tvout_pal.png", "empty", 2},
+        {"Cancel strip empty", "app_tvout_cancel.png", "empty", 3},
+        {"font missing", nullptr, "removed", 4},
+        {"PAL strip a FIFO", "app_tvout_pal.png", "FIFO", 2,
          kStripError + "Couldn't open ./res/app_tvout_pal.png"},
         // Calls 1 and 2 make the view and the NTSC button.
-        {"no memory for the PAL button", {nullptr, "", 3}, 2, kStripError + "Out of memory"},
+        {"no memory for the PAL button", nullptr, "", 2, kStripError + "Out of memory", 3},
     };
     const std::string fontPath = LabelFontPath();
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         const std::string name = "missing-" + std::to_string(&row - rows);
-        const Damage& damage = row.damage;
         const fs::path work = fs::path(TEST_BUILD_DIR) / "e2e-work" / name;
         fs::remove_all(work);
         fs::create_directories(work);
         fs::copy(fs::path(TEST_SOURCE_DIR) / "res", work / "res");
         const std::string dir = work.string();
-        const std::string image = std::string("./res/") + (damage.file ? damage.file : "");
-        if (damage.file)
+        const std::string image = std::string("./res/") + (row.file ? row.file : "");
+        if (row.file)
             fs::remove(work / image);
-        ASSERT_TRUE(damage.how != "empty" || std::ofstream(work / image));
-        ASSERT_TRUE(damage.how != "FIFO" || mkfifo((work / image).c_str(), 0644) == 0);
+        ASSERT_TRUE(row.how != "empty" || std::ofstream(work / image));
+        ASSERT_TRUE(row.how != "FIFO" || mkfifo((work / image).c_str(), 0644) == 0);
         PrepareDeviceDir(true, row.shown < 4);
         std::string message = row.message;
         if (message.empty() && row.shown < 4)
@@ -492,7 +507,7 @@ TEST_F(EndToEnd, MissingResourcesAreReportedAndTheScreenRunsWithWhatLoaded)
 
         TvOutRun one;
         ASSERT_NO_FATAL_FAILURE(
-            Start(one, dir, damage.failingNew ? FailingNew(damage.failingNew) : Env()));
+            Start(one, dir, row.failingNew ? FailingNew(row.failingNew) : Env()));
         // Without a background the first paint is a flip of a black screen.
         ASSERT_NO_FATAL_FAILURE(WaitFor(one, look, name, dir));
 
