@@ -72,8 +72,7 @@ class ChildProcess
     // an empty value, removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env, const ChildOptions& options = {});
-    // Starts `argv[0]` with the arguments after it as Start does, as a
-    // program of this machine, never in a cross build's emulator.
+    // As Start, `argv[0]` with its arguments, never in a cross build's emulator.
     bool StartNative(const std::vector<std::string>& argv, const std::string& cwd,
                      const std::map<std::string, std::string>& env,
                      const ChildOptions& options = {});
@@ -82,8 +81,8 @@ class ChildProcess
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
-    // something else, such as its window. Gives up at once when the child
-    // has ended and `done` still does not hold: Why() then says how.
+    // something else, such as its window. Gives up as soon as the child has
+    // ended and `done` still does not hold: Why() then says how.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Signal(int signal);
     // Closes the reading end of standard output: the reader goes away.
@@ -94,31 +93,34 @@ class ChildProcess
     bool WaitExit(int timeoutMs);
 
     int Status() const { return status; } // raw waitpid status
-    const std::string& Out() const { return out; }
-    const std::string& Err() const { return err; }
+    const std::string& Out() const { return streams[0].text; }
+    const std::string& Err() const { return streams[1].text; }
     // When each line of standard error arrived, in ms on the monotonic clock.
-    const std::vector<long>& ErrTimes() const { return errTimes; }
+    const std::vector<long>& ErrTimes() const { return streams[1].lineTimes; }
     pid_t Pid() const { return pid; }
     // For a failure message: how the child ended (or that it runs), and how
     // its standard output and error end.
     std::string Why() const;
 
   private:
+    // Reads what the pipes hold, waiting up to `timeoutMs` for something to
+    // read or for the child's end.
     void Pump(int timeoutMs);
     // True once the child has ended; then reaps it and reads its pipes out.
     bool Ended();
 
+    struct Stream
+    {
+        int fd = -1, readEveryMs = 0;
+        long readAt = 0;
+        std::string text;
+        std::vector<long> lineTimes;
+    } streams[2]; // standard output and error
     pid_t pid = -1;
-    int outFd = -1;
-    int errFd = -1;
+    int pidFd = -1; // readable once the child has ended
     int unreadFd = -1;
     bool exited = false;
     int status = 0;
-    int outReadEveryMs = 0, errReadEveryMs = 0;
-    long outReadAt = 0, errReadAt = 0;
-    std::string out;
-    std::string err;
-    std::vector<long> errTimes;
 };
 
 std::vector<std::string> SplitLines(const std::string& text);
