@@ -157,11 +157,11 @@ std::string LinesDiffer(const std::vector<std::string>& expected,
 {
     const auto line = [](const std::vector<std::string>& lines, size_t i)
     { return i < lines.size() ? "\"" + lines[i].substr(0, 200) + "\"" : std::string("none"); };
-    size_t i = 0;
-    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
-        ++i;
-    if (i == expected.size() && i == actual.size())
+    if (expected == actual)
         return "";
+    const size_t i =
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first -
+        expected.begin();
     return std::to_string(expected.size()) + " lines expected, " + std::to_string(actual.size()) +
            " seen; the first to differ is line " + std::to_string(i + 1) + ":\n  expected " +
            line(expected, i) + "\n  seen     " + line(actual, i);

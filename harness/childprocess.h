@@ -27,21 +27,21 @@ struct ChildOptions
 
     // Standard output: a pipe of `bytes` not read until ResumeOut() (Unread;
     // StartsFull: full at the start), a file (ToFile), a stream socket read
-    // as the pipe is (Socket), a pseudo-terminal not read until ResumeOut()
+    // as the pipe is (Socket; ReadShut: its reader has shut its reading side,
+    // the socket still open), a pseudo-terminal not read until ResumeOut()
     // that standard error shares but under an emulator (Terminal), or a pipe
     // read from the start, only every `ms` (ReadEvery; Unread sizes it).
-    // ErrOnOut: standard error goes there. ReadShut (Socket): the reader has
-    // shut its reading side before the start, the socket still open.
-    // ErrReadEvery: standard error a pipe of `bytes` read only every `ms`.
     // Leader: the child leads a session of its own, without a controlling
     // terminal. BackgroundJob (Terminal): it leads a session on the terminal,
     // set to stop background writers (stty tostop), as a background job.
+    // Under: started as the last argument of `command`, a program of this
+    // machine such as valgrind.
     ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; } // standard ones
     ChildOptions& Unread(int bytes) { return unreadOutBytes = bytes, *this; }
     ChildOptions& Ignoring(int signal) { return ignoredSignal = signal, *this; }
     ChildOptions& Blocking(int signal) { return blockedSignal = signal, *this; }
     ChildOptions& Open(std::vector<int> fds) { return open = fds, *this; }
-    ChildOptions& ErrOnOut() { return errOnOut = true, *this; }
+    ChildOptions& ErrOnOut() { return errOnOut = true, *this; } // standard error goes there
     ChildOptions& ToFile(std::string path) { return outFile = path, *this; }
     ChildOptions& Limit(unsigned long bytes) { return sizeLimit = bytes, *this; } // RLIMIT_FSIZE
     ChildOptions& Terminal() { return unreadTerminal = true, *this; }
@@ -49,14 +49,13 @@ struct ChildOptions
     ChildOptions& StartsFull() { return outStartsFull = true, *this; }
     ChildOptions& ReadEvery(int ms) { return outReadEveryMs = ms, *this; }
     ChildOptions& ReadShut() { return outReadShut = true, *this; }
+    // Standard error a pipe of `bytes` read only every `ms`.
     ChildOptions& ErrReadEvery(int bytes, int ms)
     {
         return errPipeBytes = bytes, errReadEveryMs = ms, *this;
     }
     ChildOptions& Leader() { return sessionLeader = true, *this; }
     ChildOptions& BackgroundJob() { return backgroundJob = true, *this; }
-    // Started as the last argument of `command` (a program of this machine,
-    // such as valgrind).
     ChildOptions& Under(std::vector<std::string> command) { return wrapper = command, *this; }
 };
 

@@ -5,11 +5,8 @@
 
 #include <fstream>
 
-namespace
-{
 // How long a repaint may follow the device calls of the same step.
 const int kRepaintAfterCallsMs = 300;
-} // namespace
 
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
                      std::map<std::string, std::string> env, int timeoutMs, std::string* error,
