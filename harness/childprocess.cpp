@@ -49,6 +49,18 @@ void ReadSome(int& fd, std::string& into, std::vector<long>& lineTimes)
     }
 }
 
+// A pseudo-terminal's two ends, the master first. An emulator looks for
+// /dev/ptmx in its ARM root first, where the node belongs to no terminal file
+// system.
+bool OpenTerminal(int ends[2])
+{
+    ends[0] = posix_openpt(O_RDWR | O_NOCTTY);
+    if (ends[0] < 0)
+        ends[0] = open("/dev/pts/ptmx", O_RDWR | O_NOCTTY);
+    return ends[0] >= 0 && grantpt(ends[0]) == 0 && unlockpt(ends[0]) == 0 &&
+           (ends[1] = open(ptsname(ends[0]), O_RDWR | O_NOCTTY)) >= 0;
+}
+
 // In the child, before exec: the start every child gets (see ChildOptions).
 // The descriptors above 2 that the test holds are only marked close-on-exec:
 // under an emulator, the emulator may still need its own.
@@ -186,7 +198,7 @@ ChildProcess::~ChildProcess()
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
     }
-    for (int fd : {streams[0].fd, streams[1].fd, unreadFd, pidFd})
+    for (int fd : {streams[0].fd, streams[1].fd, pidFd})
         if (fd >= 0)
             close(fd);
 }
@@ -211,8 +223,10 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
     int outPipe[2], errPipe[2];
     const auto sized = [](int fd, int bytes)
     { return bytes <= 0 || fcntl(fd, F_SETPIPE_SZ, bytes) >= bytes; };
-    if ((options.outSocket ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) : pipe(outPipe)) != 0 ||
-        pipe(errPipe) != 0 || !sized(outPipe[0], options.unreadOutBytes) ||
+    const bool outOpen = options.unreadTerminal ? OpenTerminal(outPipe)
+                         : options.outSocket    ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) == 0
+                                                : pipe(outPipe) == 0;
+    if (!outOpen || pipe(errPipe) != 0 || !sized(outPipe[0], options.unreadOutBytes) ||
         !sized(errPipe[0], options.errPipeBytes) ||
         (options.outReadShut && shutdown(outPipe[0], SHUT_RD) != 0))
         return false;
@@ -222,19 +236,6 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
         if (write(outPipe[1], fill.data(), fill.size()) != static_cast<ssize_t>(fill.size()))
             return false;
     }
-    int terminal = -1;
-    if (options.unreadTerminal)
-    {
-        // An emulator looks for /dev/ptmx in its ARM root first, where the
-        // node belongs to no terminal file system.
-        int master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0)
-            master = open("/dev/pts/ptmx", O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-            (terminal = open(ptsname(master), O_RDWR | O_NOCTTY)) < 0)
-            return false;
-        unreadFd = master;
-    }
     pid = fork();
     if (pid < 0)
         return false;
@@ -243,17 +244,15 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
         // A test that dies (a crash, a timeout kill) takes the child along;
         // the setting survives the child's hand-off to the launcher.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // Under an emulator standard error stays off the terminal: the
+        // launcher, a program of this machine, inherits the emulated
+        // program's preloads and its loader says so there, which would block
+        // on a full terminal.
+        const bool errOnTerminal = options.unreadTerminal && !*TEST_LAUNCH_PREFIX;
         dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
+        dup2(errOnTerminal ? outPipe[1] : errPipe[1], STDERR_FILENO);
         for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
             close(fd);
-        // Under an emulator standard error stays a pipe: the launcher, a
-        // program of this machine, inherits the emulated program's preloads
-        // and its loader says so there, which would block on a full terminal.
-        if (terminal >= 0)
-            dup2(terminal, STDOUT_FILENO);
-        if (terminal >= 0 && !*TEST_LAUNCH_PREFIX)
-            dup2(terminal, STDERR_FILENO);
         SetUpChild(options);
         for (const auto& kv : env)
             if (kv.second.empty())
@@ -269,16 +268,15 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
         execvp(args[0], args.data());
         _exit(127);
     }
-    for (int fd : {outPipe[1], errPipe[1], terminal})
-        if (fd >= 0)
-            close(fd);
+    close(outPipe[1]);
+    close(errPipe[1]);
     // Without it (a kernel before 5.3) the end is seen at the next look.
     pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    // A reader that has shut its reading side keeps the socket open.
-    const bool unread =
-        (options.unreadOutBytes > 0 && !options.outReadEveryMs) || options.outReadShut;
-    (unread ? unreadFd : streams[0].fd) = outPipe[0];
+    streams[0].fd = outPipe[0];
     streams[1].fd = errPipe[0];
+    // A reader that has shut its reading side keeps the socket open.
+    streams[0].paused = (options.unreadOutBytes > 0 && !options.outReadEveryMs) ||
+                        options.outReadShut || options.unreadTerminal;
     for (const Stream& stream : streams)
         fcntl(stream.fd, F_SETFL, O_NONBLOCK);
     return true;
@@ -292,6 +290,8 @@ void ChildProcess::Pump(int timeoutMs)
     for (int i = 0; i < 2; ++i)
     {
         const long due = streams[i].readAt + streams[i].readEveryMs - NowMs();
+        if (streams[i].paused)
+            continue;
         if (due <= 0)
             fds[i].fd = streams[i].fd;
         else
@@ -351,15 +351,6 @@ void ChildProcess::CloseOut()
     streams[0].fd = -1;
 }
 
-void ChildProcess::ResumeOut()
-{
-    if (unreadFd < 0 || streams[0].fd >= 0)
-        return;
-    streams[0].fd = unreadFd;
-    unreadFd = -1;
-    fcntl(streams[0].fd, F_SETFL, O_NONBLOCK);
-}
-
 bool ChildProcess::WaitExit(int timeoutMs)
 {
     return WaitUntil([this] { return Ended(); }, timeoutMs);
@@ -374,7 +365,8 @@ bool ChildProcess::Ended()
     exited = true;
     // The pipes may outlive the child if it handed them on; read what is left.
     const long end = NowMs() + 2000;
-    while ((streams[0].fd >= 0 || streams[1].fd >= 0) && NowMs() < end)
+    const auto open = [](const Stream& s) { return s.fd >= 0 && !s.paused; };
+    while ((open(streams[0]) || open(streams[1])) && NowMs() < end)
         Pump(20);
     return true;
 }

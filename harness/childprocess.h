@@ -87,7 +87,7 @@ class ChildProcess
     // Closes the reading end of standard output: the reader goes away.
     void CloseOut();
     // Standard output that was not read is read from now on.
-    void ResumeOut();
+    void ResumeOut() { streams[0].paused = false; }
     // Waits for the end, reading both pipes to the end; false on timeout.
     bool WaitExit(int timeoutMs);
 
@@ -111,13 +111,13 @@ class ChildProcess
     struct Stream
     {
         int fd = -1, readEveryMs = 0;
+        bool paused = false; // not read until ResumeOut()
         long readAt = 0;
         std::string text;
         std::vector<long> lineTimes;
     } streams[2]; // standard output and error
     pid_t pid = -1;
     int pidFd = -1; // readable once the child has ended
-    int unreadFd = -1;
     bool exited = false;
     int status = 0;
 };
