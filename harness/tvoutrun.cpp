@@ -38,15 +38,13 @@ bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int ti
     const bool done = child.WaitUntil(
         [&]
         {
-            if (!x.Grab(image))
-            {
-                // SDL 1.2 built on SDL2 replaces its first window with a new
-                // one of the same size at start-up: look again.
-                x.FindWindow(expected::kScreenW, expected::kScreenH);
-                image = Image();
-                return false;
-            }
-            return ok(image);
+            if (x.Grab(image))
+                return ok(image);
+            // SDL 1.2 built on SDL2 replaces its first window with a new one
+            // of the same size at start-up: look again.
+            x.FindWindow(expected::kScreenW, expected::kScreenH);
+            image = Image();
+            return false;
         },
         timeoutMs);
     if (last)
