@@ -68,8 +68,7 @@ bool XDriver::FindWindow(int width, int height)
             a.width == width && a.height == height)
             found = children[i];
     }
-    if (children)
-        XFree(children);
+    XFree(children);
     if (!found)
         return false;
     window = found;
