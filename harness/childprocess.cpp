@@ -270,7 +270,7 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
     }
     close(outPipe[1]);
     close(errPipe[1]);
-    // Without it (a kernel before 5.3) the end is seen at the next look.
+    // Where there is none (a kernel before 5.3) the end is seen at the next look.
     pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     streams[0].fd = outPipe[0];
     streams[1].fd = errPipe[0];

@@ -17,17 +17,12 @@ void Present(const std::string& path, bool present)
 {
     const std::string aside = path + ".absent";
     struct stat st;
-    const bool regular = stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    if (regular && !present)
-        rename(path.c_str(), aside.c_str());
-    else if (regular)
-        unlink(aside.c_str()); // the build laid the file out again
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        rename(path.c_str(), aside.c_str()); // laid out by the build, maybe again
     else
-    {
         unlink(path.c_str());
-        if (present)
-            rename(aside.c_str(), path.c_str());
-    }
+    if (present)
+        rename(aside.c_str(), path.c_str());
 }
 
 // A cross build's program runs in an emulator, and so does its hand-off.

@@ -41,7 +41,6 @@ struct LauncherState
 // rendering setting set. Under an emulator the launcher inherits the
 // emulator's state instead, so a cross build's record ends with the arguments.
 std::vector<std::string> LauncherRecord();
-// The record of a launcher started with `launcherView` in `state`.
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
                                              const LauncherState& state = {});
 
