@@ -1,15 +1,15 @@
 #include "harness/childprocess.h"
 
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace
@@ -30,12 +31,17 @@ long NowMs()
     return ts.tv_sec * 1000L + ts.tv_nsec / 1000000L;
 }
 
-void ReadSome(int& fd, std::string& into)
+// Appends what `fd` holds, stamping each line with its arrival; at the end
+// of the pipe, closes it.
+void ReadSome(int& fd, std::string& into, std::vector<long>& lineTimes)
 {
     char buf[4096];
-    ssize_t n = read(fd, buf, sizeof(buf));
+    const ssize_t n = read(fd, buf, sizeof(buf));
     if (n > 0)
+    {
         into.append(buf, n);
+        lineTimes.insert(lineTimes.end(), std::count(buf, buf + n, '\n'), NowMs());
+    }
     else if (n == 0 || (errno != EAGAIN && errno != EINTR))
     {
         close(fd);
@@ -43,20 +49,16 @@ void ReadSome(int& fd, std::string& into)
     }
 }
 
-// Sleeps `ms`, or less when the child ends meanwhile: a child whose pipes
-// are closed is reaped as it ends, not at the next look. SIGCHLD is blocked
-// for this wait only: one that comes after the look ends the wait at once.
-void WaitForEnd(pid_t pid, int ms)
+// A pseudo-terminal's two ends, the master first. An emulator looks for
+// /dev/ptmx in its ARM root first, where the node belongs to no terminal file
+// system.
+bool OpenTerminal(int ends[2])
 {
-    sigset_t child, old;
-    sigemptyset(&child);
-    sigaddset(&child, SIGCHLD);
-    sigprocmask(SIG_BLOCK, &child, &old);
-    siginfo_t info = {};
-    const timespec wait = {ms / 1000, ms % 1000 * 1000000L};
-    if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0)
-        sigtimedwait(&child, nullptr, &wait);
-    sigprocmask(SIG_SETMASK, &old, nullptr);
+    ends[0] = posix_openpt(O_RDWR | O_NOCTTY);
+    if (ends[0] < 0)
+        ends[0] = open("/dev/pts/ptmx", O_RDWR | O_NOCTTY);
+    return ends[0] >= 0 && grantpt(ends[0]) == 0 && unlockpt(ends[0]) == 0 &&
+           (ends[1] = open(ptsname(ends[0]), O_RDWR | O_NOCTTY)) >= 0;
 }
 
 // In the child, before exec: the start every child gets (see ChildOptions).
@@ -64,16 +66,7 @@ void WaitForEnd(pid_t pid, int ms)
 // under an emulator, the emulator may still need its own.
 void SetUpChild(const ChildOptions& options)
 {
-    if (DIR* dir = opendir("/proc/self/fd"))
-    {
-        while (dirent* entry = readdir(dir))
-        {
-            const int fd = atoi(entry->d_name);
-            if (fd > 2 && fd != dirfd(dir))
-                fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-        closedir(dir);
-    }
+    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
     const int null = open("/dev/null", O_RDONLY);
     dup2(null, STDIN_FILENO);
     for (int fd : options.open)
@@ -155,19 +148,12 @@ std::vector<std::string> FileLines(const std::string& path)
 
 LogLine ParseLogLine(const std::string& line)
 {
-    // The prefix's bracket is the line's first: a file name has none.
-    const size_t bracket = line.find(']');
-    if (bracket == std::string::npos || bracket < 6 || line.compare(bracket, 3, "]  ") != 0 ||
-        line[bracket - 5] != '_')
+    // The file name, "_", the source line in four columns, "]" and two blanks.
+    static const std::regex prefix(R"(([A-Za-z0-9_.]+)_[ 0-9]{3}[0-9]\]  )");
+    std::smatch match;
+    if (!std::regex_search(line, match, prefix, std::regex_constants::match_continuous))
         return {"", line};
-    const std::string name = line.substr(0, bracket - 5);
-    const std::string number = line.substr(bracket - 4, 4);
-    if (name.find_first_not_of(
-            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_.") !=
-            std::string::npos ||
-        number.find_first_not_of(" 0123456789") != std::string::npos || number[3] == ' ')
-        return {"", line};
-    return {name, line.substr(bracket + 3)};
+    return {match[1], match.suffix()};
 }
 
 std::vector<LogLine> ParseLog(const std::string& text)
@@ -183,11 +169,11 @@ std::string LinesDiffer(const std::vector<std::string>& expected,
 {
     const auto line = [](const std::vector<std::string>& lines, size_t i)
     { return i < lines.size() ? "\"" + lines[i].substr(0, 200) + "\"" : std::string("none"); };
-    size_t i = 0;
-    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
-        ++i;
-    if (i == expected.size() && i == actual.size())
+    if (expected == actual)
         return "";
+    const size_t i =
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first -
+        expected.begin();
     return std::to_string(expected.size()) + " lines expected, " + std::to_string(actual.size()) +
            " seen; the first to differ is line " + std::to_string(i + 1) + ":\n  expected " +
            line(expected, i) + "\n  seen     " + line(actual, i);
@@ -212,7 +198,7 @@ ChildProcess::~ChildProcess()
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
     }
-    for (int fd : {outFd, errFd, unreadFd})
+    for (int fd : {streams[0].fd, streams[1].fd, pidFd})
         if (fd >= 0)
             close(fd);
 }
@@ -232,13 +218,15 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
                                const std::map<std::string, std::string>& env,
                                const ChildOptions& options)
 {
-    outReadEveryMs = options.outReadEveryMs;
-    errReadEveryMs = options.errReadEveryMs;
+    streams[0].readEveryMs = options.outReadEveryMs;
+    streams[1].readEveryMs = options.errReadEveryMs;
     int outPipe[2], errPipe[2];
     const auto sized = [](int fd, int bytes)
     { return bytes <= 0 || fcntl(fd, F_SETPIPE_SZ, bytes) >= bytes; };
-    if ((options.outSocket ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) : pipe(outPipe)) != 0 ||
-        pipe(errPipe) != 0 || !sized(outPipe[0], options.unreadOutBytes) ||
+    const bool outOpen = options.unreadTerminal ? OpenTerminal(outPipe)
+                         : options.outSocket    ? socketpair(AF_UNIX, SOCK_STREAM, 0, outPipe) == 0
+                                                : pipe(outPipe) == 0;
+    if (!outOpen || pipe(errPipe) != 0 || !sized(outPipe[0], options.unreadOutBytes) ||
         !sized(errPipe[0], options.errPipeBytes) ||
         (options.outReadShut && shutdown(outPipe[0], SHUT_RD) != 0))
         return false;
@@ -248,19 +236,6 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
         if (write(outPipe[1], fill.data(), fill.size()) != static_cast<ssize_t>(fill.size()))
             return false;
     }
-    int terminal = -1;
-    if (options.unreadTerminal)
-    {
-        // An emulator looks for /dev/ptmx in its ARM root first, where the
-        // node belongs to no terminal file system.
-        int master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0)
-            master = open("/dev/pts/ptmx", O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
-            (terminal = open(ptsname(master), O_RDWR | O_NOCTTY)) < 0)
-            return false;
-        unreadFd = master;
-    }
     pid = fork();
     if (pid < 0)
         return false;
@@ -269,17 +244,15 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
         // A test that dies (a crash, a timeout kill) takes the child along;
         // the setting survives the child's hand-off to the launcher.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // Under an emulator standard error stays off the terminal: the
+        // launcher, a program of this machine, inherits the emulated
+        // program's preloads and its loader says so there, which would block
+        // on a full terminal.
+        const bool errOnTerminal = options.unreadTerminal && !*TEST_LAUNCH_PREFIX;
         dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
+        dup2(errOnTerminal ? outPipe[1] : errPipe[1], STDERR_FILENO);
         for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
             close(fd);
-        // Under an emulator standard error stays a pipe: the launcher, a
-        // program of this machine, inherits the emulated program's preloads
-        // and its loader says so there, which would block on a full terminal.
-        if (terminal >= 0)
-            dup2(terminal, STDOUT_FILENO);
-        if (terminal >= 0 && !*TEST_LAUNCH_PREFIX)
-            dup2(terminal, STDERR_FILENO);
         SetUpChild(options);
         for (const auto& kv : env)
             if (kv.second.empty())
@@ -295,44 +268,43 @@ bool ChildProcess::StartNative(const std::vector<std::string>& argv, const std::
         execvp(args[0], args.data());
         _exit(127);
     }
-    for (int fd : {outPipe[1], errPipe[1], terminal})
-        if (fd >= 0)
-            close(fd);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    // Where there is none (a kernel before 5.3) the end is seen at the next look.
+    pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    streams[0].fd = outPipe[0];
+    streams[1].fd = errPipe[0];
     // A reader that has shut its reading side keeps the socket open.
-    const bool unread = (options.unreadOutBytes > 0 && !outReadEveryMs) || options.outReadShut;
-    (unread ? unreadFd : outFd) = outPipe[0];
-    errFd = errPipe[0];
-    fcntl(outFd, F_SETFL, O_NONBLOCK);
-    fcntl(errFd, F_SETFL, O_NONBLOCK);
+    streams[0].paused = (options.unreadOutBytes > 0 && !options.outReadEveryMs) ||
+                        options.outReadShut || options.unreadTerminal;
+    for (const Stream& stream : streams)
+        fcntl(stream.fd, F_SETFL, O_NONBLOCK);
     return true;
 }
 
 void ChildProcess::Pump(int timeoutMs)
 {
     // A slow reader leaves its pipe alone between its reads.
-    const long now = NowMs();
-    const bool outDue = outReadEveryMs == 0 || now - outReadAt >= outReadEveryMs;
-    const bool errDue = errReadEveryMs == 0 || now - errReadAt >= errReadEveryMs;
-    pollfd fds[2] = {{outDue ? outFd : -1, POLLIN, 0}, {errDue ? errFd : -1, POLLIN, 0}};
-    if (fds[0].fd < 0 && errFd < 0)
-        return WaitForEnd(pid, timeoutMs);
-    int wait = outDue ? timeoutMs : std::min(timeoutMs, outReadEveryMs);
-    if (!errDue)
-        wait = std::min(wait, errReadEveryMs);
-    if (poll(fds, 2, wait) <= 0)
+    pollfd fds[3] = {{-1, POLLIN, 0}, {-1, POLLIN, 0}, {exited ? -1 : pidFd, POLLIN, 0}};
+    int wait = timeoutMs;
+    for (int i = 0; i < 2; ++i)
+    {
+        const long due = streams[i].readAt + streams[i].readEveryMs - NowMs();
+        if (streams[i].paused)
+            continue;
+        if (due <= 0)
+            fds[i].fd = streams[i].fd;
+        else
+            wait = std::min(wait, static_cast<int>(due));
+    }
+    if (poll(fds, 3, wait) <= 0)
         return;
-    if (fds[0].fd >= 0 && (fds[0].revents & (POLLIN | POLLHUP)))
-    {
-        ReadSome(outFd, out);
-        outReadAt = NowMs();
-    }
-    if (fds[1].fd >= 0 && (fds[1].revents & (POLLIN | POLLHUP)))
-    {
-        const size_t before = err.size();
-        ReadSome(errFd, err);
-        errReadAt = NowMs();
-        errTimes.insert(errTimes.end(), std::count(err.begin() + before, err.end(), '\n'), NowMs());
-    }
+    for (int i = 0; i < 2; ++i)
+        if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)))
+        {
+            ReadSome(streams[i].fd, streams[i].text, streams[i].lineTimes);
+            streams[i].readAt = NowMs();
+        }
 }
 
 bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
@@ -343,7 +315,7 @@ bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
         if (exited || NowMs() >= end)
             return false;
         if (!Ended())
-            Pump(20);
+            Pump(std::min(20L, end - NowMs()));
     }
     return true;
 }
@@ -374,18 +346,9 @@ void ChildProcess::Signal(int signal)
 
 void ChildProcess::CloseOut()
 {
-    if (outFd >= 0)
-        close(outFd);
-    outFd = -1;
-}
-
-void ChildProcess::ResumeOut()
-{
-    if (unreadFd < 0 || outFd >= 0)
-        return;
-    outFd = unreadFd;
-    unreadFd = -1;
-    fcntl(outFd, F_SETFL, O_NONBLOCK);
+    if (streams[0].fd >= 0)
+        close(streams[0].fd);
+    streams[0].fd = -1;
 }
 
 bool ChildProcess::WaitExit(int timeoutMs)
@@ -402,7 +365,8 @@ bool ChildProcess::Ended()
     exited = true;
     // The pipes may outlive the child if it handed them on; read what is left.
     const long end = NowMs() + 2000;
-    while ((outFd >= 0 || errFd >= 0) && NowMs() < end)
+    const auto open = [](const Stream& s) { return s.fd >= 0 && !s.paused; };
+    while ((open(streams[0]) || open(streams[1])) && NowMs() < end)
         Pump(20);
     return true;
 }
@@ -415,6 +379,6 @@ std::string ChildProcess::Why() const
                             : WIFSIGNALED(status)
                                 ? "was killed by signal " + std::to_string(WTERMSIG(status))
                                 : "exited with status " + std::to_string(WEXITSTATUS(status));
-    return "the program " + how + "; its standard output ends:\n" + tail(out) +
-           "\nits standard error ends:\n" + tail(err);
+    return "the program " + how + "; its standard output ends:\n" + tail(Out()) +
+           "\nits standard error ends:\n" + tail(Err());
 }

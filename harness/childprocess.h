@@ -27,21 +27,21 @@ struct ChildOptions
 
     // Standard output: a pipe of `bytes` not read until ResumeOut() (Unread;
     // StartsFull: full at the start), a file (ToFile), a stream socket read
-    // as the pipe is (Socket), a pseudo-terminal not read until ResumeOut()
+    // as the pipe is (Socket; ReadShut: its reader has shut its reading side,
+    // the socket still open), a pseudo-terminal not read until ResumeOut()
     // that standard error shares but under an emulator (Terminal), or a pipe
     // read from the start, only every `ms` (ReadEvery; Unread sizes it).
-    // ErrOnOut: standard error goes there. ReadShut (Socket): the reader has
-    // shut its reading side before the start, the socket still open.
-    // ErrReadEvery: standard error a pipe of `bytes` read only every `ms`.
     // Leader: the child leads a session of its own, without a controlling
     // terminal. BackgroundJob (Terminal): it leads a session on the terminal,
     // set to stop background writers (stty tostop), as a background job.
+    // Under: started as the last argument of `command`, a program of this
+    // machine such as valgrind.
     ChildOptions& Without(std::vector<int> fds) { return closed = fds, *this; } // standard ones
     ChildOptions& Unread(int bytes) { return unreadOutBytes = bytes, *this; }
     ChildOptions& Ignoring(int signal) { return ignoredSignal = signal, *this; }
     ChildOptions& Blocking(int signal) { return blockedSignal = signal, *this; }
     ChildOptions& Open(std::vector<int> fds) { return open = fds, *this; }
-    ChildOptions& ErrOnOut() { return errOnOut = true, *this; }
+    ChildOptions& ErrOnOut() { return errOnOut = true, *this; } // standard error goes there
     ChildOptions& ToFile(std::string path) { return outFile = path, *this; }
     ChildOptions& Limit(unsigned long bytes) { return sizeLimit = bytes, *this; } // RLIMIT_FSIZE
     ChildOptions& Terminal() { return unreadTerminal = true, *this; }
@@ -49,14 +49,13 @@ struct ChildOptions
     ChildOptions& StartsFull() { return outStartsFull = true, *this; }
     ChildOptions& ReadEvery(int ms) { return outReadEveryMs = ms, *this; }
     ChildOptions& ReadShut() { return outReadShut = true, *this; }
+    // Standard error a pipe of `bytes` read only every `ms`.
     ChildOptions& ErrReadEvery(int bytes, int ms)
     {
         return errPipeBytes = bytes, errReadEveryMs = ms, *this;
     }
     ChildOptions& Leader() { return sessionLeader = true, *this; }
     ChildOptions& BackgroundJob() { return backgroundJob = true, *this; }
-    // Started as the last argument of `command` (a program of this machine,
-    // such as valgrind).
     ChildOptions& Under(std::vector<std::string> command) { return wrapper = command, *this; }
 };
 
@@ -72,8 +71,7 @@ class ChildProcess
     // an empty value, removed from) this process's environment.
     bool Start(const std::string& path, const std::string& cwd,
                const std::map<std::string, std::string>& env, const ChildOptions& options = {});
-    // Starts `argv[0]` with the arguments after it as Start does, as a
-    // program of this machine, never in a cross build's emulator.
+    // As Start, `argv[0]` with its arguments, never in a cross build's emulator.
     bool StartNative(const std::vector<std::string>& argv, const std::string& cwd,
                      const std::map<std::string, std::string>& env,
                      const ChildOptions& options = {});
@@ -82,43 +80,46 @@ class ChildProcess
     bool WaitForOpenFile(const std::string& path, int timeoutMs);
     // Polls `done` (every 20 ms at most), reading both pipes meanwhile, so
     // that a child writing a lot never blocks while the caller waits on
-    // something else, such as its window. Gives up at once when the child
-    // has ended and `done` still does not hold: Why() then says how.
+    // something else, such as its window. Gives up as soon as the child has
+    // ended and `done` still does not hold: Why() then says how.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     void Signal(int signal);
     // Closes the reading end of standard output: the reader goes away.
     void CloseOut();
     // Standard output that was not read is read from now on.
-    void ResumeOut();
+    void ResumeOut() { streams[0].paused = false; }
     // Waits for the end, reading both pipes to the end; false on timeout.
     bool WaitExit(int timeoutMs);
 
     int Status() const { return status; } // raw waitpid status
-    const std::string& Out() const { return out; }
-    const std::string& Err() const { return err; }
+    const std::string& Out() const { return streams[0].text; }
+    const std::string& Err() const { return streams[1].text; }
     // When each line of standard error arrived, in ms on the monotonic clock.
-    const std::vector<long>& ErrTimes() const { return errTimes; }
+    const std::vector<long>& ErrTimes() const { return streams[1].lineTimes; }
     pid_t Pid() const { return pid; }
     // For a failure message: how the child ended (or that it runs), and how
     // its standard output and error end.
     std::string Why() const;
 
   private:
+    // Reads what the pipes hold, waiting up to `timeoutMs` for something to
+    // read or for the child's end.
     void Pump(int timeoutMs);
     // True once the child has ended; then reaps it and reads its pipes out.
     bool Ended();
 
+    struct Stream
+    {
+        int fd = -1, readEveryMs = 0;
+        bool paused = false; // not read until ResumeOut()
+        long readAt = 0;
+        std::string text;
+        std::vector<long> lineTimes;
+    } streams[2]; // standard output and error
     pid_t pid = -1;
-    int outFd = -1;
-    int errFd = -1;
-    int unreadFd = -1;
+    int pidFd = -1; // readable once the child has ended
     bool exited = false;
     int status = 0;
-    int outReadEveryMs = 0, errReadEveryMs = 0;
-    long outReadAt = 0, errReadAt = 0;
-    std::string out;
-    std::string err;
-    std::vector<long> errTimes;
 };
 
 std::vector<std::string> SplitLines(const std::string& text);

@@ -17,17 +17,12 @@ void Present(const std::string& path, bool present)
 {
     const std::string aside = path + ".absent";
     struct stat st;
-    const bool regular = stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    if (regular && !present)
-        rename(path.c_str(), aside.c_str());
-    else if (regular)
-        unlink(aside.c_str()); // the build laid the file out again
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        rename(path.c_str(), aside.c_str()); // laid out by the build, maybe again
     else
-    {
         unlink(path.c_str());
-        if (present)
-            rename(aside.c_str(), path.c_str());
-    }
+    if (present)
+        rename(aside.c_str(), path.c_str());
 }
 
 // A cross build's program runs in an emulator, and so does its hand-off.
@@ -45,28 +40,23 @@ bool DeviceDirIsForTests()
     return DeviceDir().compare(0, build.size(), build) == 0;
 }
 
+std::string LabelFontPath()
+{
+    return DeviceDir() + "/" + expected::kFontFile;
+}
+
 void PrepareDeviceDir(bool withLauncher, bool withFont)
 {
-    const std::string dir = DeviceDir();
-    unlink((dir + "/launcher.log").c_str());
+    for (const char* record : {"/launcher.log", "/launcher.state"})
+        unlink((DeviceDir() + record).c_str());
     ClearDeviceCalls();
-    unlink((dir + "/launcher.state").c_str());
-    Present(dir + "/" + expected::kLauncherFile, withLauncher);
+    Present(DeviceDir() + "/" + expected::kLauncherFile, withLauncher);
     Present(LabelFontPath(), withFont);
     // Children inherit it: a launcher line would end the program's log.
     setenv("TVOUT_LAUNCHER_QUIET", "1", 1);
     // The launcher records these: children get them only from a test.
     unsetenv("SDL_RENDER_DRIVER");
     unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
-}
-
-std::vector<std::string> LauncherRecord()
-{
-    std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
-    if (kStateIsTheProgram)
-        for (const std::string& line : FileLines(DeviceDir() + "/launcher.state"))
-            record.push_back(line);
-    return record;
 }
 
 std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload)
@@ -77,9 +67,13 @@ std::map<std::string, std::string> ScriptedSession(int moves, const std::string&
             {"SDL_AUDIODRIVER", "dummy"}};
 }
 
-std::string LabelFontPath()
+std::vector<std::string> LauncherRecord()
 {
-    return DeviceDir() + "/" + expected::kFontFile;
+    std::vector<std::string> record = FileLines(DeviceDir() + "/launcher.log");
+    if (kStateIsTheProgram)
+        for (const std::string& line : FileLines(DeviceDir() + "/launcher.state"))
+            record.push_back(line);
+    return record;
 }
 
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,

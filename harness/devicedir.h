@@ -12,6 +12,7 @@
 // write into a real system folder.
 bool DeviceDirIsForTests();
 std::string DeviceDir();
+std::string LabelFontPath();
 
 // Resets the folder: the launcher and the font present or not, and no
 // record of an earlier launcher run or of earlier device calls. Children
@@ -19,22 +20,10 @@ std::string DeviceDir();
 // none of the SDL2 rendering settings it records unless a test gives them.
 void PrepareDeviceDir(bool withLauncher, bool withFont);
 
-// What the stand-in launcher recorded: its working directory, then each
-// argv entry, then on a PC build what it inherited: "ignored:" and
-// "blocked:" with the signal numbers, "descriptors:" with those above 2,
-// "unwritable:" with the standard ones closed or read-only,
-// "environment:" with " NAME=value" for each SDL2 rendering setting set.
-// Under an emulator the launcher inherits the emulator's state instead, so a
-// cross build's record ends with the arguments. Empty when it did not run.
-std::vector<std::string> LauncherRecord();
-
 // The environment in which the program plays the scripted session
 // (tools/session.txt) on its own event queue: the harness's preload, then
 // `preload`, `moves` moves, and SDL's dummy drivers.
 std::map<std::string, std::string> ScriptedSession(int moves, const std::string& preload = "");
-
-// Where the program must find its label font.
-std::string LabelFontPath();
 
 // What a launcher records of the state it was started in, as the record has
 // it (" 13"); by default that of a program started as every test child is
@@ -44,7 +33,14 @@ struct LauncherState
     std::string ignored = "", blocked = "", descriptors = " 3", unwritable = " 0", environment = "";
 };
 
-// The record of a launcher started with `launcherView` in `state`.
+// What the stand-in launcher recorded (empty when it did not run): its
+// working directory, path and arguments, then on a PC build the state it
+// inherited: "ignored:" and "blocked:" with the signal numbers,
+// "descriptors:" with those above 2, "unwritable:" with the standard ones
+// closed or read-only, "environment:" with " NAME=value" for each SDL2
+// rendering setting set. Under an emulator the launcher inherits the
+// emulator's state instead, so a cross build's record ends with the arguments.
+std::vector<std::string> LauncherRecord();
 std::vector<std::string> LauncherStartedWith(const std::string& launcherView,
                                              const LauncherState& state = {});
 

@@ -32,7 +32,6 @@ bool Near(const Rgb& a, const Rgb& b, int tolerance = 8);
 Image LoadImage(const std::string& path);
 // The pixels of `surface` as its format stores them (alpha left out).
 Image ImageOf(SDL_Surface* surface);
-// Writes an 8-bit RGB PNG; false when the file cannot be written.
 bool SavePng(const Image& image, const std::string& path);
 
 struct ImageDifference

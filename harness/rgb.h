@@ -4,8 +4,6 @@
 
 #include <stdint.h>
 
-#include <ostream>
-
 struct Rgb
 {
     uint8_t r, g, b;
@@ -14,10 +12,6 @@ struct Rgb
 inline bool operator==(const Rgb& a, const Rgb& b)
 {
     return a.r == b.r && a.g == b.g && a.b == b.b;
-}
-inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
-{
-    return os << "rgb(" << int(c.r) << ", " << int(c.g) << ", " << int(c.b) << ")";
 }
 
 #endif

@@ -5,13 +5,10 @@
  * dummy video driver, which has no input, it starts at once; in a window it
  * waits for the pointer over the window, so that whoever drives it has seen
  * the window. */
-#ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* RTLD_NEXT */
-#endif
 #include "harness/scriptedsession.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
+#include <dlfcn.h> // RTLD_NEXT: g++ defines _GNU_SOURCE
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,37 +27,37 @@ std::vector<SDL_Event> SessionEvents()
         fprintf(stderr, "sessioninput: %s\n", error.c_str());
         abort();
     }
+    // Each key and joystick button goes down and up; a press or a release is
+    // one event.
     std::vector<SDL_Event> events;
-    SDL_Event e;
     for (const SessionStep& step : steps)
         for (int i = 0; i < step.times; ++i)
-        {
-            SDL_memset(&e, 0, sizeof(e));
-            if (step.kind == SessionStep::KEY)
+            for (const bool down : {true, false})
             {
-                e.key.keysym.sym = static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
-                e.type = SDL_KEYDOWN;
+                SDL_Event e;
+                SDL_memset(&e, 0, sizeof(e));
+                if (step.kind == SessionStep::KEY)
+                {
+                    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+                    e.key.keysym.sym = static_cast<SDLKey>(SDLK_KP0 + step.key[2] - '0');
+                }
+                else if (step.kind == SessionStep::JOY)
+                {
+                    e.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+                    e.jbutton.button = static_cast<Uint8>(step.joyButton);
+                    e.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+                }
+                else if (down == (step.kind == SessionStep::PRESS))
+                {
+                    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+                    e.button.button = SDL_BUTTON_LEFT;
+                    e.button.x = static_cast<Uint16>(step.x);
+                    e.button.y = static_cast<Uint16>(step.y);
+                }
+                else
+                    continue;
                 events.push_back(e);
-                e.type = SDL_KEYUP;
             }
-            else if (step.kind == SessionStep::JOY)
-            {
-                e.jbutton.button = static_cast<Uint8>(step.joyButton);
-                e.type = SDL_JOYBUTTONDOWN;
-                e.jbutton.state = SDL_PRESSED;
-                events.push_back(e);
-                e.type = SDL_JOYBUTTONUP;
-                e.jbutton.state = SDL_RELEASED;
-            }
-            else
-            {
-                e.type = step.kind == SessionStep::PRESS ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-                e.button.button = SDL_BUTTON_LEFT;
-                e.button.x = static_cast<Uint16>(step.x);
-                e.button.y = static_cast<Uint16>(step.y);
-            }
-            events.push_back(e);
-        }
     return events;
 }
 } // namespace

@@ -5,11 +5,8 @@
 
 #include <fstream>
 
-namespace
-{
 // How long a repaint may follow the device calls of the same step.
 const int kRepaintAfterCallsMs = 300;
-} // namespace
 
 bool TvOutRun::Start(const std::string& program, const std::string& workDir,
                      std::map<std::string, std::string> env, int timeoutMs, std::string* error,
@@ -41,15 +38,13 @@ bool TvOutRun::WaitForScreen(const std::function<bool(const Image&)>& ok, int ti
     const bool done = child.WaitUntil(
         [&]
         {
-            if (!x.Grab(image))
-            {
-                // SDL 1.2 built on SDL2 replaces its first window with a new
-                // one of the same size at start-up: look again.
-                x.FindWindow(expected::kScreenW, expected::kScreenH);
-                image = Image();
-                return false;
-            }
-            return ok(image);
+            if (x.Grab(image))
+                return ok(image);
+            // SDL 1.2 built on SDL2 replaces its first window with a new one
+            // of the same size at start-up: look again.
+            x.FindWindow(expected::kScreenW, expected::kScreenH);
+            image = Image();
+            return false;
         },
         timeoutMs);
     if (last)

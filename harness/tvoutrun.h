@@ -26,6 +26,8 @@ class TvOutRun
     // last picture read (empty when none could be read).
     bool WaitForScreen(const std::function<bool(const Image&)>& ok, int timeoutMs,
                        Image* last = nullptr);
+    // The first frame is up: title bar and the buttons' normal frames.
+    bool WaitForFirstFrame(int timeoutMs);
 
     // The device calls the PC stand-in reported on standard error so far.
     std::vector<std::string> DeviceCalls() const;
@@ -34,15 +36,13 @@ class TvOutRun
     // TVOUT_DEVICE_CALLS named when the program was started.
     bool WaitForDeviceCalls(size_t count, int timeoutMs);
 
-    // The first frame is up: title bar and the buttons' normal frames.
-    bool WaitForFirstFrame(int timeoutMs);
     // Plays one step of the scripted session (each of its repeats), each
     // time waiting until it shows: the screen changes, a device call comes
     // or the program ends. With `mustShow` false a step that shows nothing
     // within the time (the label without its font) is passed, not failed.
     bool Play(const SessionStep& step, int timeoutMs, bool mustShow = true);
 
-    // Writes the program's standard output and error so far to two files.
+    // The program's standard output and error so far.
     bool SaveOutput(const std::string& outPath, const std::string& errPath) const;
     // The X server goes away under the running program.
     void StopServer();

@@ -6,19 +6,6 @@
 
 #include <signal.h>
 
-namespace
-{
-const int kStopTimeoutMs = 3000;
-
-uint8_t ChannelValue(unsigned long pixel, unsigned long mask)
-{
-    if (mask == 0)
-        return 0;
-    const int shift = __builtin_ctzl(mask);
-    return static_cast<uint8_t>(((pixel & mask) >> shift) * 255 / (mask >> shift));
-}
-} // namespace
-
 bool XServer::Start(int timeoutMs, std::string* error)
 {
     // -displayfd: the server picks a free display and writes its number to
@@ -41,7 +28,7 @@ void XServer::Stop()
     for (int signal : {SIGTERM, SIGKILL})
     {
         process.Signal(signal);
-        if (process.WaitExit(kStopTimeoutMs))
+        if (process.WaitExit(3000))
             break;
     }
     display.clear();
@@ -53,10 +40,8 @@ bool XDriver::Open(const std::string& displayName)
     // fail with an X error, which must not end the test.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     dpy = XOpenDisplay(displayName.c_str());
-    if (!dpy)
-        return false;
     int unused;
-    if (!XTestQueryExtension(dpy, &unused, &unused, &unused, &unused))
+    if (dpy && !XTestQueryExtension(dpy, &unused, &unused, &unused, &unused))
         Close();
     return dpy != nullptr;
 }
@@ -71,11 +56,9 @@ void XDriver::Close()
 
 bool XDriver::FindWindow(int width, int height)
 {
-    if (!dpy)
-        return false;
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count))
+    if (!dpy || !XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count))
         return false;
     Window found = 0;
     for (unsigned int i = 0; i < count && !found; ++i)
@@ -85,8 +68,7 @@ bool XDriver::FindWindow(int width, int height)
             a.width == width && a.height == height)
             found = children[i];
     }
-    if (children)
-        XFree(children);
+    XFree(children);
     if (!found)
         return false;
     window = found;
@@ -98,24 +80,19 @@ bool XDriver::FindWindow(int width, int height)
 
 bool XDriver::Grab(Image& image)
 {
-    if (!dpy || !window)
-        return false;
     XWindowAttributes a;
-    if (!XGetWindowAttributes(dpy, window, &a) || a.map_state != IsViewable)
+    if (!dpy || !window || !XGetWindowAttributes(dpy, window, &a) || a.map_state != IsViewable)
         return false;
     XImage* x = XGetImage(dpy, window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
     if (!x)
         return false;
-    image.width = a.width;
-    image.height = a.height;
-    image.pixels.resize(static_cast<size_t>(a.width) * a.height);
+    image = Image(a.width, a.height, {0, 0, 0});
+    // The server's visuals are 24-bit TrueColor: 8 bits a channel, red highest.
     for (int y = 0; y < a.height; ++y)
         for (int col = 0; col < a.width; ++col)
         {
             const unsigned long p = XGetPixel(x, col, y);
-            image.pixels[y * a.width + col] = {ChannelValue(p, x->red_mask),
-                                               ChannelValue(p, x->green_mask),
-                                               ChannelValue(p, x->blue_mask)};
+            image.At(col, y) = {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)};
         }
     XDestroyImage(x);
     return true;
@@ -123,27 +100,20 @@ bool XDriver::Grab(Image& image)
 
 void XDriver::MoveTo(int x, int y)
 {
-    if (!dpy || !window)
-        return;
-    int rootX = x, rootY = y;
     Window child;
-    XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
-    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
+    XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), x, y, &x, &y, &child);
+    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), x, y, CurrentTime);
     XSync(dpy, False);
 }
 
 void XDriver::Button(bool down)
 {
-    if (!dpy)
-        return;
     XTestFakeButtonEvent(dpy, 1, down, CurrentTime);
     XSync(dpy, False);
 }
 
 void XDriver::Key(unsigned long keysym, bool down)
 {
-    if (!dpy)
-        return;
     XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, keysym), down, CurrentTime);
     XSync(dpy, False);
 }
@@ -157,8 +127,6 @@ void XDriver::CtrlC()
 
 void XDriver::RequestClose()
 {
-    if (!dpy || !window)
-        return;
     XEvent e = {};
     e.xclient.type = ClientMessage;
     e.xclient.window = window;

@@ -29,6 +29,7 @@ class XServer
     std::string display;
 };
 
+// Its input calls need an open display.
 class XDriver
 {
   public:
@@ -39,11 +40,9 @@ class XDriver
 
     bool Open(const std::string& displayName);
     void Close();
-
     // One look for a viewable top-level window of this size; on success it
     // becomes the window all later calls work on and gets the keyboard focus.
     bool FindWindow(int width, int height);
-
     // Reads the whole window back; false once the window is gone.
     bool Grab(Image& image);
 
@@ -51,7 +50,6 @@ class XDriver
     void MoveTo(int x, int y);
     void Press() { Button(true); }
     void Release() { Button(false); }
-
     // Press and release of the key that carries `keysym`.
     void TapKey(unsigned long keysym)
     {
