@@ -15,9 +15,6 @@
 // never read, or on a terminal (a pseudo-terminal) never read. A link named
 // vanumenu in the device folder makes this program the launcher, which
 // writes the time since the leave's stamp (bench/stamps.c) beside itself.
-//   pairs idle S command [args]
-// prints the command's CPU share in percent over its first S seconds, then
-// ends it with SIGINT.
 //   pairs serve
 // starts the X server and prints its display name (":N") on a line once it
 // accepts connections; it stays up until this program gets SIGTERM.
@@ -35,9 +32,7 @@
 
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -70,33 +65,6 @@ int Serve()
     fflush(stdout);
     int signal;
     sigwait(&stop, &signal);
-    return 0;
-}
-
-int Idle(int seconds, const std::vector<std::string>& command)
-{
-    ChildProcess child;
-    if (seconds < 1 || !child.StartNative(command, ".", {}))
-        return 2;
-    child.WaitUntil([] { return false; }, seconds * 1000);
-    // From the third field on: user and system ticks are the 14th and 15th,
-    // the start in ticks since boot the 22nd.
-    const std::string stat = FileText("/proc/" + std::to_string(child.Pid()) + "/stat");
-    std::istringstream in(stat.substr(stat.rfind(')') + 1));
-    const std::vector<std::string> field{std::istream_iterator<std::string>(in), {}};
-    double uptime = 0;
-    std::ifstream("/proc/uptime") >> uptime;
-    child.Signal(SIGINT);
-    child.WaitExit(kLimitMs);
-    if (field.size() < 20)
-    {
-        fprintf(stderr, "pairs: %s did not run for %d s: %s\n", command[0].c_str(), seconds,
-                child.Why().c_str());
-        return 1;
-    }
-    const double ticks = sysconf(_SC_CLK_TCK);
-    printf("%.1f\n", 100 * (std::stod(field[11]) + std::stod(field[12])) / ticks /
-                         (uptime - std::stod(field[19]) / ticks));
     return 0;
 }
 
@@ -180,8 +148,6 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "serve")
         return Serve();
-    if (args.size() > 2 && args[0] == "idle")
-        return Idle(atoi(argv[2]), {args.begin() + 2, args.end()});
     const bool handoff = args.size() == 4 && args[0] == "handoff";
     const bool reported = !args.empty() && args[0] == "--reported";
     const int first = handoff || reported ? 2 : 1;

@@ -49,6 +49,15 @@ per_repaint() {
     echo $(((high - low) / 1000))
 }
 
+# The CPU share, in percent, of COMMAND... over its first 5 s, after which
+# SIGINT ends it (timeout's status 124 says that it ran that long).
+idle_share() {
+    /usr/bin/time -f '%U %S %e' -o "$build/idle.time" timeout -k 10 -s INT 5 "$@" >/dev/null 2>&1 ||
+        true
+    grep -q 'status 124$' "$build/idle.time" || fail "$1 did not run for 5 s: $(cat "$build/idle.time")"
+    awk 'END { printf "%.1f", 100 * ($1 + $2) / $3 }' "$build/idle.time"
+}
+
 echo "Counting instructions per repaint (callgrind)..." >&2
 project=$(per_repaint "$build/repaint_driver")
 floor=$(per_repaint "$build/floor" repaint)
@@ -124,8 +133,8 @@ if [ $quick = 0 ]; then
     # The program polls without blocking by design; the floor blocks in
     # SDL_WaitEvent.
     echo "Idle CPU share over 5 s..." >&2
-    pidle=$("$build/pairs" idle 5 "$build/tvout/tvout")
-    fidle=$("$build/pairs" idle 5 "$build/floor" idle)
+    pidle=$(idle_share "$build/tvout/tvout")
+    fidle=$(idle_share "$build/floor" idle)
     row "idle CPU share over 5 s, %" "$pidle" "$fidle" "-" "recorded"
 
     echo "EUC-KR conversion against iconv..." >&2
