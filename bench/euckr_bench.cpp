@@ -50,9 +50,8 @@ size_t Iconv(iconv_t cd, std::vector<char>& text, std::vector<uint16>& out)
 int main()
 {
     std::vector<char> text = HangulText();
-    const uint16 probe = 1;
-    const bool little = *reinterpret_cast<const char*>(&probe) == 1;
-    iconv_t cd = iconv_open(little ? "UCS-2LE" : "UCS-2BE", "EUC-KR");
+    // The C library's UCS-2 is in the machine's byte order, as the converter's.
+    iconv_t cd = iconv_open("UCS-2", "EUC-KR");
     if (cd == reinterpret_cast<iconv_t>(-1))
     {
         perror("euckr_bench: iconv_open");

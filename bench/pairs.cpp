@@ -1,20 +1,26 @@
-// Alternating runs of two commands, and the X server for the rows that need
-// one: both the harness's (harness/childprocess, harness/virtualx).
-//   pairs serve
-// starts the server and prints its display name (":N") on a line once it
-// accepts connections; it stays up until this program gets SIGTERM.
-//   pairs idle S command [args]
-// prints the command's CPU share in percent over its first S seconds, then
-// ends it with SIGINT.
+// The benchmark's runs, on the harness's child process and X server
+// (harness/childprocess, harness/virtualx).
 //   pairs [--reported] N STATUS commandA [args] [-- commandB [args]]
 // runs the two commands alternately (or A alone), N times each, from the
 // current folder, and prints "min median" of a figure of each run for A,
 // then for B, on one line. The figure is the wall time from start to exit in ms, or with
 // --reported the number on the last line of the command's standard error.
 // Every run must end with STATUS within 10 s, or the measurement is void.
-// The commands' output is discarded; PAIRS_PRELOAD, if set, becomes their
-// LD_PRELOAD.
+// The commands' output is discarded.
+//   pairs handoff N read|stalled|tty PROGRAM
+// prints "min median" of N times from the leave to the launcher's start, in
+// ms, with the log's reader reading or stalled: PROGRAM on SDL's dummy
+// driver with the scripted session (the label, PAL, 1,000 moves, Cancel)
+// and its standard output and error on one 4 KiB pipe read to the end or
+// never read, or on a terminal (a pseudo-terminal) never read. A link named
+// vanumenu in the device folder makes this program the launcher, which
+// writes the time since the leave's stamp (bench/stamps.c) beside itself.
+//   pairs serve
+// starts the X server and prints its display name (":N") on a line once it
+// accepts connections; it stays up until this program gets SIGTERM.
+// PAIRS_PRELOAD, if set, is preloaded into every program started.
 #include "bench/benchclock.h"
+#include "harness/devicedir.h"
 #include "harness/virtualx.h"
 
 #include <signal.h>
@@ -25,15 +31,22 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
+#include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace
 {
 const int kLimitMs = 10000;
+const int kMoves = 1000;
+const int kPipeBytes = 4096;
+
+std::string Preload()
+{
+    const char* preload = getenv("PAIRS_PRELOAD");
+    return preload ? preload : "";
+}
 
 int Serve()
 {
@@ -55,38 +68,11 @@ int Serve()
     return 0;
 }
 
-int Idle(int seconds, const std::vector<std::string>& command)
-{
-    ChildProcess child;
-    if (seconds < 1 || !child.StartNative(command, ".", {}))
-        return 2;
-    child.WaitUntil([] { return false; }, seconds * 1000);
-    // From the third field on: user and system ticks are the 14th and 15th,
-    // the start in ticks since boot the 22nd.
-    const std::string stat = FileText("/proc/" + std::to_string(child.Pid()) + "/stat");
-    std::istringstream in(stat.substr(stat.rfind(')') + 1));
-    const std::vector<std::string> field{std::istream_iterator<std::string>(in), {}};
-    double uptime = 0;
-    std::ifstream("/proc/uptime") >> uptime;
-    child.Signal(SIGINT);
-    child.WaitExit(kLimitMs);
-    if (field.size() < 20)
-    {
-        fprintf(stderr, "pairs: %s did not run for %d s: %s\n", command[0].c_str(), seconds,
-                child.Why().c_str());
-        return 1;
-    }
-    const double ticks = sysconf(_SC_CLK_TCK);
-    printf("%.1f\n", 100 * (std::stod(field[11]) + std::stod(field[12])) / ticks /
-                         (uptime - std::stod(field[19]) / ticks));
-    return 0;
-}
-
 double RunOnce(const std::vector<std::string>& command, int status, bool reported)
 {
     std::map<std::string, std::string> env;
-    if (const char* preload = getenv("PAIRS_PRELOAD"))
-        env["LD_PRELOAD"] = preload;
+    if (!Preload().empty())
+        env["LD_PRELOAD"] = Preload();
     ChildProcess child;
     const double start = NowNs();
     if (!child.StartNative(command, ".", env) || !child.WaitExit(kLimitMs) ||
@@ -109,37 +95,91 @@ double RunOnce(const std::vector<std::string>& command, int status, bool reporte
     }
     return figure;
 }
+
+// The launcher's record of one hand-off, beside it in the device folder.
+std::string HandOffFile()
+{
+    return DeviceDir() + "/vanumenu.ms";
+}
+
+double HandOff(const std::string& reader, const std::string& program)
+{
+    unlink(HandOffFile().c_str());
+    const ChildOptions options =
+        reader == "tty" ? ChildOptions().Terminal() : ChildOptions().Unread(kPipeBytes).ErrOnOut();
+    {
+        // A program still running at the limit is killed when `child` goes.
+        ChildProcess child;
+        if (child.Start(program, ".", ScriptedSession(kMoves, Preload()), options))
+        {
+            // The launcher keeps the pipe until it ends.
+            if (reader == "read")
+                child.ResumeOut();
+            child.WaitExit(kLimitMs);
+        }
+    }
+    double ms = -1;
+    if (!(std::ifstream(HandOffFile()) >> ms))
+    {
+        fprintf(stderr, "pairs: %s did not reach the launcher within %d ms\n", program.c_str(),
+                kLimitMs);
+        exit(1);
+    }
+    return ms;
+}
+
+int Launcher()
+{
+    const double now = NowNs();
+    const char* leave = getenv("HANDOFF_LEAVE_NS");
+    FILE* file = fopen(HandOffFile().c_str(), "w");
+    if (!file || !leave)
+        return 1;
+    fprintf(file, "%.3f\n", (now - atof(leave)) / 1e6);
+    return fclose(file) != 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && strcmp(argv[1], "serve") == 0)
+    const char* name = strrchr(argv[0], '/');
+    if (strcmp(name ? name + 1 : argv[0], "vanumenu") == 0)
+        return Launcher();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "serve")
         return Serve();
-    if (argc > 3 && strcmp(argv[1], "idle") == 0)
-        return Idle(atoi(argv[2]), std::vector<std::string>(argv + 3, argv + argc));
-    const bool reported = argc > 1 && strcmp(argv[1], "--reported") == 0;
-    const int first = reported ? 2 : 1;
+    const bool handoff = args.size() == 4 && args[0] == "handoff";
+    const bool reported = !args.empty() && args[0] == "--reported";
+    const int first = handoff || reported ? 2 : 1;
+    const int n = argc > first ? atoi(argv[first]) : 0;
+    // One figure of one run of each command.
+    std::vector<std::function<double()>> runs;
+    if (handoff && (args[2] == "read" || args[2] == "stalled" || args[2] == "tty"))
+        runs.push_back([&] { return HandOff(args[2], args[3]); });
     std::vector<std::string> commands[2];
-    for (int i = first + 2, c = 0; i < argc; ++i)
+    for (int i = first + 2, c = 0; !handoff && i < argc; ++i)
     {
         if (c == 0 && strcmp(argv[i], "--") == 0)
             c = 1;
         else
             commands[c].push_back(argv[i]);
     }
-    const int n = argc > first ? atoi(argv[first]) : 0;
-    const int count = commands[1].empty() ? 1 : 2;
-    if (n < 1 || commands[0].empty())
+    for (const std::vector<std::string>& command : commands)
+        if (!command.empty())
+            runs.push_back([&, status = atoi(argv[first + 1])]
+                           { return RunOnce(command, status, reported); });
+    if (n < 1 || runs.empty() || (!handoff && commands[0].empty()))
         return 2;
-    std::vector<double> figures[2] = {std::vector<double>(n), std::vector<double>(n)};
+    std::vector<std::vector<double>> figures(runs.size(), std::vector<double>(n));
     for (int i = 0; i < n; ++i)
-        for (int c = 0; c < count; ++c)
-            figures[c][i] = RunOnce(commands[c], atoi(argv[first + 1]), reported);
-    for (int c = 0; c < count; ++c)
+        for (size_t c = 0; c < runs.size(); ++c)
+            figures[c][i] = runs[c]();
+    for (size_t c = 0; c < runs.size(); ++c)
     {
         double min, median;
         MinMedian(figures[c].data(), n, &min, &median);
-        printf(reported ? "%.15g %.15g%c" : "%.2f %.2f%c", min, median, c + 1 < count ? ' ' : '\n');
+        printf(reported ? "%.15g %.15g%c" : "%.2f %.2f%c", min, median,
+               c + 1 < runs.size() ? ' ' : '\n');
     }
     return 0;
 }

@@ -19,7 +19,7 @@ tools/install-deps.sh valgrind time
 build="build-bench"
 system=$(device_dir "$build")
 targets=(repaint_driver floor devicefolder)
-[ $quick = 1 ] || targets+=(tvout firstframe pairs euckr_bench handoff leavestamp)
+[ $quick = 1 ] || targets+=(tvout stamps pairs euckr_bench)
 pc_build -S bench "$build" "${targets[@]}" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 # The label font; no launcher, so a program that quits simply ends.
 rm -f "$system/vanumenu"
@@ -49,6 +49,15 @@ per_repaint() {
     echo $(((high - low) / 1000))
 }
 
+# The CPU share, in percent, of COMMAND... over its first 5 s, after which
+# SIGINT ends it (timeout's status 124 says that it ran that long).
+idle_share() {
+    /usr/bin/time -f '%U %S %e' -o "$build/idle.time" timeout -k 10 -s INT 5 "$@" >/dev/null 2>&1 ||
+        true
+    grep -q 'status 124$' "$build/idle.time" || fail "$1 did not run for 5 s: $(cat "$build/idle.time")"
+    awk 'END { printf "%.1f", 100 * ($1 + $2) / $3 }' "$build/idle.time"
+}
+
 echo "Counting instructions per repaint (callgrind)..." >&2
 project=$(per_repaint "$build/repaint_driver")
 floor=$(per_repaint "$build/floor" repaint)
@@ -67,17 +76,17 @@ if [ $quick = 0 ]; then
 
     # The leave to the launcher's start after 1,000 moves, with the log's
     # reader reading or stalled, or on a terminal never read; the launcher
-    # is bench/handoff itself.
+    # is bench/pairs itself.
     echo "Timing the hand-off (dummy driver, 15 runs each)..." >&2
-    ln -sf "$PWD/$build/handoff" "$system/vanumenu"
+    shim="$PWD/$build/libstamps.so"
+    ln -sf "$PWD/$build/pairs" "$system/vanumenu"
     for reader in read stalled tty; do
-        if out=$(HANDOFF_PRELOAD="$PWD/$build/libleavestamp.so" "$build/pairs" --reported 15 0 \
-            "$build/handoff" "$reader" "$build/tvout/tvout"); then
+        figure="leave to launcher, ms, log $reader (min/median)"
+        if out=$(PAIRS_PRELOAD="$shim" "$build/pairs" handoff 15 "$reader" "$build/tvout/tvout"); then
             read -r hmin hmed <<<"$out"
-            row "leave to launcher, ms, log $reader (min/median)" "$hmin / $hmed" - - \
-                "$(goal "$hmed" 1000)"
+            row "$figure" "$hmin / $hmed" - - "$(goal "$hmed" 1000)"
         else
-            row "leave to launcher, ms, log $reader (min/median)" none - - "<= 1000 NOT MET"
+            row "$figure" none - - "<= 1000 NOT MET"
         fi
     done
     rm -f "$system/vanumenu"
@@ -94,7 +103,7 @@ if [ $quick = 0 ]; then
     # one the loader finds, sdl12-compat in a folder of its own (Debian 12's
     # libsdl1.2-compat), and the LD_LIBRARY_PATH values in BENCH_SDL_PATHS.
     # The shim ends either program at its first flip with status 99.
-    shim="$PWD/$build/libfirstframe.so"
+    export FIRST_FLIP_EXIT=99
     peak_rss=(/usr/bin/time -f %M env LD_PRELOAD="$shim")
     libraries=("")
     compat="/usr/lib/$(gcc -print-multiarch)/sdl12-compat"
@@ -124,8 +133,8 @@ if [ $quick = 0 ]; then
     # The program polls without blocking by design; the floor blocks in
     # SDL_WaitEvent.
     echo "Idle CPU share over 5 s..." >&2
-    pidle=$("$build/pairs" idle 5 "$build/tvout/tvout")
-    fidle=$("$build/pairs" idle 5 "$build/floor" idle)
+    pidle=$(idle_share "$build/tvout/tvout")
+    fidle=$(idle_share "$build/floor" idle)
     row "idle CPU share over 5 s, %" "$pidle" "$fidle" "-" "recorded"
 
     echo "EUC-KR conversion against iconv..." >&2

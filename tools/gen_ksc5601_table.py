@@ -103,11 +103,10 @@ def validate(table):
     mapped = {cell: code for cell, code in code_at.items() if code != EMPTY}
     expected_empty = set(cell for lead, ranges in EMPTY_CELLS.items() for first, last in ranges
                          for cell in range((lead << 8) | first, ((lead << 8) | last) + 1))
-    problems = []
-    for cell in sorted(set(code_at) - set(mapped) - expected_empty):
-        problems.append("0x%04X has no character" % cell)
-    for cell in sorted(expected_empty & set(mapped)):
-        problems.append("0x%04X should be empty, has U+%04X" % (cell, mapped[cell]))
+    problems = ["0x%04X has no character" % cell
+                for cell in sorted(set(code_at) - set(mapped) - expected_empty)]
+    problems += ["0x%04X should be empty, has U+%04X" % (cell, mapped[cell])
+                 for cell in sorted(expected_empty & set(mapped))]
     if len(mapped) != MAPPED_COUNT:
         problems.append("%d characters, not %d" % (len(mapped), MAPPED_COUNT))
     seen = {}
@@ -117,9 +116,8 @@ def validate(table):
         if code in seen:
             problems.append("U+%04X occurs at 0x%04X and 0x%04X" % (code, seen[code], cell))
         seen[code] = cell
-    for cell, code in sorted(SAMPLES.items()):
-        if code_at.get(cell) != code:
-            problems.append("0x%04X is not U+%04X" % (cell, code))
+    problems += ["0x%04X is not U+%04X" % (cell, code)
+                 for cell, code in sorted(SAMPLES.items()) if code_at.get(cell) != code]
     if problems:
         raise ValueError("; ".join(problems[:20]) + (" ..." if len(problems) > 20 else ""))
 

@@ -1,11 +1,9 @@
 #!/usr/bin/env python3
 """The emulator's monitor for tools/handheld.sh: sends human monitor commands
 (sendkey, mouse_move, screendump ...) in order through the QMP socket, one
-input event per poll of the guest's devices; or presses the guest's pad's
-buttons through the serial line it reads. Python's standard library only.
+input event per poll of the guest's devices. Python's standard library only.
 
   handheld.py SOCKET COMMAND...
-  handheld.py --pad SOCKET BUTTON...
 """
 import json
 import socket
@@ -52,29 +50,10 @@ class Monitor:
         return message.get("return")
 
 
-def press(path, buttons):
-    """The pad's buttons, one a line. The emulator takes a connection a
-    while after it is made: what is sent before, or closed before it has
-    been read, is lost."""
-    pad = socket.socket(socket.AF_UNIX)
-    pad.settimeout(10)
-    try:
-        pad.connect(path)
-    except OSError as e:
-        fail("cannot reach the pad's line at %s: %s" % (path, e))
-    time.sleep(0.5)
-    pad.sendall("".join("%d\n" % int(b) for b in buttons).encode())
-    time.sleep(0.5)
-    pad.close()
-
-
 if __name__ == "__main__":
-    if len(sys.argv) < 3 or sys.argv[1] == "--pad" and len(sys.argv) < 4:
+    if len(sys.argv) < 3:
         sys.exit(__doc__)
     try:
-        if sys.argv[1] == "--pad":
-            press(sys.argv[2], sys.argv[3:])
-            sys.exit()
         monitor = Monitor(sys.argv[1])
         for line in sys.argv[2:]:
             text = monitor.call("human-monitor-command", **{"command-line": line})

@@ -29,48 +29,21 @@ const int kWaitMs = 20000; // generous: the program may run in an emulator
 // label font. The program takes its input in order, so the session goes on.
 const int kStepMs = 3000;
 
-// The tour: the picture and caption of the first frame, then of each step
-// once it shows (tools/session.txt); a step without a picture leaves.
-int Tour(TvOutRun& run, const SessionStep& start, const std::vector<SessionStep>& steps,
-         const std::string& pictures)
+// The tour's picture and caption of what `shown` shows; a step without a
+// picture leaves.
+bool Show(TvOutRun& run, const SessionStep& shown, const std::string& pictures)
 {
-    printf("tvout runs on the virtual display %s; screenshots:\n", run.DisplayName().c_str());
-    const auto show = [&](const SessionStep& shown)
-    {
-        Image image;
-        const std::string path = pictures + "/" + shown.picture;
-        if (shown.caption.empty())
-            return true;
-        if (shown.picture.empty())
-            printf("  %-48s (the program hands over to the launcher)\n", shown.caption.c_str());
-        else if (!run.Input().Grab(image) || !SavePng(image, path))
-            return fprintf(stderr, "tour: cannot save %s\n", path.c_str()), false;
-        else
-            printf("  %-48s %s\n", shown.caption.c_str(), path.c_str());
+    Image image;
+    const std::string path = pictures + "/" + shown.picture;
+    if (shown.caption.empty())
         return true;
-    };
-    bool ok = run.WaitForFirstFrame(kWaitMs) && show(start);
-    for (size_t i = 0; ok && i < steps.size(); ++i)
-    {
-        ok = run.Play(steps[i], kWaitMs);
-        if (!ok)
-            fprintf(stderr, "tour: step %zu of %s did not show within %d ms\n", i + 1, SESSION_FILE,
-                    kWaitMs);
-        ok = ok && show(steps[i]);
-    }
-    const bool ended = ok && run.Child().WaitExit(kWaitMs);
-    if (ok && !ended)
-        fprintf(stderr, "tour: the program did not end after Cancel\n");
-    printf("\nProgram log (standard output):\n");
-    for (const std::string& line : SplitLines(run.Child().Out()))
-        printf("  %s\n", line.c_str());
-    printf("\nDevice calls (standard error):\n");
-    for (const std::string& call : run.DeviceCalls())
-        printf("  %s\n", call.c_str());
-    const bool saved = run.SaveOutput(pictures + "/stdout.txt", pictures + "/stderr.txt");
-    if (!saved)
-        fprintf(stderr, "tour: cannot save the output in %s\n", pictures.c_str());
-    return ended && saved ? 0 : 1;
+    if (shown.picture.empty())
+        printf("  %-48s (the program hands over to the launcher)\n", shown.caption.c_str());
+    else if (!run.Input().Grab(image) || !SavePng(image, path))
+        return fprintf(stderr, "tour: cannot save %s\n", path.c_str()), false;
+    else
+        printf("  %-48s %s\n", shown.caption.c_str(), path.c_str());
+    return true;
 }
 } // namespace
 
@@ -137,11 +110,19 @@ int main(int argc, char** argv)
         fprintf(stderr, "session: %s\n", error.c_str());
         return 1;
     }
+    // The tour waits for each step to show and takes its picture.
     if (tour)
-        return Tour(run, start, steps, argv[4]);
-    bool ok = run.WaitForFirstFrame(kWaitMs);
-    for (const SessionStep& step : steps)
-        ok = ok && run.Play(step, kStepMs, false);
+        printf("tvout runs on the virtual display %s; screenshots:\n", run.DisplayName().c_str());
+    bool ok = run.WaitForFirstFrame(kWaitMs) && (!tour || Show(run, start, argv[4]));
+    const int stepMs = tour ? kWaitMs : kStepMs;
+    for (size_t i = 0; ok && i < steps.size(); ++i)
+    {
+        ok = run.Play(steps[i], stepMs, tour);
+        if (!ok)
+            fprintf(stderr, "session: step %zu of %s did not show within %d ms\n", i + 1,
+                    SESSION_FILE, stepMs);
+        ok = ok && (!tour || Show(run, steps[i], argv[4]));
+    }
     ok = ok && run.Child().WaitExit(kWaitMs);
     // The launcher, or the program itself when the hand-off fails, ends with 0.
     const int status = run.Child().Status();
@@ -150,10 +131,24 @@ int main(int argc, char** argv)
         fprintf(stderr, "session: the program ended with wait status %d\n", status);
         ok = false;
     }
-    if (!ok)
+    if (tour)
+    {
+        printf("\nProgram log (standard output):\n");
+        for (const std::string& line : SplitLines(run.Child().Out()))
+            printf("  %s\n", line.c_str());
+        printf("\nDevice calls (standard error):\n");
+        for (const std::string& call : run.DeviceCalls())
+            printf("  %s\n", call.c_str());
+    }
+    else if (!ok)
         fprintf(stderr,
                 "session: the program did not follow; standard output:\n%s\nstandard "
                 "error:\n%s\n",
                 run.Child().Out().c_str(), run.Child().Err().c_str());
-    return ok && run.SaveOutput(argv[3], argv[4]) ? 0 : 1;
+    const std::string out = tour ? std::string(argv[4]) + "/stdout.txt" : argv[3];
+    const std::string err = tour ? std::string(argv[4]) + "/stderr.txt" : argv[4];
+    const bool saved = run.SaveOutput(out, err);
+    if (!saved)
+        fprintf(stderr, "session: cannot save the output in %s and %s\n", out.c_str(), err.c_str());
+    return ok && saved ? 0 : 1;
 }
