@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace
@@ -148,12 +147,19 @@ std::vector<std::string> FileLines(const std::string& path)
 
 LogLine ParseLogLine(const std::string& line)
 {
-    // The file name, "_", the source line in four columns, "]" and two blanks.
-    static const std::regex prefix(R"(([A-Za-z0-9_.]+)_[ 0-9]{3}[0-9]\]  )");
-    std::smatch match;
-    if (!std::regex_search(line, match, prefix, std::regex_constants::match_continuous))
+    // The prefix's bracket is the line's first: a file name has none.
+    const size_t bracket = line.find(']');
+    if (bracket == std::string::npos || bracket < 6 || line.compare(bracket, 3, "]  ") != 0 ||
+        line[bracket - 5] != '_')
         return {"", line};
-    return {match[1], match.suffix()};
+    const std::string name = line.substr(0, bracket - 5);
+    const std::string number = line.substr(bracket - 4, 4);
+    if (name.find_first_not_of(
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_.") !=
+            std::string::npos ||
+        number.find_first_not_of(" 0123456789") != std::string::npos || number[3] == ' ')
+        return {"", line};
+    return {name, line.substr(bracket + 3)};
 }
 
 std::vector<LogLine> ParseLog(const std::string& text)
