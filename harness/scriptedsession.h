@@ -14,11 +14,11 @@ struct SessionStep
         PRESS,
         RELEASE,
         JOY
-    } kind;
-    std::string key; // the name: KP0 ... KP9, or the button's
-    int joyButton;   // JOY: the joystick button
-    int x, y;        // PRESS, RELEASE: the point on the named button
-    int times;       // 1, or the move count for a "moves" step
+    } kind = KEY;
+    std::string key;   // the name: KP0 ... KP9, or the button's
+    int joyButton = 0; // JOY: the joystick button
+    int x = 0, y = 0;  // PRESS, RELEASE: the point on the named button
+    int times = 1;     // 1, or the move count for a "moves" step
     // What shows once the step is done: the tour's picture (empty once the
     // program has left) and its caption.
     std::string picture, caption;
