@@ -1,5 +1,6 @@
 #include "harness/childprocess.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -65,7 +66,18 @@ bool OpenTerminal(int ends[2])
 // under an emulator, the emulator may still need its own.
 void SetUpChild(const ChildOptions& options)
 {
-    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    // One by one where the kernel (before 5.11) or a sandbox refuses the call.
+    if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0)
+        if (DIR* dir = opendir("/proc/self/fd"))
+        {
+            while (dirent* entry = readdir(dir))
+            {
+                const int fd = atoi(entry->d_name);
+                if (fd > 2 && fd != dirfd(dir))
+                    fcntl(fd, F_SETFD, FD_CLOEXEC);
+            }
+            closedir(dir);
+        }
     const int null = open("/dev/null", O_RDONLY);
     dup2(null, STDIN_FILENO);
     for (int fd : options.open)
