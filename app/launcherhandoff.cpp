@@ -254,9 +254,8 @@ void BeginHandOff()
     // handler (set again, at the latest, in LaunchMenuAtExit).
     sigset_t requests;
     sigemptyset(&requests);
-    sigaddset(&requests, SIGTERM);
-    sigaddset(&requests, SIGINT);
-    sigaddset(&requests, SIGHUP);
+    for (size_t i = 0; i < sizeof(REQUEST_SIGNALS) / sizeof(REQUEST_SIGNALS[0]); ++i)
+        sigaddset(&requests, REQUEST_SIGNALS[i]);
     sigprocmask(SIG_BLOCK, &requests, NULL);
     SetHandlers(REQUEST_SIGNALS, OnLeavingRequest);
 }

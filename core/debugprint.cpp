@@ -265,8 +265,9 @@ void EndCutLines()
             continue;
         // The reader may have come back since it counted as stopped.
         channel.readerStopped = false;
-        char newline[1];
-        WriteLine(fd, newline + 1, 0);
+        // An empty line: WriteLine puts the newline in the byte before it.
+        char room[1];
+        WriteLine(fd, room + 1, 0);
     }
 }
 
