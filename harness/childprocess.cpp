@@ -333,7 +333,7 @@ bool ChildProcess::WaitUntil(const std::function<bool()>& done, int timeoutMs)
         if (exited || NowMs() >= end)
             return false;
         if (!Ended())
-            Pump(std::min(20L, end - NowMs()));
+            Pump(std::clamp(end - NowMs(), 0L, 20L)); // poll waits for ever below 0
     }
     return true;
 }

@@ -83,7 +83,11 @@ int DescriptorsLike(pid_t pid, int fd)
     int count = 0;
     for (fs::directory_iterator entry(fds, error), end; !error && entry != end;
          entry.increment(error))
-        count += fs::read_symlink(entry->path(), error) == file;
+    {
+        // Its own error: a descriptor closed meanwhile must not end the walk.
+        std::error_code gone;
+        count += fs::read_symlink(entry->path(), gone) == file;
+    }
     return count;
 }
 
@@ -401,10 +405,14 @@ class ProcessTest : public DeviceDirTest<>
         }
         // Or some of those lines, in their order.
         auto next = whole.begin();
-        for (size_t i = 0; i < log.size() && next != whole.end(); ++i, ++next)
+        for (size_t i = 0; i < log.size(); ++i, ++next)
         {
             next = std::find(next, whole.end(), log[i]);
-            EXPECT_TRUE(next != whole.end()) << "line " << i << ": " << log[i].second;
+            if (next == whole.end())
+            {
+                ADD_FAILURE() << "line " << i << ": " << log[i].second;
+                break;
+            }
         }
     }
 
