@@ -38,7 +38,7 @@ int main(int argc, char** argv)
         LinesDiffer(expected::SessionLog(TEST_SOURCE_DIR, 1), ParseLog(child.Out())) +
         LinesDiffer(expected::SessionCalls(1), DeviceCallsIn(child.Err()));
     if (!differs.empty())
-        return Fails("not the session's log or calls: " + differs);
+        return Fails("not the session's log or calls (" + child.Why() + "): " + differs);
     if (!WIFEXITED(child.Status()) || WEXITSTATUS(child.Status()) != 0)
         return Fails("valgrind reports errors (" + child.Why() + "); see " + argv[1]);
     return 0;
